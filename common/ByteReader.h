@@ -12,7 +12,7 @@
 namespace common {
 
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     bool ok() const { return ok_; }
@@ -21,7 +21,8 @@ public:
 
     bool skip(std::size_t n) { return take(n) != nullptr; }
     bool seek(std::size_t pos) {
-        if (pos > bytes_.size()) return fail();
+        if (pos > bytes_.size())
+            return fail();
         pos_ = pos;
         return ok_;
     }
@@ -47,13 +48,15 @@ public:
     // field without a terminator yields all n bytes.
     std::string fixedText(std::size_t n) {
         const std::uint8_t* p = take(n);
-        if (!p) return {};
+        if (!p)
+            return {};
         std::size_t len = 0;
-        while (len < n && p[len] != 0) ++len;
+        while (len < n && p[len] != 0)
+            ++len;
         return std::string(reinterpret_cast<const char*>(p), len);
     }
 
-private:
+  private:
     bool fail() {
         ok_ = false;
         return false;

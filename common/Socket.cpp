@@ -1,8 +1,6 @@
 #include "Socket.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -10,6 +8,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace common {
 
@@ -20,19 +20,23 @@ bool waitFor(int fd, short events, Millis timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
-        if (left.count() < 0) left = Millis(0);
+        if (left.count() < 0)
+            left = Millis(0);
         int r = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (r > 0) return true;
+        if (r > 0)
+            return true;
         if (r == 0) {
             errno = ETIMEDOUT;
             return false;
         }
-        if (errno != EINTR) return false;
+        if (errno != EINTR)
+            return false;
     }
 }
 
 void setError(std::string* error, const std::string& what) {
-    if (error) *error = what + ": " + std::strerror(errno);
+    if (error)
+        *error = what + ": " + std::strerror(errno);
 }
 
 bool resolveIPv4(const std::string& host, in_addr* out) {
@@ -40,7 +44,8 @@ bool resolveIPv4(const std::string& host, in_addr* out) {
         out->s_addr = htonl(INADDR_ANY);
         return true;
     }
-    if (::inet_pton(AF_INET, host.c_str(), out) == 1) return true;
+    if (::inet_pton(AF_INET, host.c_str(), out) == 1)
+        return true;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -56,14 +61,19 @@ bool resolveIPv4(const std::string& host, in_addr* out) {
 
 std::string addressText(const sockaddr_in& a) {
     char buf[INET_ADDRSTRLEN] = {};
-    if (!::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf)) return {};
+    if (!::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf))
+        return {};
     return buf;
 }
 
 }  // namespace
 
-bool waitReadable(int fd, Millis timeout) { return waitFor(fd, POLLIN, timeout); }
-bool waitWritable(int fd, Millis timeout) { return waitFor(fd, POLLOUT, timeout); }
+bool waitReadable(int fd, Millis timeout) {
+    return waitFor(fd, POLLIN, timeout);
+}
+bool waitWritable(int fd, Millis timeout) {
+    return waitFor(fd, POLLOUT, timeout);
+}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
@@ -155,7 +165,8 @@ Socket Socket::listenTcp(const std::string& address, std::uint16_t port, int bac
 
 Socket Socket::accept(Millis timeout) const {
     for (;;) {
-        if (!waitReadable(fd_, timeout)) return {};
+        if (!waitReadable(fd_, timeout))
+            return {};
         int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd >= 0) {
             int one = 1;
@@ -180,12 +191,15 @@ bool Socket::sendAll(const void* data, std::size_t length, Millis timeout) const
             length -= static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!waitWritable(fd_, timeout)) return false;
+            if (!waitWritable(fd_, timeout))
+                return false;
             continue;
         }
-        if (n == 0) errno = EPIPE;
+        if (n == 0)
+            errno = EPIPE;
         return false;
     }
     return true;
@@ -198,10 +212,14 @@ ssize_t Socket::receiveSome(void* data, std::size_t length, Millis timeout) cons
     }
     for (;;) {
         ssize_t n = ::recv(fd_, data, length, 0);
-        if (n >= 0) return n;
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
-        if (!waitReadable(fd_, timeout)) return -1;
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return -1;
+        if (!waitReadable(fd_, timeout))
+            return -1;
     }
 }
 
@@ -213,39 +231,45 @@ bool Socket::receiveExactly(void* data, std::size_t length, Millis timeout,
     while (got < length) {
         ssize_t n = receiveSome(p + got, length - got, timeout);
         if (n <= 0) {
-            if (n == 0) errno = ECONNRESET;
+            if (n == 0)
+                errno = ECONNRESET;
             ok = false;
             break;
         }
         got += static_cast<std::size_t>(n);
     }
-    if (received) *received = got;
+    if (received)
+        *received = got;
     return ok;
 }
 
 std::uint16_t Socket::localPort() const {
     sockaddr_in a{};
     socklen_t len = sizeof a;
-    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) return 0;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        return 0;
     return ntohs(a.sin_port);
 }
 
 std::string Socket::localAddress() const {
     sockaddr_in a{};
     socklen_t len = sizeof a;
-    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) return {};
+    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        return {};
     return addressText(a);
 }
 
 std::string Socket::peerAddress() const {
     sockaddr_in a{};
     socklen_t len = sizeof a;
-    if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) return {};
+    if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        return {};
     return addressText(a);
 }
 
 void Socket::shutdownBoth() const {
-    if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
+    if (fd_ >= 0)
+        ::shutdown(fd_, SHUT_RDWR);
 }
 
 }  // namespace common

@@ -2,18 +2,18 @@
 // A TCP socket that closes itself, and whose every connect, send, receive and accept has a time
 // limit, so that a peer that stops answering never holds a thread for good.
 
+#include <sys/types.h>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
 namespace common {
 
 using Millis = std::chrono::milliseconds;
 
 class Socket {
-public:
+  public:
     Socket() = default;
     explicit Socket(int fd) : fd_(fd) {}
     ~Socket() { close(); }
@@ -52,7 +52,7 @@ public:
     std::string peerAddress() const;
     void shutdownBoth() const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -22,7 +22,8 @@ constexpr std::array<LanguageEntry, 5> kLanguages{{
 
 int slotOf(int number) {
     for (std::size_t i = 0; i < kLanguages.size(); ++i)
-        if (kLanguages[i].number == number) return static_cast<int>(i);
+        if (kLanguages[i].number == number)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -63,10 +64,16 @@ std::string CutToCharacters(std::string_view text, std::size_t n) {
     std::size_t chars = 0;
     std::size_t i = 0;
     while (i < text.size()) {
-        if (chars == n) break;
+        if (chars == n)
+            break;
         auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
-        if (i + len > text.size()) len = text.size() - i;
+        std::size_t len = lead < 0x80         ? 1
+                          : (lead >> 5) == 6  ? 2
+                          : (lead >> 4) == 14 ? 3
+                          : (lead >> 3) == 30 ? 4
+                                              : 1;
+        if (i + len > text.size())
+            len = text.size() - i;
         i += len;
         ++chars;
     }
@@ -79,7 +86,8 @@ bool MessageCatalogue::ParseTable(std::string_view text, std::vector<std::string
     std::vector<bool> seen(kMessageCount, false);
     int lineNo = 0;
     auto fail = [&](const std::string& why) {
-        if (error) *error = "line " + std::to_string(lineNo) + ": " + why;
+        if (error)
+            *error = "line " + std::to_string(lineNo) + ": " + why;
         return false;
     };
     while (!text.empty()) {
@@ -88,21 +96,26 @@ bool MessageCatalogue::ParseTable(std::string_view text, std::vector<std::string
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         line = trimRight(line);
-        if (line.empty() || line.front() == '#') continue;
+        if (line.empty() || line.front() == '#')
+            continue;
         int id = -1;
         auto [p, ec] = std::from_chars(line.data(), line.data() + line.size(), id);
-        if (ec != std::errc() || p == line.data()) return fail("no message id");
+        if (ec != std::errc() || p == line.data())
+            return fail("no message id");
         std::string_view rest(p, static_cast<std::size_t>(line.data() + line.size() - p));
         if (rest.size() < 4 || rest.substr(0, 3) != ": \"" || rest.back() != '"')
             return fail("expected ID: \"TEXT\"");
-        if (id < 0 || id >= kMessageCount) return fail("id out of range");
-        if (seen[static_cast<std::size_t>(id)]) return fail("id given twice");
+        if (id < 0 || id >= kMessageCount)
+            return fail("id out of range");
+        if (seen[static_cast<std::size_t>(id)])
+            return fail("id given twice");
         seen[static_cast<std::size_t>(id)] = true;
         unescape(rest.substr(3, rest.size() - 4), out[static_cast<std::size_t>(id)]);
     }
     for (int id = 0; id < kMessageCount; ++id)
         if (!seen[static_cast<std::size_t>(id)]) {
-            if (error) *error = "id " + std::to_string(id) + " missing";
+            if (error)
+                *error = "id " + std::to_string(id) + " missing";
             return false;
         }
     return true;
@@ -132,14 +145,16 @@ const std::vector<std::string>& MessageCatalogue::table(int number) const {
 }
 
 void MessageCatalogue::SetLanguage(int number) {
-    if (slotOf(number) < 0) number = kEnglish;
+    if (slotOf(number) < 0)
+        number = kEnglish;
     language_ = number;
     current_ = &table(number);
 }
 
 const std::string& MessageCatalogue::GetMessage(int id) const {
     static const std::string empty;
-    if (id < 0 || id >= kMessageCount) return empty;
+    if (id < 0 || id >= kMessageCount)
+        return empty;
     return (*current_)[static_cast<std::size_t>(id)];
 }
 
@@ -162,7 +177,8 @@ std::string MessageCatalogue::ComposeTwoMessages(int id1, int id2) const {
 int MessageCatalogue::LanguageFromCode(std::string_view value) {
     std::string_view head = value.substr(0, 3);
     for (const auto& l : kLanguages)
-        if (head == l.code) return l.number;
+        if (head == l.code)
+            return l.number;
     return kEnglish;
 }
 

@@ -18,7 +18,7 @@ enum LanguageNumber : int {
 };
 
 class MessageCatalogue {
-public:
+  public:
     static constexpr int kMessageCount = 290;
     static constexpr std::size_t kComposeLimit = 127;  // characters kept by the composing calls
 
@@ -51,7 +51,7 @@ public:
     // The data file text of a language number, as built into the program.
     static std::string_view BuiltInTable(int number);
 
-private:
+  private:
     MessageCatalogue();
     const std::vector<std::string>& table(int number) const;
 
@@ -61,7 +61,9 @@ private:
 };
 
 // Shorthand for MessageCatalogue::instance().GetMessage(id).
-inline const std::string& Msg(int id) { return MessageCatalogue::instance().GetMessage(id); }
+inline const std::string& Msg(int id) {
+    return MessageCatalogue::instance().GetMessage(id);
+}
 
 // Cuts UTF-8 text to at most n characters without splitting one.
 std::string CutToCharacters(std::string_view text, std::size_t n);

@@ -11,7 +11,7 @@ enum class PromptIcon { None, Error, Warning, Information, Question };
 enum class PromptAnswer { Yes, No, Cancel };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // A message with an OK button.
     virtual void showMessage(const std::string& text, PromptIcon icon) = 0;
@@ -25,12 +25,12 @@ public:
 
 // Says nothing and answers every question with its default.
 class SilentPrompter : public Prompter {
-public:
+  public:
     explicit SilentPrompter(bool answer = false) : answer_(answer) {}
     void showMessage(const std::string&, PromptIcon) override {}
     bool askYesNo(const std::string&) override { return answer_; }
 
-private:
+  private:
     bool answer_;
 };
 

@@ -31,7 +31,8 @@ TEST(MessageCatalogue, ComposingJoinsAndCuts) {
     EXPECT_EQ(c.ComposeMessageSuffix(1, longSuffix).size(), 127u);
     // A cut never splits a character.
     std::string umlauts;
-    for (int i = 0; i < 100; ++i) umlauts += "\xC3\xA4";
+    for (int i = 0; i < 100; ++i)
+        umlauts += "\xC3\xA4";
     EXPECT_EQ(velkport::shell::CutToCharacters(umlauts, 127), umlauts);
     EXPECT_EQ(velkport::shell::CutToCharacters(umlauts, 3), "\xC3\xA4\xC3\xA4\xC3\xA4");
 }
@@ -75,7 +76,8 @@ TEST(MessageCatalogue, EveryBuiltInTableIsCompleteWithTheSamePlaceholders) {
     };
     for (int lang : {4, 8, 9, 10}) {
         auto text = MessageCatalogue::BuiltInTable(lang);
-        if (text.empty()) continue;  // not translated yet
+        if (text.empty())
+            continue;  // not translated yet
         std::vector<std::string> table;
         std::string error;
         ASSERT_TRUE(MessageCatalogue::ParseTable(text, table, &error)) << lang << ": " << error;
