@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/IniFile.h"
+#include "tests/fixtures/TempDir.h"
+
+using common::IniFile;
+
+namespace {
+
+IniFile parsed(std::string_view text) {
+    IniFile ini;
+    ini.parse(text);
+    return ini;
+}
+
+}  // namespace
+
+TEST(IniFile, NamesCompareWithoutCaseAndBlanksAroundThemDoNotCount) {
+    auto ini = parsed("[CONFIG]\n  Lang =  GER  \n");
+    EXPECT_EQ(ini.get("config", "LANG"), "GER");
+    EXPECT_EQ(ini.get("Config", "lang"), "GER");
+    EXPECT_EQ(ini.get(" CONFIG ", "lang"), "GER");
+    EXPECT_FALSE(ini.get("CONFIGS", "LANG"));
+    EXPECT_FALSE(ini.get("CONFIG", "LAN"));
+}
+
+TEST(IniFile, ValuesKeepTheirCaseAndLoseOnePairOfQuotes) {
+    auto ini = parsed(
+        "[s]\n"
+        "a=\"quoted\"\n"
+        "b='single'\n"
+        "c=\"\"twice\"\"\n"
+        "d=\"unbalanced\n"
+        "e=\"mixed'\n"
+        "f=MiXeD=case\n"
+        "g=\n");
+    EXPECT_EQ(ini.get("s", "a"), "quoted");
+    EXPECT_EQ(ini.get("s", "b"), "single");
+    EXPECT_EQ(ini.get("s", "c"), "\"twice\"");
+    EXPECT_EQ(ini.get("s", "d"), "\"unbalanced");
+    EXPECT_EQ(ini.get("s", "e"), "\"mixed'");
+    EXPECT_EQ(ini.get("s", "f"), "MiXeD=case");
+    EXPECT_EQ(ini.get("s", "g"), "");
+}
+
+TEST(IniFile, TheFirstOfTwoEqualSectionsOrKeysWins) {
+    auto ini = parsed("[a]\nk=1\nK=2\n[A]\nk=3\nother=4\n");
+    EXPECT_EQ(ini.get("a", "k"), "1");
+    // The second [A] is never looked at, as with the profile functions.
+    EXPECT_FALSE(ini.get("a", "other"));
+    EXPECT_EQ(ini.sections(), std::vector<std::string>{"a"});
+    EXPECT_EQ(ini.keys("A"), std::vector<std::string>{"k"});
+}
+
+TEST(IniFile, CommentsStrayLinesAndKeysOutsideSectionsAreNotValues) {
+    auto ini = parsed(
+        "top=1\n"
+        "[s]\n"
+        "; k=comment\n"
+        "# k=hash\n"
+        "just words\n"
+        "=no key\n"
+        "[broken\n"
+        "k=real\r\n");
+    EXPECT_FALSE(ini.get("", "top"));
+    EXPECT_EQ(ini.get("s", "k"), "real");
+    EXPECT_FALSE(ini.hasSection("broken"));
+    EXPECT_EQ(ini.keys("s"), std::vector<std::string>{"k"});
+}
+
+TEST(IniFile, WritingKeepsEverythingItDoesNotUnderstand) {
+    const std::string original =
+        "\xEF\xBB\xBF; settings\n"
+        "stray line\n"
+        "[Setting]\n"
+        "LastFtpIP = 10.0.0.1 ; not a comment\n"
+        "\n"
+        "; leads into the next section\n"
+        "[Other]\n"
+        "x=1\n";
+    auto ini = parsed(original);
+    EXPECT_EQ(ini.get("setting", "lastftpip"), "10.0.0.1 ; not a comment");
+    ASSERT_TRUE(ini.set("setting", "lastftpip", "192.168.0.10"));
+    ASSERT_TRUE(ini.set("Setting", "LocalPath", "/home/u/Record"));
+    EXPECT_EQ(ini.text(),
+              "\xEF\xBB\xBF; settings\n"
+              "stray line\n"
+              "[Setting]\n"
+              "LastFtpIP=192.168.0.10\n"
+              "LocalPath=/home/u/Record\n"
+              "\n"
+              "; leads into the next section\n"
+              "[Other]\n"
+              "x=1\n");
+}
+
+TEST(IniFile, AMissingSectionIsAddedAtTheEnd) {
+    auto ini = parsed("[a]\nk=1");
+    ASSERT_TRUE(ini.set("b", "k", "2"));
+    EXPECT_EQ(ini.text(), "[a]\nk=1\n\n[b]\nk=2\n");
+    IniFile empty;
+    ASSERT_TRUE(empty.set("CONFIG", "LANG", "ENG"));
+    EXPECT_EQ(empty.text(), "[CONFIG]\nLANG=ENG\n");
+}
+
+TEST(IniFile, ValuesComeBackExactlyAsSet) {
+    const std::vector<std::string> values = {
+        "",
+        " leading",
+        "trailing\t",
+        "\"quoted\"",
+        "'single'",
+        "\"",
+        "a=b",
+        ";semi",
+        "#hash",
+        "[bracket]",
+        "päth/ü",
+        "x\"y\"",
+        std::string(3000, 'v'),
+    };
+    IniFile ini;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ASSERT_TRUE(ini.set("s", "k" + std::to_string(i), values[i])) << i;
+    auto again = parsed(ini.text());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(again.get("s", "k" + std::to_string(i)), values[i]) << i;
+}
+
+TEST(IniFile, RefusesWhatCouldNotBeReadBack) {
+    IniFile ini;
+    using namespace std::string_literals;
+    EXPECT_FALSE(ini.set("s", "k", "two\nlines"));
+    EXPECT_FALSE(ini.set("s", "k", "cr\rhere"));
+    EXPECT_FALSE(ini.set("s", "k", "zero\0byte"s));
+    EXPECT_FALSE(ini.set("s", "a=b", "v"));
+    EXPECT_FALSE(ini.set("s", "[k", "v"));
+    EXPECT_FALSE(ini.set("s", ";k", "v"));
+    EXPECT_FALSE(ini.set("s", "", "v"));
+    EXPECT_FALSE(ini.set("", "k", "v"));
+    EXPECT_FALSE(ini.set("a]b", "k", "v"));
+    EXPECT_FALSE(ini.set("s", "k", std::string(IniFile::kMaxLineLength, 'v')));
+    EXPECT_EQ(ini.text(), "");
+}
+
+TEST(IniFile, RemoveTakesOutOneKey) {
+    auto ini = parsed("[s]\na=1\nb=2\n");
+    EXPECT_TRUE(ini.remove("S", "A"));
+    EXPECT_FALSE(ini.remove("s", "a"));
+    EXPECT_FALSE(ini.remove("t", "b"));
+    EXPECT_EQ(ini.text(), "[s]\nb=2\n");
+}
+
+TEST(IniFile, OverlongLinesAreKeptButNeverLookedInto) {
+    std::string longLine = "k=" + std::string(IniFile::kMaxLineLength, 'x');
+    auto ini = parsed("[s]\n" + longLine + "\nk=short\n");
+    EXPECT_EQ(ini.get("s", "k"), "short");
+    EXPECT_EQ(ini.text(), "[s]\n" + longLine + "\nk=short\n");
+}
+
+TEST(IniFile, GarbageSurvivesAReadWriteCycle) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::string bytes = fixtures::randomBytes(2000, seed);
+        std::string expected = bytes;
+        if (expected.back() != '\n')
+            expected += '\n';  // only the last line gains an end
+        EXPECT_EQ(parsed(bytes).text(), expected) << "seed " << seed;
+    }
+}
+
+TEST(IniFile, AddedLinesEndLikeTheFile) {
+    auto ini = parsed("[a]\r\nk=1\r\n");
+    ASSERT_TRUE(ini.set("a", "j", "2"));
+    ASSERT_TRUE(ini.set("b", "k", "3"));
+    EXPECT_EQ(ini.text(), "[a]\r\nk=1\r\nj=2\r\n\r\n[b]\r\nk=3\r\n");
+}
+
+TEST(IniFileOnDisk, LoadTellsMissingFromUnreadable) {
+    fixtures::TempDir dir;
+    IniFile ini;
+    EXPECT_EQ(ini.load(dir / "none.ini"), IniFile::LoadResult::Missing);
+    EXPECT_EQ(ini.load(dir / "none" / "deeper.ini"), IniFile::LoadResult::Missing);
+    EXPECT_EQ(ini.load(dir.path()), IniFile::LoadResult::Unreadable);
+
+    std::string big = "[s]\nk=v\n" + std::string(IniFile::kMaxFileSize, ';');
+    fixtures::writeFile(dir / "big.ini", big);
+    EXPECT_EQ(ini.load(dir / "big.ini"), IniFile::LoadResult::Unreadable);
+    EXPECT_FALSE(ini.get("s", "k"));
+
+    fixtures::writeFile(dir / "ok.ini", "[s]\r\nk=v\r\n");
+    EXPECT_EQ(ini.load(dir / "ok.ini"), IniFile::LoadResult::Loaded);
+    EXPECT_EQ(ini.get("s", "k"), "v");
+}
+
+TEST(IniFileOnDisk, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
+    fixtures::TempDir dir;
+    auto file = dir / "a.ini";
+    fixtures::writeFile(file, "; keep me\n[s]\nk=old\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    IniFile ini;
+    ASSERT_EQ(ini.load(file), IniFile::LoadResult::Loaded);
+    ASSERT_TRUE(ini.set("s", "k", "new"));
+    ASSERT_TRUE(ini.save(file));
+    EXPECT_EQ(fixtures::readFile(file), "; keep me\n[s]\nk=new\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(IniFileOnDisk, SaveFollowsASymbolicLink) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "real.ini", "[s]\n");
+    std::filesystem::create_symlink("real.ini", dir / "link.ini");
+    IniFile ini;
+    ASSERT_EQ(ini.load(dir / "link.ini"), IniFile::LoadResult::Loaded);
+    ASSERT_TRUE(ini.set("s", "k", "v"));
+    ASSERT_TRUE(ini.save(dir / "link.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(fixtures::readFile(dir / "real.ini"), "[s]\nk=v\n");
+}
+
+TEST(IniFileOnDisk, SaveFailsCleanlyWhereItCannotWrite) {
+    fixtures::TempDir dir;
+    IniFile ini;
+    ASSERT_TRUE(ini.set("s", "k", "v"));
+    EXPECT_FALSE(ini.save(dir / "missing" / "a.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    // A folder where the file should be is not replaced.
+    std::filesystem::create_directory(dir / "folder.ini");
+    EXPECT_FALSE(ini.save(dir / "folder.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.ini"));
+    if (::geteuid() != 0) {
+        // A read-only folder keeps its old file (root may write anywhere, so only checked as a
+        // user).
+        fixtures::writeFile(dir / "ro" / "a.ini", "old\n");
+        ASSERT_EQ(::chmod((dir / "ro").c_str(), 0500), 0);
+        EXPECT_FALSE(ini.save(dir / "ro" / "a.ini"));
+        EXPECT_EQ(fixtures::readFile(dir / "ro" / "a.ini"), "old\n");
+        ::chmod((dir / "ro").c_str(), 0700);
+    }
+}
