@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "tests/fixtures/TempDir.h"
+#include "velkport/shell/SettingsStore.h"
+
+using velkport::shell::SettingsStore;
+
+namespace {
+
+// Sets or clears an environment variable for one test and puts the old value back afterwards.
+class EnvGuard {
+  public:
+    EnvGuard(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvGuard() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A user whose home and configuration folder live in a temporary folder.
+class SettingsStoreTest : public ::testing::Test {
+  protected:
+    fixtures::TempDir dir;
+    std::filesystem::path home = dir / "home";
+    std::filesystem::path config = dir / "config";
+    EnvGuard homeGuard{"HOME", home.string()};
+    EnvGuard configGuard{"XDG_CONFIG_HOME", config.string()};
+    std::filesystem::path file = config / "Quintavo" / "Velkport.ini";
+};
+
+}  // namespace
+
+TEST_F(SettingsStoreTest, TheFileLivesInTheUsersConfigurationFolder) {
+    EXPECT_EQ(SettingsStore::DefaultFile(), file);
+    EXPECT_EQ(SettingsStore().file(), file);
+    {
+        EnvGuard unset("XDG_CONFIG_HOME", std::nullopt);
+        EXPECT_EQ(SettingsStore::DefaultFile(), home / ".config" / "Quintavo" / "Velkport.ini");
+    }
+    {
+        EnvGuard relative("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(SettingsStore::DefaultFile(), home / ".config" / "Quintavo" / "Velkport.ini");
+    }
+}
+
+TEST_F(SettingsStoreTest, AFirstRunCreatesTheFileAndAnEmptyLocalPath) {
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLastAddress());
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(fixtures::readFile(file), "[Setting]\n");
+
+    EXPECT_FALSE(store.LoadLocalPath());
+    EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLocalPath=\n");
+    // Present but empty still reports nothing, and the file stays as it is.
+    EXPECT_FALSE(store.LoadLocalPath());
+    EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLocalPath=\n");
+}
+
+TEST_F(SettingsStoreTest, TheLastAddressComesBackInTheNextRun) {
+    EXPECT_TRUE(SettingsStore().SaveLastAddress("192.168.0.10"));
+    EXPECT_EQ(SettingsStore().LoadLastAddress(), "192.168.0.10");
+    EXPECT_TRUE(SettingsStore().SaveLastAddress("10.0.0.7"));
+    EXPECT_EQ(SettingsStore().LoadLastAddress(), "10.0.0.7");
+    EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLastFtpIP=10.0.0.7\n");
+}
+
+TEST_F(SettingsStoreTest, BothValuesLiveSideBySide) {
+    SettingsStore store;
+    EXPECT_TRUE(store.SaveLocalPath("/home/u/Mein Ordner/Record"));
+    EXPECT_TRUE(store.SaveLastAddress("192.168.1.20"));
+    EXPECT_EQ(store.LoadLocalPath(), "/home/u/Mein Ordner/Record");
+    EXPECT_EQ(store.LoadLastAddress(), "192.168.1.20");
+}
+
+TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsRefused) {
+    SettingsStore store;
+    std::string fits = "/" + std::string(496, 'p') + "\xC3\xA4";  // bytes count, not characters
+    ASSERT_EQ(fits.size(), 499u);
+    EXPECT_TRUE(store.SaveLocalPath(fits));
+    EXPECT_EQ(store.LoadLocalPath(), fits);
+
+    std::string tooLong(500, 'x');
+    EXPECT_FALSE(store.SaveLocalPath(tooLong));
+    EXPECT_FALSE(store.SaveLastAddress(tooLong));
+    EXPECT_EQ(store.LoadLocalPath(), fits);  // the old value is kept
+    EXPECT_FALSE(store.LoadLastAddress());
+}
+
+TEST_F(SettingsStoreTest, AnOverlongValueWrittenByHandIsNotLoaded) {
+    fixtures::writeFile(file, "[Setting]\nLastFtpIP=" + std::string(500, '1') +
+                                  "\nLocalPath=" + std::string(600, 'p') + "\n");
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLastAddress());
+    EXPECT_FALSE(store.LoadLocalPath());
+}
+
+TEST_F(SettingsStoreTest, ValuesThatWouldBreakTheFileAreRefused) {
+    SettingsStore store;
+    EXPECT_FALSE(store.SaveLastAddress("1.2.3.4\n[Setting]\nLocalPath=/etc"));
+    EXPECT_FALSE(store.SaveLocalPath(std::string("a\0b", 3)));
+    EXPECT_FALSE(store.LoadLocalPath());
+    EXPECT_FALSE(store.LoadLastAddress());
+}
+
+TEST_F(SettingsStoreTest, AHandWrittenFileIsReadWithoutRegardToCaseAndKeptWhenWriting) {
+    fixtures::writeFile(file,
+                        "; written by hand\r\n"
+                        "[setting]\r\n"
+                        "lastftpip = \"172.16.0.5\"\r\n"
+                        "[Other]\r\n"
+                        "keep=me\r\n");
+    SettingsStore store;
+    EXPECT_EQ(store.LoadLastAddress(), "172.16.0.5");
+    EXPECT_TRUE(store.SaveLocalPath("/srv/rec"));
+    EXPECT_EQ(fixtures::readFile(file),
+              "; written by hand\r\n"
+              "[setting]\r\n"
+              "lastftpip = \"172.16.0.5\"\r\n"
+              "LocalPath=/srv/rec\r\n"
+              "[Other]\r\n"
+              "keep=me\r\n");
+}
+
+TEST_F(SettingsStoreTest, AGarbageFileLoadsNothingAndStillTakesNewValues) {
+    std::string garbage = fixtures::randomBytes(4000, 7);
+    fixtures::writeFile(file, garbage);
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLastAddress());
+    EXPECT_TRUE(store.SaveLastAddress("192.168.0.10"));
+    EXPECT_EQ(store.LoadLastAddress(), "192.168.0.10");
+    // The bytes that were there are still there.
+    EXPECT_EQ(fixtures::readFile(file).substr(0, garbage.size()), garbage);
+}
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeitherLoadedNorOverwritten) {
+    // A folder in the file's place.
+    std::filesystem::create_directories(file);
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLastAddress());
+    EXPECT_FALSE(store.LoadLocalPath());
+    EXPECT_FALSE(store.SaveLastAddress("192.168.0.10"));
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    std::filesystem::remove(file);
+
+    // A file too large to be settings: loading gives nothing, saving does not destroy it.
+    std::string big = "[Setting]\nLastFtpIP=1.2.3.4\n" + std::string(2 * 1024 * 1024, ';');
+    fixtures::writeFile(file, big);
+    EXPECT_FALSE(store.LoadLastAddress());
+    EXPECT_FALSE(store.LoadLocalPath());
+    EXPECT_FALSE(store.SaveLastAddress("192.168.0.10"));
+    EXPECT_EQ(std::filesystem::file_size(file), big.size());
+}
+
+TEST_F(SettingsStoreTest, NoHomeAndNoConfigurationFolderMeansNoSettings) {
+    SettingsStore store{std::filesystem::path()};
+    EXPECT_FALSE(store.LoadLastAddress());
+    EXPECT_FALSE(store.SaveLastAddress("192.168.0.10"));
+}
+
+TEST_F(SettingsStoreTest, TheDefaultLocalPathIsRecordInTheDocumentsFolder) {
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLocalPath());
+    auto path = store.DefaultLocalPath();
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, (home / "Documents" / "Record").string());
+    EXPECT_TRUE(std::filesystem::is_directory(*path));
+    EXPECT_EQ(store.LoadLocalPath(), *path);
+    // A second call finds the folder already there.
+    EXPECT_EQ(store.DefaultLocalPath(), path);
+}
+
+TEST_F(SettingsStoreTest, TheDocumentsFolderComesFromTheDesktopsUserDirs) {
+    SettingsStore store;
+    fixtures::writeFile(config / "user-dirs.dirs",
+                        "# written by xdg-user-dirs-update\n"
+                        "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                        "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    EXPECT_EQ(store.DefaultLocalPath(), (home / "Dokumente" / "Record").string());
+
+    fixtures::writeFile(config / "user-dirs.dirs",
+                        "XDG_DOCUMENTS_DIR=\"" + (dir / "My \\\"Docs\\\"").string() + "\"\n");
+    EXPECT_EQ(store.DefaultLocalPath(), (dir / "My \"Docs\"" / "Record").string());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "My \"Docs\"" / "Record"));
+
+    // Forms the desktop does not write are ignored.
+    fixtures::writeFile(config / "user-dirs.dirs",
+                        "XDG_DOCUMENTS_DIR=\"Docs\"\n"
+                        "XDG_DOCUMENTS_DIR=\"$HOMEDocs\"\n"
+                        "XDG_DOCUMENTS_DIR=\"/unterminated\n");
+    EXPECT_EQ(store.DefaultLocalPath(), (home / "Documents" / "Record").string());
+    EXPECT_EQ(store.LoadLocalPath(), (home / "Documents" / "Record").string());
+}
+
+TEST_F(SettingsStoreTest, TheDefaultLocalPathFailsWithoutSideEffectsWhenItCannotBeMade) {
+    fixtures::writeFile(dir / "blocker", "a file, not a folder");
+    fixtures::writeFile(config / "user-dirs.dirs",
+                        "XDG_DOCUMENTS_DIR=\"" + (dir / "blocker").string() + "\"\n");
+    SettingsStore store;
+    EXPECT_FALSE(store.DefaultLocalPath());
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
