@@ -3,6 +3,7 @@
 // binary transfers over active-mode data connections), with the replies a real server gives for
 // anything else. Paths are served from under the root folder and can never leave it.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -16,10 +17,20 @@ struct FtpServerOptions {
     std::uint16_t port = 0;  // 0: any free port
     std::string user = "root";
     std::string pin = "0000";
+    // The greeting; each line of a text with line breaks becomes one line of a multi-line
+    // "220-" reply.
+    std::string banner = "QX7100 FTP server ready.";
+    // USER alone logs on (answered 230), as on a receiver without a pin code.
+    bool loginWithoutPassword = false;
+    // A session that sends nothing for this long is closed with a 421 reply.
+    std::chrono::milliseconds idleTimeout{300000};
+    // Connecting a data connection, and any one send or receive on it.
+    std::chrono::milliseconds dataTimeout{30000};
+    int maxSessions = 32;  // further connections get 421 and are closed
 };
 
 class FtpServer {
-public:
+  public:
     explicit FtpServer(FtpServerOptions options);
     ~FtpServer();
     FtpServer(const FtpServer&) = delete;
@@ -29,7 +40,7 @@ public:
     void stop();                               // closes every session and joins the threads
     std::uint16_t port() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,233 @@
+// The FTP client against real servers: Debian's pyftpdlib, which we did not write, and the
+// emulated receiver's own FTP server. Both must behave the same from the client's side.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/fixtures/PyFtpServer.h"
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/FtpServer.h"
+#include "velkport/link/FtpClient.h"
+
+namespace velkport::link {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kChannelFolder = "/ftproot/System/Programmliste (Channel List)";
+
+// What a test asks of the server it runs against.
+struct PeerSetup {
+    std::string banner;  // empty: the server's own; otherwise sent as a multi-line greeting
+    bool userWithoutPassword = false;
+};
+
+class Peer {
+  public:
+    virtual ~Peer() = default;
+    virtual bool ok() const = 0;
+    virtual std::string why() const = 0;
+    virtual std::uint16_t port() const = 0;
+};
+
+class PyPeer : public Peer {
+  public:
+    PyPeer(const std::filesystem::path& root, const PeerSetup& setup)
+        : server_(fixtures::PyFtpOptions{
+              .root = root,
+              .user = "root",
+              .password = "1234",
+              .banner = setup.banner,
+              .userWithoutPassword = setup.userWithoutPassword ? "guest" : "",
+              .readOnlyFolders = {"locked"}}) {}
+    bool ok() const override { return server_.ok(); }
+    std::string why() const override { return server_.error(); }
+    std::uint16_t port() const override { return server_.port(); }
+
+  private:
+    fixtures::PyFtpServer server_;
+};
+
+class SimPeer : public Peer {
+  public:
+    SimPeer(const std::filesystem::path& root, const PeerSetup& setup) {
+        receiversim::FtpServerOptions o;
+        o.root = root;
+        o.user = setup.userWithoutPassword ? "guest" : "root";
+        o.pin = "1234";
+        if (!setup.banner.empty())
+            o.banner = setup.banner;
+        o.loginWithoutPassword = setup.userWithoutPassword;
+        server_ = std::make_unique<receiversim::FtpServer>(o);
+        started_ = server_->start(&error_);
+    }
+    bool ok() const override { return started_; }
+    std::string why() const override { return error_; }
+    std::uint16_t port() const override { return server_->port(); }
+
+  private:
+    std::unique_ptr<receiversim::FtpServer> server_;
+    bool started_ = false;
+    std::string error_;
+};
+
+class FtpClientPeerTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(root_.path() /
+                                            "ftproot/System/Programmliste (Channel List)");
+        std::filesystem::create_directories(root_.path() / "locked");
+    }
+
+    // Starts the server; false (with a test failure) when it did not come up.
+    bool Start(const PeerSetup& setup = {}) {
+        if (GetParam() == "pyftpdlib")
+            peer_ = std::make_unique<PyPeer>(root_.path(), setup);
+        else
+            peer_ = std::make_unique<SimPeer>(root_.path(), setup);
+        EXPECT_TRUE(peer_->ok()) << peer_->why();
+        return peer_->ok();
+    }
+    bool LogOn(FtpClient& client, const std::string& user = "root",
+               const std::string& pin = "1234") {
+        return client.LogOn("127.0.0.1", peer_->port(), user, pin);
+    }
+
+    fixtures::TempDir root_;
+    fixtures::TempDir local_;
+    fixtures::RecordingPrompter prompter_;
+    std::unique_ptr<Peer> peer_;
+};
+
+TEST_P(FtpClientPeerTest, ReadsAMultiLineGreetingAsOneReplyAndLogsOn) {
+    const std::string banner =
+        GetParam() == "pyftpdlib"
+            ? std::string(90, 'W')  // pyftpdlib splits greetings longer than 75 characters
+            : "Welcome to the receiver.\nIts disk is served below.\nPlease log on.";
+    ASSERT_TRUE(Start({.banner = banner}));
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client)) << client.LastReply();
+    EXPECT_EQ(client.LastReply().substr(0, 3), "230");
+    EXPECT_TRUE(prompter_.entries.empty());
+    // Still in step with the server: the next reply belongs to the next command.
+    ASSERT_TRUE(client.Command("PWD"));
+    EXPECT_EQ(client.LastReply().substr(0, 3), "257");
+}
+
+TEST_P(FtpClientPeerTest, LogsOnWithUserAloneWhenTheServerAsksForNoPassword) {
+    ASSERT_TRUE(Start({.userWithoutPassword = true}));
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client, "guest", "ignored")) << client.LastReply();
+    EXPECT_EQ(client.LastReply().substr(0, 3), "230");
+    ASSERT_TRUE(client.Command("PWD"));  // would read PASS's reply if PASS had been sent
+    EXPECT_EQ(client.LastReply().substr(0, 3), "257");
+}
+
+TEST_P(FtpClientPeerTest, RefusesAWrongPinWithTheServersReply) {
+    ASSERT_TRUE(Start());
+    FtpClient client(prompter_, 5s);
+    EXPECT_FALSE(LogOn(client, "root", "9999"));
+    EXPECT_EQ(client.LastReply().substr(0, 3), "530");
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Error Invalid Response"});
+    EXPECT_EQ(prompter_.entries[0].icon, shell::PromptIcon::None);
+}
+
+TEST_P(FtpClientPeerTest, MovesA10MiBBinaryFileBothWaysByteForByte) {
+    ASSERT_TRUE(Start());
+    // Every byte value, CR/LF pairs and lone LFs: an ASCII-mode transfer would change them.
+    std::string bytes = fixtures::randomBytes(10 * 1024 * 1024, 7);
+    bytes.replace(0, 6, "\r\n\n\r\0\xFF", 6);
+    fixtures::writeFile(local_ / "up.bin", bytes);
+
+    FtpClient client(prompter_);
+    ASSERT_TRUE(LogOn(client));
+    ASSERT_TRUE(client.Command("CWD " + kChannelFolder)) << client.LastReply();
+    ASSERT_TRUE(client.TransferFile("big.bin", local_ / "up.bin", false)) << client.LastReply();
+    EXPECT_EQ(client.LastReply().substr(0, 3), "226");
+    EXPECT_TRUE(fixtures::readFile(root_.path() /
+                                   "ftproot/System/Programmliste (Channel List)/big.bin") == bytes);
+
+    ASSERT_TRUE(client.TransferFile("big.bin", local_ / "down.bin", true)) << client.LastReply();
+    EXPECT_TRUE(fixtures::readFile(local_ / "down.bin") == bytes);
+    // The closing replies were read: the control connection still answers in step.
+    ASSERT_TRUE(client.Command("PWD"));
+    EXPECT_NE(client.LastReply().find("Programmliste (Channel List)"), std::string::npos);
+    client.LogOff();
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_P(FtpClientPeerTest, MovesAnEmptyFileBothWays) {
+    ASSERT_TRUE(Start());
+    fixtures::writeFile(local_ / "empty", "");
+    fixtures::writeFile(local_ / "stale", "old contents");
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client));
+    ASSERT_TRUE(client.TransferFile("empty.bin", local_ / "empty", false)) << client.LastReply();
+    ASSERT_TRUE(std::filesystem::exists(root_.path() / "empty.bin"));
+    EXPECT_EQ(std::filesystem::file_size(root_.path() / "empty.bin"), 0u);
+    ASSERT_TRUE(client.TransferFile("empty.bin", local_ / "stale", true)) << client.LastReply();
+    EXPECT_EQ(std::filesystem::file_size(local_ / "stale"), 0u);
+}
+
+TEST_P(FtpClientPeerTest, FailedDownloadLeavesNoLocalFileAndKeepsTheServersReply) {
+    ASSERT_TRUE(Start());
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client));
+    EXPECT_FALSE(client.TransferFile("missing.xml", local_ / "missing.xml", true));
+    EXPECT_EQ(client.LastReply()[0], '5');
+    EXPECT_FALSE(std::filesystem::exists(local_ / "missing.xml"));
+    // A refusal is an ordinary reply: the connection goes on working.
+    EXPECT_TRUE(client.Command("TYPE I"));
+}
+
+TEST_P(FtpClientPeerTest, RefusedFolderChangeAndRefusedUploadFail) {
+    ASSERT_TRUE(Start());
+    fixtures::writeFile(local_ / "f", "data");
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client));
+    EXPECT_FALSE(client.Command("CWD /no/such/folder"));
+    EXPECT_EQ(client.LastReply().substr(0, 3), "550");
+    EXPECT_FALSE(client.TransferFile("nofolder/f", local_ / "f", false));
+    EXPECT_EQ(client.LastReply()[0], '5');
+    EXPECT_FALSE(client.TransferFile("x", local_ / "does-not-exist", false));
+    EXPECT_EQ(client.LastReply(), "Can not open local file");
+}
+
+TEST_P(FtpClientPeerTest, PathsCannotLeaveTheServersRoot) {
+    fixtures::writeFile(root_.path() / "inside.txt", "inside");
+    ASSERT_TRUE(Start());
+    FtpClient client(prompter_, 5s);
+    ASSERT_TRUE(LogOn(client));
+    ASSERT_TRUE(client.Command("CWD ../../.."));
+    ASSERT_TRUE(client.Command("PWD"));
+    EXPECT_NE(client.LastReply().find("\"/\""), std::string::npos) << client.LastReply();
+    ASSERT_TRUE(client.TransferFile("../../inside.txt", local_ / "got", true));
+    EXPECT_EQ(fixtures::readFile(local_ / "got"), "inside");
+}
+
+INSTANTIATE_TEST_SUITE_P(RealServers, FtpClientPeerTest,
+                         ::testing::Values("pyftpdlib", "receiversim"),
+                         [](const auto& p) { return p.param; });
+
+TEST(FtpClientPyftpdlib, UploadIntoAReadOnlyFolderIsReportedAsAFailure) {
+    fixtures::TempDir root;
+    std::filesystem::create_directories(root.path() / "locked");
+    fixtures::PyFtpServer server(
+        {.root = root.path(), .user = "root", .password = "1", .readOnlyFolders = {"locked"}});
+    ASSERT_TRUE(server.ok()) << server.error();
+    fixtures::TempDir local;
+    fixtures::writeFile(local / "f", "data");
+    fixtures::RecordingPrompter prompter;
+    FtpClient client(prompter, 5s);
+    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+    ASSERT_TRUE(client.Command("CWD /locked"));
+    EXPECT_FALSE(client.TransferFile("f", local / "f", false));
+    EXPECT_EQ(client.LastReply().substr(0, 3), "550");
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "locked/f"));
+}
+
+}  // namespace
+}  // namespace velkport::link
