@@ -1,0 +1,190 @@
+// The connect step: the Connect dialog's checks and remembered address, and the logon that
+// follows, against the emulated receiver's FTP server.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/FtpServer.h"
+#include "velkport/link/ConnectAndLogin.h"
+#include "velkport/link/ConnectDialog.h"
+
+namespace velkport::link {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Plays the user: each press fills the fields and presses a button; a Connect that the dialog
+// refuses leaves it open for the next press. Running out of presses closes the window.
+class ScriptedView : public ConnectDialogView {
+  public:
+    struct Press {
+        ConnectResult button;
+        std::string address;
+        std::string pin;
+        std::string userId = "root";
+    };
+
+    void SetAddress(const std::string& address) override { address_ = shownAddress = address; }
+    void SetUserId(const std::string& userId) override { userId_ = shownUserId = userId; }
+    void SetConnectHandler(ConnectHandler handler) override { handler_ = std::move(handler); }
+    ConnectResult Run() override {
+        ++runs;
+        while (!presses.empty()) {
+            Press p = presses.front();
+            presses.pop_front();
+            address_ = p.address;
+            userId_ = p.userId;
+            pin_ = p.pin;
+            if (p.button != ConnectResult::Connect)
+                return p.button;
+            if (handler_ && handler_(address_, userId_, pin_))
+                return ConnectResult::Connect;
+        }
+        return ConnectResult::Cancel;
+    }
+    std::string Address() const override { return address_; }
+    std::string UserId() const override { return userId_; }
+    std::string PinCode() const override { return pin_; }
+
+    std::deque<Press> presses;
+    std::string shownAddress = "(not set)";
+    std::string shownUserId;
+    int runs = 0;
+
+  private:
+    ConnectHandler handler_;
+    std::string address_, userId_, pin_;
+};
+
+class ConnectAndLoginTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        receiversim::FtpServerOptions o;
+        o.root = root_.path();
+        o.pin = "8642";
+        server_ = std::make_unique<receiversim::FtpServer>(o);
+        std::string error;
+        ASSERT_TRUE(server_->start(&error)) << error;
+        app_.ftpPort = server_->port();
+    }
+
+    fixtures::TempDir root_;
+    fixtures::TempDir config_;
+    shell::SettingsStore settings_{config_ / "Velkport.ini"};
+    fixtures::RecordingPrompter prompter_;
+    shell::AppContext app_;
+    ScriptedView view_;
+    std::unique_ptr<receiversim::FtpServer> server_;
+};
+
+TEST_F(ConnectAndLoginTest, StartsWithAnEmptyAddressAndRootWhenNothingIsRemembered) {
+    view_.presses.push_back({ConnectResult::Cancel, "", ""});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_FALSE(step.Run(view_));
+    EXPECT_EQ(view_.shownAddress, "(not set)");
+    EXPECT_EQ(view_.shownUserId, "root");
+    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
+}
+
+TEST_F(ConnectAndLoginTest, LogsOnStoresTheConnectionAndRemembersTheAddress) {
+    settings_.SaveLastAddress("192.168.0.10");
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_TRUE(step.Run(view_));
+    EXPECT_TRUE(step.Online());
+    EXPECT_EQ(view_.shownAddress, "192.168.0.10");
+    EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
+    EXPECT_EQ(app_.userId, "root");
+    EXPECT_EQ(app_.pinCode, "8642");
+    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
+    EXPECT_TRUE(prompter_.entries.empty());
+}
+
+TEST_F(ConnectAndLoginTest, AnEmptyFieldKeepsTheDialogOpenWithItsMessage) {
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", ""});
+    view_.presses.push_back({ConnectResult::Connect, "", "8642"});
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_TRUE(step.Run(view_));
+    EXPECT_EQ(view_.runs, 1);  // the same dialog stayed open
+    EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"Input password", "Input IP address"}));
+    for (const auto& e : prompter_.entries)
+        EXPECT_EQ(e.icon, shell::PromptIcon::Error);
+}
+
+TEST_F(ConnectAndLoginTest, ChecksTheUserIdFirstThenThePinThenTheAddress) {
+    ConnectDialog dialog(view_, prompter_, &settings_);
+    EXPECT_FALSE(dialog.OnConnect("", "", ""));
+    EXPECT_FALSE(dialog.OnConnect("", "root", ""));
+    EXPECT_FALSE(dialog.OnConnect("", "root", "1"));
+    EXPECT_EQ(prompter_.texts(),
+              (std::vector<std::string>{"Input user id", "Input password", "Input IP address"}));
+    EXPECT_FALSE(settings_.LoadLastAddress().has_value());  // nothing stored on a refusal
+}
+
+TEST_F(ConnectAndLoginTest, AcceptsAPinOfAnyLengthAndLeavesTheJudgementToTheReceiver) {
+    ConnectDialog dialog(view_, prompter_, nullptr);
+    EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", "1"));
+    EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", std::string(300, '7')));
+    EXPECT_TRUE(prompter_.entries.empty());
+}
+
+TEST_F(ConnectAndLoginTest, OffLineSucceedsWithoutCheckingStoringOrConnecting) {
+    app_.receiverAddress = "";
+    view_.presses.push_back({ConnectResult::OffLine, "", ""});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_TRUE(step.Run(view_));
+    EXPECT_FALSE(step.Online());
+    EXPECT_EQ(app_.receiverAddress, "");
+    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
+    EXPECT_TRUE(prompter_.entries.empty());
+}
+
+TEST_F(ConnectAndLoginTest, OffLineAtAReconnectKeepsThePreviousConnection) {
+    app_.receiverAddress = "127.0.0.1";
+    app_.userId = "root";
+    app_.pinCode = "8642";
+    view_.presses.push_back({ConnectResult::OffLine, "10.9.9.9", "1"});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_TRUE(step.Run(view_));
+    EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
+    EXPECT_EQ(app_.pinCode, "8642");
+}
+
+TEST_F(ConnectAndLoginTest, AWrongPinFailsAfterTheClientsOwnMessageButTheAddressIsRemembered) {
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "0000"});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    EXPECT_FALSE(step.Run(view_));
+    EXPECT_FALSE(step.Online());
+    EXPECT_EQ(prompter_.texts(),
+              (std::vector<std::string>{"Error Invalid Response", ConnectAndLogin::kLoginFailed}));
+    EXPECT_EQ(prompter_.entries.back().icon, shell::PromptIcon::Error);
+    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
+    EXPECT_EQ(app_.pinCode, "0000");  // stored before the logon, as entered
+}
+
+TEST_F(ConnectAndLoginTest, AnUnreachableReceiverFailsWithBothMessages) {
+    server_->stop();
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
+    ConnectAndLogin step(app_, prompter_, nullptr);
+    step.SetTimeout(2s);
+    EXPECT_FALSE(step.Run(view_));
+    EXPECT_EQ(prompter_.texts(),
+              (std::vector<std::string>{"Error OpenChannel", ConnectAndLogin::kLoginFailed}));
+}
+
+TEST_F(ConnectAndLoginTest, ClosesTheUpgradeWindowBeforeTheDialogOpens) {
+    int closedAtRun = -1;
+    view_.presses.push_back({ConnectResult::Cancel, "", ""});
+    ConnectAndLogin step(app_, prompter_, &settings_);
+    step.SetCloseUpgradeWindow([&] { closedAtRun = view_.runs; });
+    step.Run(view_);
+    EXPECT_EQ(closedAtRun, 0);
+}
+
+}  // namespace
+}  // namespace velkport::link
