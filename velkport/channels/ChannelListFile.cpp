@@ -1,0 +1,409 @@
+#include "velkport/channels/ChannelListFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "velkport/channels/FecTable.h"
+#include "velkport/channels/IxmlHandles.h"
+
+namespace velkport::channels {
+
+namespace {
+
+// ---- reading ----
+
+std::string_view nameOf(IXML_Node* n) {
+    return n && n->nodeName ? std::string_view(n->nodeName) : std::string_view();
+}
+
+// The text content of an element: the value of its first child when that is a text node.
+std::string_view textOf(IXML_Node* element) {
+    IXML_Node* child = element ? element->firstChild : nullptr;
+    if (!child || child->nodeType != eTEXT_NODE || !child->nodeValue)
+        return {};
+    return child->nodeValue;
+}
+
+std::int32_t toInt(std::string_view text) {
+    return leadingInt(text);
+}
+
+std::int32_t toBand(std::string_view text) {
+    if (!text.empty() && text[0] == 'C')
+        return 0;
+    if (text == "Ku")
+        return 1;
+    return 2;
+}
+
+std::uint8_t toFlag(std::string_view text) {
+    return text == "true" ? 1 : 0;
+}
+
+char firstChar(std::string_view text) {
+    return text.empty() ? '\0' : text[0];
+}
+
+std::string toName(std::string_view text) {
+    return cutUtf8(std::string(text));
+}
+
+void readTransponder(ChannelDatabase& db, Satellite& sat, IXML_Node* element) {
+    auto tp = std::make_unique<Transponder>();
+    tp->satelliteId = sat.id;
+    for (IXML_Node* c = element->firstChild; c; c = c->nextSibling) {
+        const auto name = nameOf(c);
+        const auto text = textOf(c);
+        if (name == "Frequency")
+            tp->frequency = toInt(text);
+        else if (name == "SymbolRate")
+            tp->symbolRate = toInt(text);
+        else if (name == "Tsid")
+            tp->tsid = toInt(text);
+        else if (name == "Onid")
+            tp->onid = toInt(text);
+        else if (name == "Nid")
+            tp->nid = toInt(text);
+        else if (name == "Pol")
+            tp->polarization = firstChar(text);
+        else if (name == "FEC")
+            tp->fec = FecTable::codeOf(text);
+    }
+    db.addTransponder(sat.id, std::move(tp));  // one that does not fit is freed
+}
+
+void readSatellites(ChannelDatabase& db, IXML_Node* list) {
+    for (IXML_Node* e = list->firstChild; e; e = e->nextSibling) {
+        if (nameOf(e) != "Satellite")
+            continue;
+        Satellite* sat = db.newSatellite();
+        if (!sat)
+            continue;  // all 200 slots taken: further satellites are ignored
+        sat->name.clear();
+        for (IXML_Node* c = e->firstChild; c; c = c->nextSibling) {
+            const auto name = nameOf(c);
+            if (name == "SatName")
+                sat->name = toName(textOf(c));
+            else if (name == "Longitude")
+                sat->longitude = toInt(textOf(c));
+            else if (name == "Band")
+                sat->band = toBand(textOf(c));
+            else if (name == "Transponder")
+                readTransponder(db, *sat, c);
+        }
+    }
+}
+
+void readCarrier(Service& s, IXML_Node* carrier) {
+    for (IXML_Node* c = carrier->firstChild; c; c = c->nextSibling) {
+        const auto name = nameOf(c);
+        const auto text = textOf(c);
+        if (name == "Frequency")
+            s.carrierFrequency = toInt(text);
+        else if (name == "SymbolRate")
+            s.carrierSymbolRate = toInt(text);
+        else if (name == "QAM")
+            s.carrierQam = toInt(text);
+        else if (name == "Longitude")
+            s.carrierLongitude = toInt(text);
+        else if (name == "Band")
+            s.carrierBand = toBand(text);
+        else if (name == "Pol")
+            s.carrierPolarization = firstChar(text);
+        else if (name == "FEC")
+            s.carrierFec = FecTable::codeOf(text);
+    }
+}
+
+void readService(ChannelDatabase& db, IXML_Node* element) {
+    auto s = std::make_unique<Service>();
+    for (IXML_Node* c = element->firstChild; c; c = c->nextSibling) {
+        const auto name = nameOf(c);
+        if (name == "Carrier") {
+            readCarrier(*s, c);
+            continue;
+        }
+        const auto text = textOf(c);
+        if (name == "ChannelNo")
+            s->channelNumber = toInt(text);
+        else if (name == "Name")
+            s->name = toName(text);
+        else if (name == "Sid")
+            s->sid = toInt(text);
+        else if (name == "Tsid")
+            s->tsid = toInt(text);
+        else if (name == "Onid")
+            s->onid = toInt(text);
+        else if (name == "Vpid")
+            s->vpid = toInt(text);
+        else if (name == "Apid")
+            s->apid = toInt(text);
+        else if (name == "PCRpid")
+            s->pcrPid = toInt(text);
+        else if (name == "Scrambled")
+            s->scrambled = toFlag(text);
+        else if (name == "Skipped")
+            s->skipped = toFlag(text);
+        else if (name == "Locked")
+            s->locked = toFlag(text);
+        else if (name == "ServiceType")
+            s->serviceType = text == "Radio" ? kRadio : text == "DATA" ? kData : kTv;
+    }
+    db.addService(std::move(s));  // a data service or one beyond the table's end is freed
+}
+
+void readFavorites(ChannelDatabase& db, IXML_Node* list) {
+    int counter[2] = {0, 0};
+    for (IXML_Node* e = list->firstChild; e; e = e->nextSibling) {
+        if (nameOf(e) != "FavoriteGroup")
+            continue;
+        auto g = std::make_unique<FavoriteGroup>();
+        g->kind = kTv;
+        for (IXML_Node* c = e->firstChild; c; c = c->nextSibling) {
+            const auto name = nameOf(c);
+            const auto text = textOf(c);
+            if (name == "ServiceType") {
+                g->kind = text == "TV" ? kTv : kRadio;
+                int& n = counter[g->kind];
+                // Beyond the eighth group the id has no slot and the group is dropped below.
+                g->id = n < kMaxFavoriteGroups ? (1 << n) : 0;
+                if (n <= kMaxFavoriteGroups)
+                    ++n;
+            } else if (name == "Name") {
+                g->name = toName(text);
+            } else if (name == "ChannelNo") {
+                const std::int32_t no = toInt(text);
+                if (no < 1 || no > ChannelDatabase::capacity(g->kind))
+                    continue;
+                Service* s = db.service(g->kind, no - 1);
+                if (s && !g->contains(s))
+                    g->append(s);  // at most 100 members
+            }
+        }
+        db.addFavoriteGroup(std::move(g));  // the ninth group of a kind is freed
+    }
+}
+
+int readDocument(ChannelDatabase& db, IXML_Document* doc) {
+    IXML_Node* root = ixmlNode_getFirstChild(reinterpret_cast<IXML_Node*>(doc));
+    if (nameOf(root) != "Servicelist")
+        return 0;
+    for (IXML_Node* e = root->firstChild; e; e = e->nextSibling) {
+        const auto name = nameOf(e);
+        if (name == "Satellitelist")
+            readSatellites(db, e);
+        else if (name == "Service")
+            readService(db, e);
+        else if (name == "Favoritelist")
+            readFavorites(db, e);
+    }
+    return 0;
+}
+
+int finishRead(ChannelDatabase& db, int rc, IXML_Document* raw, shell::Prompter& prompter) {
+    IxmlDocumentPtr doc(raw);
+    if (rc != ChannelListFile::kSuccess && rc != ChannelListFile::kFileDone) {
+        prompter.showMessage(ChannelListFile::ixmlErrorName(rc), shell::PromptIcon::Error);
+        return rc;
+    }
+    if (doc)
+        readDocument(db, doc.get());
+    return rc;
+}
+
+// ---- writing ----
+
+class EntryBuilder {
+  public:
+    explicit EntryBuilder(IXML_Document* doc) : doc_(doc) {}
+
+    IXML_Node* element(IXML_Node* parent, const char* name) {
+        IXML_Node* e = reinterpret_cast<IXML_Node*>(ixmlDocument_createElement(doc_, name));
+        if (parent && e)
+            ixmlNode_appendChild(parent, e);
+        return e;
+    }
+    void text(IXML_Node* parent, const char* name, const std::string& value) {
+        IXML_Node* e = element(parent, name);
+        if (e && !value.empty())
+            ixmlNode_appendChild(e, ixmlDocument_createTextNode(doc_, value.c_str()));
+    }
+    void number(IXML_Node* parent, const char* name, std::int32_t value) {
+        text(parent, name, std::to_string(value));
+    }
+    void flag(IXML_Node* parent, const char* name, int value) {
+        text(parent, name, value == 1 ? "true" : "false");
+    }
+
+  private:
+    IXML_Document* doc_;
+};
+
+// Writes a printed entry line by line: lines that begin with the entry's own opening or closing
+// tag are indented by two spaces, all others by four; text after the last line feed is dropped.
+void appendIndented(std::string& out, const char* printed, std::string_view tag) {
+    const std::string open = "<" + std::string(tag) + ">";
+    const std::string close = "</" + std::string(tag) + ">";
+    std::string_view rest(printed);
+    for (;;) {
+        const auto lf = rest.find('\n');
+        if (lf == std::string_view::npos)
+            break;
+        const auto line = rest.substr(0, lf + 1);
+        const bool own = line.starts_with(open) || line.starts_with(close);
+        out.append(own ? "  " : "    ");
+        out.append(line);
+        rest.remove_prefix(lf + 1);
+    }
+}
+
+void appendService(std::string& out, IXML_Document* doc, const Service& s, const char* type) {
+    EntryBuilder b(doc);
+    IxmlNodePtr entry(b.element(nullptr, "Service"));
+    IXML_Node* e = entry.get();
+    b.number(e, "ChannelNo", s.channelNumber);
+    b.text(e, "Name", s.name);
+    b.number(e, "Sid", s.sid);
+    b.number(e, "Tsid", s.tsid);
+    b.number(e, "Onid", s.onid);
+    IXML_Node* carrier = b.element(e, "Carrier");
+    ixmlElement_setAttribute(reinterpret_cast<IXML_Element*>(carrier), "Type", "DVBC");
+    b.number(carrier, "Frequency", s.carrierFrequency);
+    b.number(carrier, "SymbolRate", s.carrierSymbolRate);
+    b.number(carrier, "QAM", s.carrierQam);
+    b.number(e, "Vpid", s.vpid);
+    b.number(e, "Apid", s.apid);
+    b.number(e, "PCRpid", s.pcrPid);
+    b.flag(e, "Scrambled", s.scrambled);
+    b.flag(e, "Skipped", s.skipped);
+    b.flag(e, "Locked", s.locked);
+    b.text(e, "ServiceType", type);
+    IxmlStringPtr printed(ixmlPrintNode(e));
+    if (printed)
+        appendIndented(out, printed.get(), "Service");
+}
+
+void appendGroups(EntryBuilder& b, IXML_Node* list, const std::vector<FavoriteGroup*>& groups,
+                  const char* type) {
+    for (const FavoriteGroup* g : groups) {
+        if (!g)
+            continue;
+        IXML_Node* e = b.element(list, "FavoriteGroup");
+        b.text(e, "Name", g->name);
+        b.text(e, "ServiceType", type);
+        for (const Service* m : g->members)
+            if (m)
+                b.number(e, "ChannelNo", m->channelNumber);
+    }
+}
+
+}  // namespace
+
+int ChannelListFile::read(ChannelDatabase& db, const std::filesystem::path& path,
+                          shell::Prompter& prompter) {
+    db.clear();
+    IXML_Document* doc = nullptr;
+    const int rc = ixmlLoadDocumentEx(path.c_str(), &doc);
+    return finishRead(db, rc, doc, prompter);
+}
+
+int ChannelListFile::readText(ChannelDatabase& db, std::string_view xml,
+                              shell::Prompter& prompter) {
+    db.clear();
+    const std::string text(xml);  // the parser reads up to the first NUL, as from a file
+    IXML_Document* doc = nullptr;
+    const int rc = ixmlParseBufferEx(text.c_str(), &doc);
+    return finishRead(db, rc, doc, prompter);
+}
+
+std::string ChannelListFile::toText(const ChannelDatabase& db,
+                                    const std::vector<FavoriteGroup*>& tvGroups,
+                                    const std::vector<FavoriteGroup*>& radioGroups) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(db.countServices(kTv) + db.countServices(kRadio)) * 420 +
+                4096);
+    out.append("<?xml version=\"1.0\"?>\r\n<Servicelist>\r\n");
+    IxmlDocumentPtr doc(ixmlDocument_createDocument());
+    if (!doc)
+        return {};
+    for (int slot = 0; slot < kMaxTvServices; ++slot)
+        if (const Service* s = db.service(kTv, slot))
+            appendService(out, doc.get(), *s, "TV");
+    for (int slot = 0; slot < kMaxRadioServices; ++slot)
+        if (const Service* s = db.service(kRadio, slot))
+            appendService(out, doc.get(), *s, "Radio");
+    EntryBuilder b(doc.get());
+    IxmlNodePtr list(b.element(nullptr, "Favoritelist"));
+    appendGroups(b, list.get(), tvGroups, "TV");
+    appendGroups(b, list.get(), radioGroups, "Radio");
+    IxmlStringPtr printed(ixmlPrintNode(list.get()));
+    if (printed)
+        appendIndented(out, printed.get(), "Favorite");
+    out.append("</Servicelist>\r\n");
+    return out;
+}
+
+bool ChannelListFile::write(const ChannelDatabase& db, const std::vector<FavoriteGroup*>& tvGroups,
+                            const std::vector<FavoriteGroup*>& radioGroups,
+                            const std::filesystem::path& path) {
+    const std::string text = toText(db, tvGroups, radioGroups);
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!f)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
+    return std::fclose(f.release()) == 0 && written;
+}
+
+const char* ChannelListFile::ixmlErrorName(int code) {
+    switch (code) {
+        case 0:
+            return "SUCCESS";
+        case 1:
+            return "INDEX_SIZE_ERR";
+        case 2:
+            return "DOMSTRING_SIZE_ERR";
+        case 3:
+            return "HIERARCHY_REQUEST_ERR";
+        case 4:
+            return "WRONG_DOCUMENT_ERR";
+        case 5:
+            return "INVALID_CHARACTER_ERR";
+        case 6:
+            return "NO_DATA_ALLOWED_ERR";
+        case 7:
+            return "NO_MODIFICATION_ALLOWED_ERR";
+        case 8:
+            return "NOT_FOUND_ERR";
+        case 9:
+            return "NOT_SUPPORTED_ERR";
+        case 10:
+            return "INUSE_ATTRIBUTE_ERR";
+        case 11:
+            return "INVALID_STATE_ERR";
+        case 12:
+            return "SYNTAX_ERR";
+        case 13:
+            return "INVALID_MODIFICATION_ERR";
+        case 14:
+            return "NAMESPACE_ERR";
+        case 15:
+            return "INVALID_ACCESS_ERR";
+        case 101:
+            return "NO_SUCH_FILE";
+        case 102:
+            return "INSUFFICIENT_MEMORY";
+        case 104:
+            return "FILE_DONE";
+        case 105:
+            return "INVALID_PARAMETER";
+        case 106:
+            return "FAILED";
+        case 107:
+            return "INVALID_ITEM_NUMBER";
+        default:
+            return "** UNKNOWN EROR CODE !! **";
+    }
+}
+
+}  // namespace velkport::channels

@@ -1,0 +1,42 @@
+#pragma once
+// The XML channel list ("channel.xml"): the one format in which the channel database leaves and
+// enters the program. The reader takes satellites, transponders, services and favorite groups;
+// the writer stores services and favorite groups only.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "velkport/channels/ChannelDatabase.h"
+#include "velkport/shell/Prompter.h"
+
+namespace velkport::channels {
+
+class ChannelListFile {
+  public:
+    static constexpr int kSuccess = 0;
+    static constexpr int kFileDone = 104;
+
+    // Replaces the database by the file's content. A parser failure shows the ixml error name
+    // and leaves the database empty. Returns the parser's result code (0 or 104 when read).
+    static int read(ChannelDatabase& db, const std::filesystem::path& path,
+                    shell::Prompter& prompter);
+    // The same for a document held in memory.
+    static int readText(ChannelDatabase& db, std::string_view xml, shell::Prompter& prompter);
+
+    // The file text of the database: the TV table and the radio table in slot order, then the
+    // favorite groups in the order given (the editor's tree order), TV groups first.
+    static std::string toText(const ChannelDatabase& db,
+                              const std::vector<FavoriteGroup*>& tvGroups,
+                              const std::vector<FavoriteGroup*>& radioGroups);
+    // Writes toText to path, replacing any file there; false when it cannot be written.
+    static bool write(const ChannelDatabase& db, const std::vector<FavoriteGroup*>& tvGroups,
+                      const std::vector<FavoriteGroup*>& radioGroups,
+                      const std::filesystem::path& path);
+
+    // The name shown for an ixml result code.
+    static const char* ixmlErrorName(int code);
+};
+
+}  // namespace velkport::channels

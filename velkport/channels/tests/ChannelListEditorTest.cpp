@@ -1,0 +1,588 @@
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "velkport/channels/ChannelListEditor.h"
+#include "velkport/channels/tests/ChannelTestData.h"
+
+namespace velkport::channels {
+namespace {
+
+using shell::PromptIcon;
+
+class ScriptedDialogs : public EditorDialogs {
+  public:
+    std::optional<int> askNumber(InputMode mode, int rowCount,
+                                 const std::vector<int>& selected) override {
+        lastMode = mode;
+        lastSelected = selected;
+        lastRowCount = rowCount;
+        return number;
+    }
+    bool editService(Service& copy, int) override {
+        if (!edit)
+            return false;
+        edit(copy);
+        return true;
+    }
+    std::optional<int> number;
+    std::function<void(Service&)> edit;
+    InputMode lastMode = InputMode::Start;
+    std::vector<int> lastSelected;
+    int lastRowCount = 0;
+};
+
+class Editor : public ::testing::Test {
+  protected:
+    // Rows named A, B, C ... numbered as given, in that table order.
+    void load(const std::vector<int>& numbers, int kind = kTv) {
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            editor.database().addService(
+                testdata::service(kind, numbers[i], std::string(1, static_cast<char>('A' + i))));
+        editor.fillFromDatabase();
+        if (kind == kRadio)
+            editor.switchView(true);
+    }
+    std::string order() const {
+        std::string out;
+        for (const auto& r : editor.rows())
+            out += r.service->name;
+        return out;
+    }
+    std::vector<int> numbers() const {
+        std::vector<int> out;
+        for (const auto& r : editor.rows())
+            out.push_back(r.shownNumber());
+        return out;
+    }
+    std::string tableOrder(int kind = kTv) const {
+        std::string out;
+        for (const Service* s : editor.database().services(kind))
+            out += s->name;
+        return out;
+    }
+
+    fixtures::RecordingPrompter prompter;
+    ChannelListEditor editor{prompter};
+    ScriptedDialogs dialogs;
+};
+
+// ---- renumbering and sorting
+
+TEST_F(Editor, RenumberingAListShowingFiveTwoNineGivesOneTwoThree) {
+    load({5, 2, 9});
+    editor.sortByColumn(Column::ServiceName);  // the first header click sorts ascending: A B C
+    ASSERT_EQ(numbers(), (std::vector<int>{5, 2, 9}));
+    editor.renumber();
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(tableOrder(), "ABC");
+    EXPECT_EQ(editor.database().service(kTv, 1)->channelNumber, 2);
+}
+
+TEST_F(Editor, TheTableFollowsTheRowOrderAfterRenumbering) {
+    load({1, 2, 3});
+    editor.sortByColumn(Column::ServiceName);
+    editor.sortByColumn(Column::ServiceName);  // descending: C B A
+    editor.renumber();
+    EXPECT_EQ(tableOrder(), "CBA");
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(Editor, HeaderClicksToggleTheDirectionWhicheverColumnWasSorted) {
+    load({3, 1, 2});
+    editor.sortByColumn(Column::ChannelNo);
+    EXPECT_TRUE(editor.sortAscending());
+    EXPECT_EQ(order(), "BCA");
+    editor.sortByColumn(Column::ServiceName);
+    EXPECT_FALSE(editor.sortAscending());
+    EXPECT_EQ(order(), "CBA");
+    editor.sortByColumn(Column::ChannelNo);
+    EXPECT_TRUE(editor.sortAscending());
+    EXPECT_EQ(order(), "BCA");
+}
+
+TEST_F(Editor, SortingKeepsTheFocusedServiceFocused) {
+    load({3, 1, 2});
+    editor.setFocusedRow(0);  // A
+    editor.sortByChannelNumber();
+    EXPECT_EQ(editor.row(editor.focusedRow()).service->name, "A");
+}
+
+TEST_F(Editor, NumericColumnsSortByValueTextColumnsByText) {
+    auto& db = editor.database();
+    for (int f : {900, 10000, 80}) {
+        auto s = testdata::service(kTv, 1, "x");
+        s->carrierFrequency = f;
+        db.addService(std::move(s));
+    }
+    editor.fillFromDatabase();
+    editor.sortByColumn(Column::Frequency);
+    EXPECT_EQ(editor.cellText(0, Column::Frequency), "80");
+    EXPECT_EQ(editor.cellText(2, Column::Frequency), "10000");
+    EXPECT_EQ(editor.cellText(0, Column::ServiceType), "TV");
+    EXPECT_EQ(editor.cellText(0, Column::Scrambled), "false");
+}
+
+// ---- numbering mode
+
+TEST_F(Editor, NumberingFromThreeClickingDThenAOrdersBCDAE) {
+    load({1, 2, 3, 4, 5});
+    ASSERT_TRUE(editor.startNumberingAt(3));
+    editor.numberingClick(3);  // D
+    editor.numberingClick(0);  // A
+    EXPECT_EQ(numbers(), (std::vector<int>{4, 2, 3, 3, 5}));
+    EXPECT_EQ(editor.numberingNext(), 5);
+    editor.endNumbering();
+    EXPECT_EQ(order(), "BCDAE");
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(tableOrder(), "BCDAE");
+    EXPECT_FALSE(editor.numberingActive());
+    EXPECT_EQ(editor.numberingNext(), -1);
+}
+
+TEST_F(Editor, ClickingTheLastNumberedRowTakesItsNumberBackEarlierOnesStay) {
+    load({1, 2, 3, 4});
+    editor.startNumberingAt(1);
+    editor.numberingClick(2);  // C -> 1
+    editor.numberingClick(3);  // D -> 2
+    editor.numberingClick(2);  // earlier numbered: nothing
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 1, 2}));
+    editor.numberingClick(3);  // last numbered: back to its own number
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 1, 4}));
+    EXPECT_FALSE(editor.row(3).marked);
+    EXPECT_EQ(editor.numberingNext(), 2);
+}
+
+TEST_F(Editor, NumberingStartsWithTheFocusedRowAndStopsAtTheRowCount) {
+    load({1, 2, 3});
+    editor.setFocusedRow(1);
+    dialogs.number = 3;
+    ASSERT_TRUE(editor.startNumbering(dialogs));
+    EXPECT_EQ(dialogs.lastMode, InputMode::Start);
+    EXPECT_TRUE(editor.row(1).marked);
+    EXPECT_EQ(editor.row(1).shownNumber(), 3);
+    editor.numberingClick(0);
+    EXPECT_FALSE(editor.row(0).marked);
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_EQ(prompter.entries[0].text, "Maximum channel number is 3");
+    EXPECT_EQ(prompter.entries[0].icon, PromptIcon::Warning);
+}
+
+TEST_F(Editor, CancelNumberingRestoresEveryNumber) {
+    load({1, 2, 3});
+    editor.startNumberingAt(2);
+    editor.numberingClick(0);
+    editor.cancelNumbering();
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(order(), "ABC");
+    EXPECT_FALSE(editor.numberingActive());
+}
+
+TEST_F(Editor, MenuCommandsFollowTheNumberingMode) {
+    load({1, 2});
+    editor.selectOnly({0});
+    EXPECT_TRUE(editor.commandEnabled(kCmdStartNumbering));
+    EXPECT_FALSE(editor.commandEnabled(kCmdEndNumbering));
+    EXPECT_TRUE(editor.commandEnabled(kCmdEditChannel));
+    EXPECT_TRUE(editor.commandEnabled(kCmdAddToNewTvFavorite));
+    EXPECT_FALSE(editor.commandEnabled(kCmdAddToNewRadioFavorite));
+    EXPECT_FALSE(editor.commandEnabled(kCmdAddToFavorite));  // no group selected
+    editor.startNumberingAt(1);
+    EXPECT_FALSE(editor.commandEnabled(kCmdStartNumbering));
+    EXPECT_TRUE(editor.commandEnabled(kCmdEndNumbering));
+    EXPECT_TRUE(editor.commandEnabled(kCmdCancelNumbering));
+    EXPECT_FALSE(editor.commandEnabled(kCmdDeleteChannels));
+    EXPECT_FALSE(editor.commandEnabled(kCmdMoveTo));
+    EXPECT_FALSE(editor.deleteChannels());
+}
+
+TEST_F(Editor, SwitchingListsDuringNumberingAsksAndNoKeepsTheNumbering) {
+    editor.database().addService(testdata::service(kRadio, 2, "R2"));
+    editor.database().addService(testdata::service(kRadio, 1, "R1"));
+    load({1, 2});
+    editor.startNumberingAt(1);
+    editor.numberingClick(1);
+    prompter.answerNo();
+    EXPECT_FALSE(editor.switchView(true));
+    EXPECT_TRUE(editor.numberingActive());
+    EXPECT_FALSE(editor.radioView());
+    prompter.answerYes();
+    EXPECT_TRUE(editor.switchView(true));
+    EXPECT_FALSE(editor.numberingActive());
+    EXPECT_EQ(order(), "R1R2");  // the other list, sorted by number
+    EXPECT_EQ(prompter.entries.back().text, "Do you want stop numbering");
+    EXPECT_TRUE(editor.switchView(false));
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+}
+
+// ---- move to
+
+TEST_F(Editor, MovingRowsFourAndFiveToOneGivesFourFiveOneTwoThree) {
+    load({1, 2, 3, 4, 5});
+    editor.selectOnly({3, 4});
+    dialogs.number = 1;
+    ASSERT_TRUE(editor.moveTo(dialogs));
+    EXPECT_EQ(dialogs.lastMode, InputMode::Move);
+    EXPECT_EQ(dialogs.lastSelected, (std::vector<int>{4, 5}));
+    EXPECT_EQ(order(), "DEABC");
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(tableOrder(), "DEABC");
+    EXPECT_EQ(editor.selectedRows(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(Editor, MovingDownPutsTheFirstMovedRowAtTheTarget) {
+    load({1, 2, 3, 4, 5});
+    editor.selectOnly({0, 2});
+    dialogs.number = 4;
+    ASSERT_TRUE(editor.moveTo(dialogs));
+    EXPECT_EQ(order(), "BDEAC");  // A stands at position 4 - 1 of the new order
+}
+
+TEST_F(Editor, MoveAsksToSortFirstAndNoStops) {
+    load({2, 1, 3});
+    editor.selectOnly({0});
+    dialogs.number = 3;
+    prompter.answerNo();
+    EXPECT_FALSE(editor.moveTo(dialogs));
+    EXPECT_EQ(order(), "ABC");
+    EXPECT_EQ(prompter.entries.back().text,
+              "Bofore move you must sort by channel number.\n\nDo you want sort by channel "
+              "number?");
+    prompter.answerYes();
+    EXPECT_TRUE(editor.moveTo(dialogs));  // sorted to B A C, then A moves to 3
+    EXPECT_EQ(order(), "BCA");
+}
+
+TEST_F(Editor, DroppingRowsPutsThemAfterTheRowUnderTheCursorWithoutRenumbering) {
+    load({1, 2, 3, 4});
+    editor.selectOnly({0, 1});
+    EXPECT_FALSE(editor.dropSelectedAfter(1));  // onto a selected row: nothing
+    ASSERT_TRUE(editor.dropSelectedAfter(2));
+    EXPECT_EQ(order(), "CABD");
+    EXPECT_EQ(numbers(), (std::vector<int>{3, 1, 2, 4}));
+}
+
+// ---- edit, add, delete, flags
+
+TEST_F(Editor, EditingChannelTwoToFourShiftsThreeAndFourDown) {
+    load({1, 2, 3, 4, 5});
+    editor.selectOnly({1});
+    dialogs.edit = [](Service& s) {
+        s.channelNumber = 4;
+        s.name = "Bee";
+    };
+    ASSERT_TRUE(editor.editChannel(dialogs));
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 4, 2, 3, 5}));
+    EXPECT_EQ(editor.row(1).service->name, "Bee");
+}
+
+TEST_F(Editor, EditingChannelFourToTwoShiftsTwoAndThreeUp) {
+    load({1, 2, 3, 4, 5});
+    editor.selectOnly({3});
+    dialogs.edit = [](Service& s) { s.channelNumber = 2; };
+    ASSERT_TRUE(editor.editChannel(dialogs));
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 3, 4, 2, 5}));
+}
+
+TEST_F(Editor, EditNeedsExactlyOneRowAndCancelChangesNothing) {
+    load({1, 2});
+    editor.selectOnly({0, 1});
+    dialogs.edit = [](Service& s) { s.channelNumber = 2; };
+    EXPECT_FALSE(editor.editChannel(dialogs));
+    editor.selectOnly({0});
+    dialogs.edit = nullptr;
+    EXPECT_FALSE(editor.editChannel(dialogs));
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(Editor, AnEmptyChannelIsInsertedAtTheFocusedRowWithItsLinks) {
+    auto s = testdata::service(kTv, 1, "A");
+    s->satelliteId = 3;
+    s->transponderFrequency = 11000;
+    s->sid = 99;
+    editor.database().addService(std::move(s));
+    editor.database().addService(testdata::service(kTv, 2, "B"));
+    editor.fillFromDatabase();
+    editor.setFocusedRow(0);
+    ASSERT_TRUE(editor.addEmptyChannel());
+    ASSERT_EQ(editor.rowCount(), 3);
+    const Service& e = *editor.row(0).service;
+    EXPECT_EQ(e.name, "Empty Channel");
+    EXPECT_EQ(e.channelNumber, 0);
+    EXPECT_EQ(e.satelliteId, 3);
+    EXPECT_EQ(e.transponderFrequency, 11000);
+    EXPECT_EQ(e.sid, 0);
+    EXPECT_EQ(editor.database().countServices(kTv), 3);
+    EXPECT_EQ(editor.database().service(kTv, 2), &e);  // first free slot
+}
+
+TEST_F(Editor, AnEmptyChannelNeedsConsecutiveNumbers) {
+    load({1, 3});
+    ASSERT_FALSE(editor.addEmptyChannel());
+    EXPECT_EQ(editor.rowCount(), 2);
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_EQ(prompter.entries[0].text,
+              "Channel number is not correct. Channel rearrange is necessary");
+    EXPECT_EQ(prompter.entries[0].icon, PromptIcon::Information);
+}
+
+TEST_F(Editor, AFullListRefusesAnEmptyChannel) {
+    std::vector<int> all(kMaxRadioServices);
+    for (int i = 0; i < kMaxRadioServices; ++i)
+        all[static_cast<std::size_t>(i)] = i + 1;
+    load(all, kRadio);
+    editor.setFocusedRow(0);
+    EXPECT_FALSE(editor.addEmptyChannel());
+    EXPECT_EQ(editor.database().countServices(kRadio), kMaxRadioServices);
+    EXPECT_TRUE(prompter.said("Can not add Radio channel. Maxium Radio channel is 1500"));
+}
+
+TEST_F(Editor, AServiceNumbered3500IsNotListedButStaysInTheTable) {
+    load({1, 3500, 2});
+    EXPECT_EQ(editor.rowCount(), 2);
+    EXPECT_TRUE(prompter.said("Can not add TV channel. Maximum TV channel is 3500"));
+    editor.renumber();
+    EXPECT_EQ(editor.database().countServices(kTv), 3);  // never lost by a rebuild
+    EXPECT_EQ(tableOrder(), "ACB");
+}
+
+TEST_F(Editor, DeletingAsksByNameOrCountAndRemovesFromFavorites) {
+    load({1, 2, 3, 4});
+    FavoriteGroup* g = editor.createFavorite(kTv);
+    editor.selectOnly({0, 1, 2, 3});
+    editor.addToFavorite(g);
+    editor.selectOnly({1});
+    prompter.answerNo();
+    EXPECT_FALSE(editor.deleteChannels());
+    EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 'B' item ?");
+    EXPECT_EQ(editor.rowCount(), 4);
+
+    editor.selectOnly({1, 2});
+    prompter.answerYes();
+    ASSERT_TRUE(editor.deleteChannels());
+    EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 2 items ?");
+    EXPECT_EQ(order(), "AD");
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(tableOrder(), "AD");
+    ASSERT_EQ(g->memberCount(), 2);
+    EXPECT_EQ(g->members[0]->name, "A");
+    EXPECT_EQ(g->members[1]->name, "D");
+}
+
+TEST_F(Editor, LockAndSkipSetTheFlagsOfTheSelectedRows) {
+    load({1, 2, 3});
+    editor.selectOnly({0, 2});
+    editor.setLocked(true);
+    editor.setSkipped(true);
+    EXPECT_EQ(editor.row(0).service->locked, 1);
+    EXPECT_EQ(editor.row(1).service->locked, 0);
+    EXPECT_EQ(editor.row(2).service->skipped, 1);
+    editor.setLocked(false);
+    editor.setSkipped(false);
+    EXPECT_EQ(editor.row(0).service->locked, 0);
+    EXPECT_EQ(editor.row(2).service->skipped, 0);
+}
+
+// ---- favorites
+
+TEST_F(Editor, NewGroupsTakeTheFirstFreeFavoriteName) {
+    FavoriteGroup* a = editor.createFavorite(kTv);
+    FavoriteGroup* b = editor.createFavorite(kTv);
+    EXPECT_EQ(a->name, "Favorite");
+    EXPECT_EQ(b->name, "Favorite(1)");
+    EXPECT_EQ(editor.createFavorite(kTv)->name, "Favorite(2)");
+    EXPECT_EQ(editor.createFavorite(kRadio)->name, "Favorite");
+    ASSERT_TRUE(editor.renameFavorite(a, "FAVORITE(3)"));
+    EXPECT_EQ(editor.createFavorite(kTv)->name, "Favorite");
+    EXPECT_EQ(editor.createFavorite(kTv)->name, "Favorite(4)");
+    EXPECT_EQ(b->id, 2);
+}
+
+TEST_F(Editor, ANinthGroupOfAKindIsRefused) {
+    for (int i = 0; i < 8; ++i)
+        ASSERT_NE(editor.createFavorite(kTv), nullptr);
+    EXPECT_EQ(editor.createFavorite(kTv), nullptr);
+    EXPECT_TRUE(prompter.said("Can not create more favorite"));
+    EXPECT_NE(editor.createFavorite(kRadio), nullptr);
+    editor.deleteFavorite(editor.branch(kTv)[2]);
+    FavoriteGroup* again = editor.createFavorite(kTv);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->id, 4);
+    EXPECT_EQ(editor.branch(kTv).back(), again);  // last child of its branch
+}
+
+TEST_F(Editor, CreateFavoriteTakesTheKindOfTheTreeSelection) {
+    EXPECT_EQ(editor.createFavoriteFromTree(), nullptr);
+    editor.selectBranch(kRadio);
+    FavoriteGroup* g = editor.createFavoriteFromTree();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->kind, kRadio);
+    editor.selectGroup(g);
+    EXPECT_EQ(editor.createFavoriteFromTree()->kind, kRadio);
+}
+
+TEST_F(Editor, AddingStopsAtOneHundredAndSkipsMembers) {
+    std::vector<int> all(110);
+    for (int i = 0; i < 110; ++i)
+        all[static_cast<std::size_t>(i)] = i + 1;
+    load(all);
+    FavoriteGroup* g = editor.createFavorite(kTv);
+    std::vector<int> first95;
+    for (int i = 0; i < 95; ++i)
+        first95.push_back(i);
+    editor.selectOnly(first95);
+    editor.addToFavorite(g);
+    ASSERT_EQ(g->memberCount(), 95);
+    std::vector<int> ten;
+    for (int i = 90; i < 100 + 3; ++i)  // 5 already members, then 8 new ones
+        ten.push_back(i);
+    editor.selectOnly(ten);
+    editor.addToFavorite(g);
+    EXPECT_EQ(g->memberCount(), 100);
+    EXPECT_EQ(g->members[95], editor.row(95).service);
+    EXPECT_EQ(g->members[99], editor.row(99).service);
+}
+
+TEST_F(Editor, AddToAGroupNeedsItsKindToMatchTheVisibleList) {
+    editor.database().addService(testdata::service(kRadio, 1, "R"));
+    load({1});
+    FavoriteGroup* radio = editor.createFavorite(kRadio);
+    editor.selectGroup(radio);
+    editor.selectOnly({0});
+    EXPECT_FALSE(editor.commandEnabled(kCmdAddToFavorite));
+    EXPECT_FALSE(editor.addToSelectedFavorite());
+    EXPECT_EQ(radio->memberCount(), 0);
+    EXPECT_EQ(editor.commandText(kCmdAddToFavorite), "Add to 'Favorite' ");
+}
+
+TEST_F(Editor, AddToNewAndToAllGroups) {
+    load({1, 2, 3});
+    FavoriteGroup* a = editor.createFavorite(kTv);
+    editor.selectOnly({0});
+    editor.addToFavorite(a);
+    editor.selectOnly({0, 2});
+    FavoriteGroup* b = editor.addToNewFavorite(kTv);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->name, "Favorite(1)");
+    EXPECT_EQ(b->memberCount(), 2);
+    EXPECT_EQ(editor.addToNewFavorite(kRadio), nullptr);
+    editor.selectOnly({1, 2});
+    editor.addToAllFavorites();
+    EXPECT_EQ(a->memberCount(), 3);
+    EXPECT_EQ(b->memberCount(), 3);
+    EXPECT_EQ(a->members[1]->name, "B");
+    EXPECT_EQ(b->members[2]->name, "B");
+}
+
+TEST_F(Editor, DeleteFromAllFavoritesTakesTheSelectedServicesOutOfEveryGroup) {
+    load({1, 2, 3});
+    editor.selectOnly({0, 1, 2});
+    FavoriteGroup* a = editor.addToNewFavorite(kTv);
+    FavoriteGroup* b = editor.addToNewFavorite(kTv);
+    editor.selectOnly({1});
+    editor.deleteFromAllFavorites();
+    for (FavoriteGroup* g : {a, b}) {
+        ASSERT_EQ(g->memberCount(), 2);
+        EXPECT_EQ(g->members[0]->name, "A");
+        EXPECT_EQ(g->members[1]->name, "C");
+    }
+    EXPECT_EQ(editor.rowCount(), 3);
+}
+
+TEST_F(Editor, MovingMembersPutsTheSelectedAfterTheDropTarget) {
+    load({1, 2, 3, 4, 5});
+    editor.selectOnly({0, 1, 2, 3, 4});
+    FavoriteGroup* g = editor.addToNewFavorite(kTv);
+    ASSERT_TRUE(editor.moveMembers(g, {0, 4}, 2));
+    std::string names;
+    for (int i = 0; i < g->memberCount(); ++i)
+        names += g->members[static_cast<std::size_t>(i)]->name;
+    EXPECT_EQ(names, "BCAED");
+    editor.deleteFavorite(g);
+    EXPECT_FALSE(editor.moveMembers(g, {0}, 1));
+    EXPECT_TRUE(prompter.said("Can not find favorite group"));
+}
+
+TEST_F(Editor, RemovingMembersAsksAndKeepsTheServices) {
+    load({1, 2, 3});
+    editor.selectOnly({0, 1, 2});
+    FavoriteGroup* g = editor.addToNewFavorite(kTv);
+    prompter.answerYes();
+    ASSERT_TRUE(editor.removeMembers(g, {0, 2}));
+    EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 2 items ?");
+    ASSERT_EQ(g->memberCount(), 1);
+    EXPECT_EQ(g->members[0]->name, "B");
+    EXPECT_EQ(editor.rowCount(), 3);
+    prompter.answerNo();
+    EXPECT_FALSE(editor.removeMembers(g, {0}));
+    EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 'B' item ?");
+    EXPECT_EQ(g->memberCount(), 1);
+}
+
+TEST_F(Editor, RenamingFollowsTheNameRules) {
+    FavoriteGroup* a = editor.createFavorite(kTv);
+    FavoriteGroup* b = editor.createFavorite(kTv);
+    FavoriteGroup* r = editor.createFavorite(kRadio);
+    EXPECT_FALSE(editor.renameFavorite(a, ""));
+    EXPECT_EQ(prompter.entries.back().text, "You must type a channel name");
+    EXPECT_FALSE(editor.renameFavorite(a, "a@b"));
+    EXPECT_EQ(prompter.entries.back().text, "Channel name can not contain '@' character");
+    EXPECT_FALSE(editor.renameFavorite(a, std::string(20, 'x')));
+    EXPECT_EQ(prompter.entries.back().text, "Channel name is too long");
+    EXPECT_TRUE(editor.renameFavorite(a, std::string(19, 'x')));
+    // 19 characters of two bytes each are still shorter than 20 characters.
+    std::string umlauts;
+    for (int i = 0; i < 19; ++i)
+        umlauts += "\xC3\xA4";
+    EXPECT_TRUE(editor.renameFavorite(a, umlauts));
+    EXPECT_FALSE(editor.renameFavorite(a, "FAVORITE(1)"));
+    EXPECT_EQ(prompter.entries.back().text, "This favorite name is already exist");
+    EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
+    EXPECT_TRUE(editor.renameFavorite(b, "FAVORITE(1)"));  // its own name in other letters
+    EXPECT_EQ(b->name, "FAVORITE(1)");
+    EXPECT_TRUE(editor.renameFavorite(r, "favorite(1)"));  // same name, other kind
+}
+
+TEST_F(Editor, DeletingAGroupFreesItsSlot) {
+    FavoriteGroup* a = editor.createFavorite(kTv);
+    editor.selectGroup(a);
+    ASSERT_TRUE(editor.deleteFavorite(a));
+    EXPECT_EQ(editor.selectedGroup(), nullptr);
+    EXPECT_TRUE(editor.branch(kTv).empty());
+    EXPECT_EQ(editor.database().freeFavoriteId(kTv), 1);
+}
+
+// ---- open
+
+TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
+    fixtures::TempDir dir;
+    const std::string xml = testdata::listXml(testdata::serviceXml(4, "four", "TV") +
+                                              testdata::serviceXml(2, "two", "TV"));
+    fixtures::writeFile(dir / "list.XML", xml);
+    fixtures::writeFile(dir / "list.txt", xml);
+    ASSERT_TRUE(editor.openFile(dir / "list.XML"));
+    EXPECT_EQ(order(), "twofour");
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(tableOrder(), "twofour");
+    EXPECT_TRUE(prompter.said("Channel number is not correct. Channel rearrange is necessary"));
+    EXPECT_EQ(editor.currentPath(), dir / "list.XML");
+
+    EXPECT_FALSE(editor.openFile(dir / "missing.xml"));
+    EXPECT_EQ(editor.rowCount(), 2);  // a missing file keeps the content
+    EXPECT_FALSE(editor.openFile(dir / "list.txt"));
+    EXPECT_EQ(editor.rowCount(), 0);  // a wrong extension empties the editor
+    EXPECT_EQ(prompter.entries.back().text, "This is incorrect file");
+}
+
+TEST_F(Editor, RenumberAllPutsBothListsInOrder) {
+    editor.database().addService(testdata::service(kRadio, 7, "R7"));
+    editor.database().addService(testdata::service(kRadio, 3, "R3"));
+    load({5, 1});
+    editor.renumberAll();
+    EXPECT_EQ(tableOrder(kTv), "BA");
+    EXPECT_EQ(tableOrder(kRadio), "R3R7");
+    EXPECT_EQ(editor.database().service(kRadio, 1)->channelNumber, 2);
+}
+
+}  // namespace
+}  // namespace velkport::channels

@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "velkport/channels/ChannelListEditor.h"
+#include "velkport/channels/ChannelListFile.h"
+#include "velkport/channels/tests/ChannelTestData.h"
+
+namespace velkport::channels {
+namespace {
+
+using testdata::groupXml;
+using testdata::listXml;
+using testdata::serviceXml;
+
+int readText(ChannelDatabase& db, const std::string& xml, fixtures::RecordingPrompter& p) {
+    return ChannelListFile::readText(db, xml, p);
+}
+
+TEST(ChannelListRead, ServicesTakeEveryFieldFromTheirElements) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    const std::string xml = listXml(
+        "<Service><ChannelNo>7</ChannelNo><Name>Das Erste &amp; mehr</Name><Sid>28106</Sid>"
+        "<Tsid>1101</Tsid><Onid>1</Onid><Carrier Type=\"DVBC\"><Frequency>346000</Frequency>"
+        "<SymbolRate>6900</SymbolRate><QAM>256</QAM><Longitude>192</Longitude><Band>Ku</Band>"
+        "<Pol>Horizontal</Pol><FEC>DVBS_3_4</FEC></Carrier><Vpid>101</Vpid><Apid>102</Apid>"
+        "<PCRpid>103</PCRpid><Scrambled>true</Scrambled><Skipped>true</Skipped>"
+        "<Locked>TRUE</Locked><ServiceType>TV</ServiceType></Service>");
+    EXPECT_EQ(readText(db, xml, p), 0);
+    ASSERT_EQ(db.countServices(kTv), 1);
+    const Service& s = *db.service(kTv, 0);
+    EXPECT_EQ(s.channelNumber, 7);
+    EXPECT_EQ(s.name, "Das Erste & mehr");
+    EXPECT_EQ(s.sid, 28106);
+    EXPECT_EQ(s.tsid, 1101);
+    EXPECT_EQ(s.onid, 1);
+    EXPECT_EQ(s.carrierFrequency, 346000);
+    EXPECT_EQ(s.carrierSymbolRate, 6900);
+    EXPECT_EQ(s.carrierQam, 256);
+    EXPECT_EQ(s.carrierLongitude, 192);
+    EXPECT_EQ(s.carrierBand, 1);
+    EXPECT_EQ(s.carrierPolarization, 'H');
+    EXPECT_EQ(s.carrierFec, 3);
+    EXPECT_EQ(s.vpid, 101);
+    EXPECT_EQ(s.apid, 102);
+    EXPECT_EQ(s.pcrPid, 103);
+    EXPECT_EQ(s.scrambled, 1);
+    EXPECT_EQ(s.skipped, 1);
+    EXPECT_EQ(s.locked, 0);  // only the exact text "true" counts
+    EXPECT_EQ(s.satelliteId, 0);
+    EXPECT_EQ(s.transponderFrequency, 0);
+    EXPECT_TRUE(p.entries.empty());
+}
+
+TEST(ChannelListRead, ServiceTypesAndFlagsFollowTheExactTexts) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db,
+             listXml(serviceXml(1, "data", "DATA") + serviceXml(2, "music", "Music") +
+                     serviceXml(3, "radio", "Radio") + serviceXml(4, "lower", "radio") +
+                     serviceXml(5, "caps", "TV", "<Scrambled>TRUE</Scrambled>")),
+             p);
+    ASSERT_EQ(db.countServices(kTv), 3);
+    EXPECT_EQ(db.service(kTv, 0)->name, "music");
+    EXPECT_EQ(db.service(kTv, 1)->name, "lower");
+    EXPECT_EQ(db.service(kTv, 2)->scrambled, 0);
+    ASSERT_EQ(db.countServices(kRadio), 1);
+    EXPECT_EQ(db.service(kRadio, 0)->name, "radio");
+}
+
+TEST(ChannelListRead, BandsAndFecNamesTakeTheirCodes) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    auto carrier = [](const std::string& band, const std::string& fec) {
+        return "<Carrier><Band>" + band + "</Band><FEC>" + fec + "</FEC></Carrier>";
+    };
+    readText(db,
+             listXml(serviceXml(1, "a", "TV", carrier("C-Band", "8PSK_9_10")) +
+                     serviceXml(2, "b", "TV", carrier("Ku", "8psk_9_10")) +
+                     serviceXml(3, "c", "TV", carrier("KU", "")) +
+                     serviceXml(4, "d", "TV", carrier("Kua", "DVBS_1_2"))),
+             p);
+    ASSERT_EQ(db.countServices(kTv), 4);
+    EXPECT_EQ(db.service(kTv, 0)->carrierBand, 0);
+    EXPECT_EQ(db.service(kTv, 0)->carrierFec, 19);
+    EXPECT_EQ(db.service(kTv, 1)->carrierBand, 1);
+    EXPECT_EQ(db.service(kTv, 1)->carrierFec, 20);
+    EXPECT_EQ(db.service(kTv, 2)->carrierBand, 2);
+    EXPECT_EQ(db.service(kTv, 3)->carrierBand, 2);
+    EXPECT_EQ(db.service(kTv, 3)->carrierFec, 1);
+}
+
+TEST(ChannelListRead, UnknownElementsAndMisplacedValuesAreSkipped) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db,
+             listXml("<Vendor><Service><Name>hidden</Name></Service></Vendor>" +
+                     serviceXml(1, "kept", "TV", "<Nid>5</Nid><Extra><Sid>9</Sid></Extra>") +
+                     "<Comment>x</Comment>"),
+             p);
+    ASSERT_EQ(db.countServices(kTv), 1);
+    EXPECT_EQ(db.service(kTv, 0)->name, "kept");
+    EXPECT_EQ(db.service(kTv, 0)->sid, 1);
+}
+
+TEST(ChannelListRead, AWrongRootLoadsNothingAndSaysNothing) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    db.addService(testdata::service(kTv, 1, "old"));
+    EXPECT_EQ(readText(db, "<ServiceList>" + serviceXml(1, "a", "TV") + "</ServiceList>", p), 0);
+    EXPECT_EQ(db.countServices(kTv), 0);
+    EXPECT_TRUE(p.entries.empty());
+}
+
+TEST(ChannelListRead, AParserFailureShowsTheErrorNameAndLeavesTheDatabaseEmpty) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    db.addService(testdata::service(kTv, 1, "old"));
+    const int rc = readText(db, "<Servicelist><Service></Servicelist>", p);
+    EXPECT_NE(rc, 0);
+    EXPECT_EQ(db.countServices(kTv), 0);
+    ASSERT_EQ(p.entries.size(), 1u);
+    EXPECT_EQ(p.entries[0].text, ChannelListFile::ixmlErrorName(rc));
+    EXPECT_EQ(p.entries[0].icon, shell::PromptIcon::Error);
+
+    fixtures::TempDir dir;
+    fixtures::RecordingPrompter q;
+    EXPECT_EQ(ChannelListFile::read(db, dir / "missing.xml", q), 101);
+    EXPECT_TRUE(q.said("NO_SUCH_FILE"));
+}
+
+TEST(ChannelListRead, ErrorNamesCoverTheLibraryCodes) {
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(0), "SUCCESS");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(12), "SYNTAX_ERR");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(15), "INVALID_ACCESS_ERR");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(104), "FILE_DONE");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(107), "INVALID_ITEM_NUMBER");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(103), "** UNKNOWN EROR CODE !! **");
+    EXPECT_STREQ(ChannelListFile::ixmlErrorName(-1), "** UNKNOWN EROR CODE !! **");
+}
+
+TEST(ChannelListRead, TablesStopAtTheirCapacity) {
+    std::string body;
+    for (int i = 1; i <= 3501; ++i)
+        body += serviceXml(i, "tv" + std::to_string(i), "TV");
+    for (int i = 1; i <= 1501; ++i)
+        body += serviceXml(i, "r" + std::to_string(i), "Radio");
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db, listXml(body), p);
+    EXPECT_EQ(db.countServices(kTv), 3500);
+    EXPECT_EQ(db.service(kTv, 3499)->name, "tv3500");
+    EXPECT_EQ(db.countServices(kRadio), 1500);
+    EXPECT_EQ(db.service(kRadio, 1499)->name, "r1500");
+}
+
+TEST(ChannelListRead, FavoritesResolveByTablePositionAndTheNinthGroupIsDropped) {
+    std::string body = serviceXml(1, "t1", "TV") + serviceXml(2, "t2", "TV") +
+                       serviceXml(1, "r1", "Radio") + "<Favoritelist>";
+    for (int i = 0; i < 9; ++i)
+        body += groupXml("G" + std::to_string(i), "TV", {2, 0, 3501, 1, 2});
+    body += groupXml("Radios", "Radio", {1, 2});
+    body +=
+        "<FavoriteGroup><Name>late</Name><ChannelNo>1</ChannelNo>"
+        "<ServiceType>Radio</ServiceType><ChannelNo>1</ChannelNo></FavoriteGroup>";
+    body += "</Favoritelist>";
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db, listXml(body), p);
+    auto tv = db.favoriteGroups(kTv);
+    ASSERT_EQ(tv.size(), 8u);
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(tv[static_cast<std::size_t>(k)]->id, 1 << k);
+        EXPECT_EQ(tv[static_cast<std::size_t>(k)]->name, "G" + std::to_string(k));
+    }
+    // 0 and 3501 have no slot; the second 2 is the same service again.
+    ASSERT_EQ(tv[0]->memberCount(), 2);
+    EXPECT_EQ(tv[0]->members[0]->name, "t2");
+    EXPECT_EQ(tv[0]->members[1]->name, "t1");
+    auto radio = db.favoriteGroups(kRadio);
+    ASSERT_EQ(radio.size(), 2u);
+    EXPECT_EQ(radio[0]->name, "Radios");
+    ASSERT_EQ(radio[0]->memberCount(), 1);
+    EXPECT_EQ(radio[0]->members[0]->name, "r1");
+    // A ChannelNo before the group's ServiceType was taken while the group was still TV.
+    EXPECT_EQ(radio[1]->name, "late");
+    ASSERT_EQ(radio[1]->memberCount(), 2);
+    EXPECT_EQ(radio[1]->members[0]->name, "t1");
+    EXPECT_EQ(radio[1]->members[1]->name, "r1");
+}
+
+TEST(ChannelListRead, SatellitesAndTranspondersAreReadWithTheirIds) {
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db,
+             listXml("<Satellitelist><Satellite><SatName>Astra 19.2\xC2\xB0"
+                     "E</SatName><Longitude>192</Longitude><Band>Ku</Band>"
+                     "<Transponder><Frequency>11362</Frequency><SymbolRate>22000</SymbolRate>"
+                     "<Tsid>1</Tsid><Onid>2</Onid><Nid>3</Nid><Pol>H</Pol><FEC>DVBS_2_3</FEC>"
+                     "</Transponder></Satellite><Satellite><SatName>Hot Bird</SatName>"
+                     "<Band>C</Band></Satellite></Satellitelist>"),
+             p);
+    ASSERT_EQ(db.countSatellites(), 2);
+    const Satellite& s = *db.satellite(1);
+    EXPECT_EQ(s.name,
+              "Astra 19.2\xC2\xB0"
+              "E");
+    EXPECT_EQ(s.longitude, 192);
+    EXPECT_EQ(s.band, 1);
+    ASSERT_TRUE(s.transponders[0]);
+    EXPECT_EQ(s.transponders[0]->satelliteId, 1);
+    EXPECT_EQ(s.transponders[0]->frequency, 11362);
+    EXPECT_EQ(s.transponders[0]->nid, 3);
+    EXPECT_EQ(s.transponders[0]->polarization, 'H');
+    EXPECT_EQ(s.transponders[0]->fec, 2);
+    EXPECT_EQ(db.satellite(2)->band, 0);
+}
+
+TEST(ChannelListRead, NonAsciiNamesStayUtf8AndLongNamesAreCutAtACharacter) {
+    std::string longName;
+    for (int i = 0; i < 100; ++i)
+        longName += "\xE2\x82\xAC";  // 300 bytes of euro signs
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    readText(db,
+             listXml(serviceXml(1, "\xC3\x96sterreich \xE6\x97\xA5\xE6\x9C\xAC", "TV") +
+                     serviceXml(2, longName, "TV")),
+             p);
+    EXPECT_EQ(db.service(kTv, 0)->name, "\xC3\x96sterreich \xE6\x97\xA5\xE6\x9C\xAC");
+    EXPECT_EQ(db.service(kTv, 1)->name, longName.substr(0, 255));  // 85 whole characters
+}
+
+class ChannelListWrite : public ::testing::Test {
+  protected:
+    fixtures::RecordingPrompter prompter;
+    ChannelListEditor editor{prompter};
+};
+
+TEST_F(ChannelListWrite, OneServiceGivesTheExactLayout) {
+    auto s = testdata::service(kTv, 1, "ABC");
+    s->sid = 0;
+    editor.database().addService(std::move(s));
+    editor.fillFromDatabase();
+    fixtures::TempDir dir;
+    ASSERT_TRUE(editor.writeChannelList(dir / "one.xml", false));
+    EXPECT_EQ(fixtures::readFile(dir / "one.xml"),
+              "<?xml version=\"1.0\"?>\r\n"
+              "<Servicelist>\r\n"
+              "  <Service>\r\n"
+              "    <ChannelNo>1</ChannelNo>\r\n"
+              "    <Name>ABC</Name>\r\n"
+              "    <Sid>0</Sid>\r\n"
+              "    <Tsid>0</Tsid>\r\n"
+              "    <Onid>0</Onid>\r\n"
+              "    <Carrier Type=\"DVBC\">\r\n"
+              "    <Frequency>0</Frequency>\r\n"
+              "    <SymbolRate>0</SymbolRate>\r\n"
+              "    <QAM>0</QAM>\r\n"
+              "    </Carrier>\r\n"
+              "    <Vpid>0</Vpid>\r\n"
+              "    <Apid>0</Apid>\r\n"
+              "    <PCRpid>0</PCRpid>\r\n"
+              "    <Scrambled>false</Scrambled>\r\n"
+              "    <Skipped>false</Skipped>\r\n"
+              "    <Locked>false</Locked>\r\n"
+              "    <ServiceType>TV</ServiceType>\r\n"
+              "  </Service>\r\n"
+              "    <Favoritelist></Favoritelist>\r\n"
+              "</Servicelist>\r\n");
+    EXPECT_EQ(editor.currentPath(), dir / "one.xml");
+    EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(ChannelListWrite, RoundTripKeepsServicesFavoritesAndLongNonAsciiNames) {
+    std::string longName;
+    for (int i = 0; i < 70; ++i)
+        longName += "\xC3\xA9";  // 70 characters: more than the old 63-character buffer
+    auto& db = editor.database();
+    for (int i = 1; i <= 5; ++i) {
+        auto s = testdata::service(kTv, i, i == 3 ? longName : "TV <" + std::to_string(i) + ">");
+        s->carrierFrequency = 300000 + i;
+        s->carrierSymbolRate = 6900;
+        s->carrierQam = 64;
+        s->scrambled = i % 2;
+        s->locked = i == 2;
+        s->skipped = i == 4;
+        s->vpid = 10 * i;
+        db.addService(std::move(s));
+    }
+    for (int i = 1; i <= 3; ++i)
+        db.addService(testdata::service(kRadio, i, "Radio & " + std::to_string(i)));
+    editor.fillFromDatabase();
+    FavoriteGroup* news = editor.createFavorite(kTv);
+    editor.selectOnly({4, 1});
+    editor.addToFavorite(news);
+    editor.renameFavorite(news, "News \xC3\xBC");
+    FavoriteGroup* music = editor.createFavorite(kRadio);
+    music->append(db.service(kRadio, 2));
+    music->append(db.service(kRadio, 0));
+
+    fixtures::TempDir dir;
+    ASSERT_TRUE(editor.writeChannelList(dir / "list.xml", false));
+    ChannelDatabase back;
+    fixtures::RecordingPrompter p;
+    ASSERT_EQ(ChannelListFile::read(back, dir / "list.xml", p), 0);
+    ASSERT_EQ(back.countServices(kTv), 5);
+    ASSERT_EQ(back.countServices(kRadio), 3);
+    for (int i = 0; i < 5; ++i) {
+        const Service& a = *db.service(kTv, i);
+        const Service& b = *back.service(kTv, i);
+        EXPECT_EQ(a.name, b.name);
+        EXPECT_EQ(a.channelNumber, b.channelNumber);
+        EXPECT_EQ(a.carrierFrequency, b.carrierFrequency);
+        EXPECT_EQ(a.carrierQam, b.carrierQam);
+        EXPECT_EQ(a.scrambled, b.scrambled);
+        EXPECT_EQ(a.locked, b.locked);
+        EXPECT_EQ(a.skipped, b.skipped);
+        EXPECT_EQ(a.vpid, b.vpid);
+        EXPECT_EQ(a.sid, b.sid);
+    }
+    EXPECT_EQ(back.service(kTv, 2)->name, longName);
+    auto tv = back.favoriteGroups(kTv);
+    ASSERT_EQ(tv.size(), 1u);
+    EXPECT_EQ(tv[0]->name, "News \xC3\xBC");
+    ASSERT_EQ(tv[0]->memberCount(), 2);
+    EXPECT_EQ(tv[0]->members[0]->channelNumber, 2);
+    EXPECT_EQ(tv[0]->members[1]->channelNumber, 5);
+    auto radio = back.favoriteGroups(kRadio);
+    ASSERT_EQ(radio.size(), 1u);
+    EXPECT_EQ(radio[0]->members[0]->name, "Radio & 3");
+    EXPECT_EQ(radio[0]->members[1]->name, "Radio & 1");
+}
+
+TEST_F(ChannelListWrite, SatellitesAreNeverWritten) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "in.xml",
+                        listXml("<Satellitelist><Satellite><SatName>S</SatName></Satellite>"
+                                "</Satellitelist>" +
+                                serviceXml(1, "a", "TV")));
+    ASSERT_TRUE(editor.openFile(dir / "in.xml"));
+    EXPECT_EQ(editor.database().countSatellites(), 1);
+    ASSERT_TRUE(editor.writeChannelList(dir / "out.xml", false));
+    const std::string out = fixtures::readFile(dir / "out.xml");
+    EXPECT_EQ(out.find("Satellite"), std::string::npos);
+    EXPECT_NE(out.find("<Name>a</Name>"), std::string::npos);
+}
+
+TEST_F(ChannelListWrite, GapsAskForRenumberingAndNoWritesNothing) {
+    auto& db = editor.database();
+    db.addService(testdata::service(kTv, 5, "five"));
+    db.addService(testdata::service(kTv, 2, "two"));
+    editor.fillFromDatabase();
+    fixtures::TempDir dir;
+    prompter.answerNo();
+    EXPECT_FALSE(editor.writeChannelList(dir / "no.xml", false));
+    EXPECT_FALSE(std::filesystem::exists(dir / "no.xml"));
+    EXPECT_TRUE(editor.currentPath().empty());
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_EQ(prompter.entries[0].text, "Renumbering is necessary.\n\nDo you want renumbering?");
+
+    prompter.answerYes();
+    ASSERT_TRUE(editor.writeChannelList(dir / "yes.xml", true));
+    EXPECT_TRUE(editor.currentPath().empty());  // the temporary copy keeps the current path
+    EXPECT_EQ(db.service(kTv, 0)->name, "two");
+    EXPECT_EQ(db.service(kTv, 0)->channelNumber, 1);
+    EXPECT_EQ(db.service(kTv, 1)->name, "five");
+    EXPECT_EQ(db.service(kTv, 1)->channelNumber, 2);
+}
+
+TEST_F(ChannelListWrite, TheHiddenListIsPutInOrderSoItsFavoritesSurvive) {
+    auto& db = editor.database();
+    db.addService(testdata::service(kTv, 1, "tv"));
+    db.addService(testdata::service(kRadio, 9, "nine"));
+    db.addService(testdata::service(kRadio, 4, "four"));
+    editor.fillFromDatabase();
+    FavoriteGroup* g = editor.createFavorite(kRadio);
+    g->append(db.service(kRadio, 0));  // "nine"
+    fixtures::TempDir dir;
+    prompter.answerYes();
+    ASSERT_TRUE(editor.writeChannelList(dir / "l.xml", false));
+    ChannelDatabase back;
+    ChannelListFile::read(back, dir / "l.xml", prompter);
+    auto groups = back.favoriteGroups(kRadio);
+    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_EQ(groups[0]->memberCount(), 1);
+    EXPECT_EQ(groups[0]->members[0]->name, "nine");
+}
+
+TEST_F(ChannelListWrite, AnUnwritablePathIsReportedAsFailure) {
+    editor.database().addService(testdata::service(kTv, 1, "a"));
+    editor.fillFromDatabase();
+    fixtures::TempDir dir;
+    EXPECT_FALSE(editor.writeChannelList(dir / "no" / "such" / "folder.xml", true));
+}
+
+}  // namespace
+}  // namespace velkport::channels
