@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "velkport/channels/ChannelInfoDialog.h"
+#include "velkport/channels/InputDialog.h"
+#include "velkport/channels/SatelliteTransponderDialog.h"
+#include "velkport/channels/tests/ChannelTestData.h"
+
+namespace velkport::channels {
+namespace {
+
+using shell::PromptIcon;
+
+// ---- Channel Info
+
+class ChannelInfo : public ::testing::Test {
+  protected:
+    ChannelInfo() {
+        service.channelNumber = 2;
+        service.name = "ZDF";
+        service.carrierFrequency = 450000;
+        service.carrierSymbolRate = 6900;
+        service.carrierQam = 256;
+        service.sid = 28006;
+        service.onid = 1;
+        service.tsid = 1079;
+        service.vpid = 110;
+        fields = ChannelInfoDialog::fill(service);
+    }
+    bool accept(int rows = 5) { return ChannelInfoDialog::accept(fields, rows, copy, prompter); }
+    std::string said() const {
+        return prompter.entries.empty() ? "" : prompter.entries.back().text;
+    }
+
+    Service service;
+    Service copy;
+    ChannelInfoFields fields;
+    fixtures::RecordingPrompter prompter;
+};
+
+TEST_F(ChannelInfo, OpeningFillsEveryControlFromTheCopy) {
+    EXPECT_EQ(fields.channelNumber, "2");
+    EXPECT_EQ(fields.name, "ZDF");
+    EXPECT_EQ(fields.qam, 2);
+    EXPECT_EQ(fields.videoPid, "110");
+    service.carrierQam = 16;
+    EXPECT_EQ(ChannelInfoDialog::fill(service).qam, -1);  // not 64, 128 or 256: no choice
+}
+
+TEST_F(ChannelInfo, TheChannelNumberMustLieWithinTheList) {
+    fields.channelNumber = "0";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Channel Range : 1 ~ 5");
+    EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
+    fields.channelNumber = "6";
+    EXPECT_FALSE(accept());
+    fields.channelNumber = "5";
+    EXPECT_TRUE(accept());
+}
+
+TEST_F(ChannelInfo, ChecksRunInTheDialogsOrder) {
+    fields.name.clear();
+    fields.frequency.clear();
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a channel name");
+    fields.name = "x";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a frequency");
+    fields.frequency = "1";
+    fields.qam = -1;
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Select QAM");
+    fields.qam = 0;
+    fields.sid = "-1";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a Sid");
+    fields.sid = "1";
+    fields.oid = "";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a Oid");
+    fields.oid = "1";
+    fields.tsid = "-5";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a Tsid");
+    fields.tsid = "1";
+    fields.symbolRate = "";
+    EXPECT_FALSE(accept());
+    EXPECT_EQ(said(), "Fill a symbol rate");
+    EXPECT_EQ(copy.name, "");  // nothing taken over while refused
+}
+
+TEST_F(ChannelInfo, OkTakesTheFieldsButNotThePids) {
+    copy = service;
+    fields.channelNumber = "4";
+    fields.name = std::string(300, 'n');
+    fields.qam = 1;
+    fields.serviceType = 1;
+    fields.locked = 1;
+    fields.skipped = 1;
+    fields.scrambled = 1;
+    fields.videoPid = "999";
+    ASSERT_TRUE(accept());
+    EXPECT_EQ(copy.channelNumber, 4);
+    EXPECT_EQ(copy.name.size(), 255u);
+    EXPECT_EQ(copy.carrierQam, 128);
+    EXPECT_EQ(copy.serviceType, kRadio);
+    EXPECT_EQ(copy.locked, 1);
+    EXPECT_EQ(copy.skipped, 1);
+    EXPECT_EQ(copy.scrambled, 1);
+    EXPECT_EQ(copy.vpid, 110);
+    EXPECT_EQ(copy.sid, 28006);
+}
+
+// ---- Input
+
+TEST(Input, NumbersOutsideTheListAndSelectedTargetsAreRefused) {
+    fixtures::RecordingPrompter p;
+    EXPECT_EQ(InputDialog::accept("0", InputMode::Start, 5, {}, p), std::nullopt);
+    EXPECT_EQ(p.entries.back().text, "Input Channel Range : 1 ~ 5");
+    EXPECT_EQ(InputDialog::accept("6", InputMode::Start, 5, {}, p), std::nullopt);
+    EXPECT_EQ(InputDialog::accept("", InputMode::Start, 5, {}, p), std::nullopt);
+    EXPECT_EQ(InputDialog::accept("5", InputMode::Start, 5, {}, p), 5);
+    EXPECT_EQ(InputDialog::accept("3", InputMode::Move, 5, {2, 3}, p), std::nullopt);
+    EXPECT_EQ(p.entries.back().text, "Selected channel can not be target number");
+    EXPECT_EQ(InputDialog::accept("3", InputMode::Start, 5, {2, 3}, p), 3);
+    EXPECT_EQ(InputDialog::accept("1", InputMode::Move, 5, {2, 3}, p), 1);
+    EXPECT_EQ(InputDialog::title(InputMode::Start), "Input Start Channel Number");
+    EXPECT_EQ(InputDialog::prompt(InputMode::Move), "Enter target channel number");
+}
+
+// ---- Satellite & Transponder
+
+class SatTp : public ::testing::Test {
+  protected:
+    std::string said() const {
+        return prompter.entries.empty() ? "" : prompter.entries.back().text;
+    }
+    SatelliteFields fullSatellite() { return {"Astra", "9750", "10600", "22", "192", "0"}; }
+    TransponderFields fullTransponder() { return {"11362", "22000", "1", "2", 1}; }
+
+    fixtures::RecordingPrompter prompter;
+    ChannelListEditor editor{prompter};
+    SatelliteTransponderDialog dialog{editor};
+};
+
+TEST_F(SatTp, SatelliteSaveChecksTheFieldsInOrderThenTheSelection) {
+    Satellite* s = dialog.newSatellite();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(SatelliteTransponderDialog::fieldsOf(*s).name, "New Satellite");
+    SatelliteFields f = fullSatellite();
+    f.name.clear();
+    f.lo1.clear();
+    EXPECT_FALSE(dialog.saveSatellite(f));
+    EXPECT_EQ(said(), "Fill a satellite name");
+    f.name = "Astra";
+    EXPECT_FALSE(dialog.saveSatellite(f));
+    EXPECT_EQ(said(), "Fill a LO1Frequency");
+    for (auto [field, text] : {std::pair{&SatelliteFields::lo2, "Fill a LO2Frequency"},
+                               {&SatelliteFields::bandSwitch, "Fill a BandSwitchFreq"},
+                               {&SatelliteFields::longitude, "Fill a longitude"},
+                               {&SatelliteFields::skewOffset, "Fill a SkewOffset"}}) {
+        SatelliteFields g = fullSatellite();
+        g.*field = "";
+        EXPECT_FALSE(dialog.saveSatellite(g));
+        EXPECT_EQ(said(), text);
+    }
+    dialog.newSatellite();
+    dialog.selectSatellites({0, 1});
+    EXPECT_FALSE(dialog.saveSatellite(fullSatellite()));
+    EXPECT_EQ(said(), "Select just one satellite");
+    dialog.clickSatellite(0);
+    ASSERT_TRUE(dialog.saveSatellite(fullSatellite()));
+    EXPECT_EQ(s->name, "Astra");
+    EXPECT_EQ(s->lo2, 10600);
+    EXPECT_EQ(s->longitude, 192);
+}
+
+TEST_F(SatTp, TransponderSaveNeedsAPolarization) {
+    dialog.newSatellite();
+    Transponder* t = dialog.newTransponder();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->satelliteId, 1);
+    TransponderFields f = fullTransponder();
+    f.polarization = -1;
+    EXPECT_FALSE(dialog.saveTransponder(f));
+    EXPECT_EQ(said(), "Select a polarization");
+    f = fullTransponder();
+    f.osid.clear();
+    EXPECT_FALSE(dialog.saveTransponder(f));
+    EXPECT_EQ(said(), "Fill a Oid");
+    ASSERT_TRUE(dialog.saveTransponder(fullTransponder()));
+    EXPECT_EQ(t->polarization, 'H');
+    EXPECT_EQ(t->onid, 2);
+    EXPECT_EQ(SatelliteTransponderDialog::fieldsOf(*t).polarization, 1);
+    TransponderFields v = fullTransponder();
+    v.polarization = 0;
+    dialog.saveTransponder(v);
+    EXPECT_EQ(t->polarization, 'V');
+}
+
+TEST_F(SatTp, NewTransponderNeedsASatelliteAndThereAreAtMostTwoHundredSatellites) {
+    EXPECT_EQ(dialog.newTransponder(), nullptr);
+    for (int i = 0; i < kMaxSatellites; ++i)
+        ASSERT_NE(dialog.newSatellite(), nullptr);
+    EXPECT_EQ(dialog.newSatellite(), nullptr);
+}
+
+TEST_F(SatTp, DeletingASatelliteRemovesItsServicesOnlyAfterYes) {
+    auto& db = editor.database();
+    dialog.newSatellite();  // id 1
+    dialog.newSatellite();  // id 2
+    auto linked = testdata::service(kTv, 1, "linked");
+    linked->satelliteId = 2;
+    db.addService(std::move(linked));
+    db.addService(testdata::service(kTv, 2, "from a file"));  // satellite id 0
+    editor.fillFromDatabase();
+    FavoriteGroup* g = editor.createFavorite(kTv);
+    editor.selectOnly({0, 1});
+    editor.addToFavorite(g);
+
+    dialog.clickSatellite(0);
+    prompter.answerYes();
+    ASSERT_TRUE(dialog.deleteSatellites());
+    EXPECT_EQ(prompter.entries.back().text,
+              "Are you sure you want delete this satellite?\n\r\n\rAll channels are deleted in "
+              "this satellite");
+    EXPECT_EQ(db.countServices(kTv), 2);  // services with id 0 stay
+    EXPECT_EQ(db.countSatellites(), 1);
+
+    dialog.clickSatellite(0);  // now satellite 2
+    prompter.answerNo();
+    EXPECT_FALSE(dialog.deleteSatellites());
+    EXPECT_EQ(db.countSatellites(), 1);
+    prompter.answerYes();
+    ASSERT_TRUE(dialog.deleteSatellites());
+    EXPECT_EQ(db.countSatellites(), 0);
+    ASSERT_EQ(db.countServices(kTv), 1);
+    EXPECT_EQ(editor.rowCount(), 1);
+    EXPECT_EQ(editor.row(0).service->name, "from a file");
+    ASSERT_EQ(g->memberCount(), 1);
+    EXPECT_EQ(g->members[0]->name, "from a file");
+}
+
+TEST_F(SatTp, DeletingATransponderRemovesTheServicesOnItsFrequency) {
+    auto& db = editor.database();
+    dialog.newSatellite();
+    Transponder* t = dialog.newTransponder();
+    dialog.saveTransponder(fullTransponder());
+    auto on = testdata::service(kRadio, 1, "on");
+    on->satelliteId = 1;
+    on->transponderFrequency = t->frequency;
+    db.addService(std::move(on));
+    auto off = testdata::service(kRadio, 2, "off");
+    off->satelliteId = 1;
+    off->transponderFrequency = 12000;
+    db.addService(std::move(off));
+    editor.fillFromDatabase();
+    dialog.clickTransponder(0);
+    prompter.answerYes();
+    ASSERT_TRUE(dialog.deleteTransponders());
+    EXPECT_TRUE(dialog.transponderRows().empty());
+    ASSERT_EQ(db.countServices(kRadio), 1);
+    EXPECT_EQ(db.service(kRadio, 1)->name, "off");
+}
+
+}  // namespace
+}  // namespace velkport::channels

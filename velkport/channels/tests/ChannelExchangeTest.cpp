@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "tests/fixtures/PyFtpServer.h"
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/FtpServer.h"
+#include "velkport/channels/ChannelExchange.h"
+#include "velkport/channels/ChannelListFile.h"
+#include "velkport/channels/tests/ChannelTestData.h"
+
+namespace velkport::channels {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFolder = "ftproot/System/Programmliste (Channel List)";
+
+class RecordingProgress : public ProgressSink {
+  public:
+    void show(const std::string& text) override { events.push_back("show " + text); }
+    void setPosition(int p) override { events.push_back(std::to_string(p)); }
+    void hide() override { events.push_back("hide"); }
+    std::vector<std::string> events;
+};
+
+// The same exchange against the emulated receiver's FTP server and against pyftpdlib.
+enum class Peer { ReceiverSim, PyFtpd };
+
+class Exchange : public ::testing::TestWithParam<Peer> {
+  protected:
+    void SetUp() override {
+        root = dir / "disk";
+        fs::create_directories(root / kFolder);
+        fs::create_directories(dir / "cache");
+        if (GetParam() == Peer::ReceiverSim) {
+            receiversim::FtpServerOptions o;
+            o.root = root;
+            sim = std::make_unique<receiversim::FtpServer>(o);
+            std::string error;
+            ASSERT_TRUE(sim->start(&error)) << error;
+            context.ftpPort = sim->port();
+        } else {
+            fixtures::PyFtpOptions o;
+            o.root = root;
+            py = std::make_unique<fixtures::PyFtpServer>(o);
+            ASSERT_TRUE(py->ok()) << py->error();
+            context.ftpPort = py->port();
+        }
+        context.receiverAddress = "127.0.0.1";
+        context.userId = "root";
+        context.pinCode = "0000";
+        exchange.setPacing(false);
+        exchange.setTempFolder(dir / "cache");
+        exchange.setTimeout(std::chrono::seconds(10));
+    }
+    void TearDown() override {
+        exchange.wait();
+        if (sim)
+            sim->stop();
+    }
+    fs::path remote() const { return root / kFolder / "channel.xml"; }
+
+    fixtures::TempDir dir;
+    fs::path root;
+    std::unique_ptr<receiversim::FtpServer> sim;
+    std::unique_ptr<fixtures::PyFtpServer> py;
+    shell::AppContext context;
+    fixtures::RecordingPrompter prompter;
+    ChannelListEditor editor{prompter};
+    RecordingProgress progress;
+    ChannelExchange exchange{context, editor, progress};
+};
+
+TEST_P(Exchange, LoadReadsTheReceiversListAndRemovesTheTemporaryCopy) {
+    fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV") +
+                                                    testdata::serviceXml(2, "Two", "TV") +
+                                                    testdata::serviceXml(1, "Radio", "Radio")));
+    ASSERT_EQ(exchange.loadChannelList(), ChannelExchange::kDone);
+    EXPECT_EQ(editor.rowCount(), 2);
+    EXPECT_EQ(editor.database().countServices(kRadio), 1);
+    EXPECT_FALSE(fs::exists(exchange.tempPath()));
+    EXPECT_EQ(exchange.tempPath().parent_path(), dir / "cache");
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show Loading Channels ...", "10", "20",
+                                                         "50", "100", "hide"}));
+}
+
+TEST_P(Exchange, SendUploadsTheWrittenList) {
+    editor.database().addService(testdata::service(kTv, 1, "Sent"));
+    editor.fillFromDatabase();
+    ASSERT_EQ(exchange.sendChannelList(), ChannelExchange::kDone);
+    ChannelDatabase back;
+    ASSERT_EQ(ChannelListFile::read(back, remote(), prompter), 0);
+    ASSERT_EQ(back.countServices(kTv), 1);
+    EXPECT_EQ(back.service(kTv, 0)->name, "Sent");
+    EXPECT_FALSE(fs::exists(exchange.tempPath()));
+    EXPECT_EQ(progress.events.front(), "show Sending Channels ...");
+    EXPECT_EQ(progress.events.back(), "hide");
+}
+
+TEST_P(Exchange, AMissingChannelListShowsTheServersReplyAndLeavesTheEditorEmpty) {
+    editor.database().addService(testdata::service(kTv, 1, "old"));
+    editor.fillFromDatabase();
+    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    EXPECT_EQ(editor.rowCount(), 0);
+    EXPECT_EQ(editor.database().countServices(kTv), 0);
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().icon, shell::PromptIcon::Error);
+    EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
+}
+
+TEST_P(Exchange, ARefusedFolderChangeStopsBothDirections) {
+    fs::remove_all(root / "ftproot");
+    editor.database().addService(testdata::service(kTv, 1, "a"));
+    editor.fillFromDatabase();
+    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kFailed);
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
+    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
+}
+
+TEST_P(Exchange, AWrongPinIsReportedWithTheLogonReply) {
+    context.pinCode = "9999";
+    fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV")));
+    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "530");
+}
+
+TEST_P(Exchange, DecliningTheRenumberingUploadsNothing) {
+    fixtures::writeFile(remote(), "untouched");
+    fixtures::writeFile(exchange.tempPath(), "an old temporary copy");
+    editor.database().addService(testdata::service(kTv, 3, "gap"));
+    editor.fillFromDatabase();
+    prompter.answerNo();
+    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kStopped);
+    EXPECT_EQ(fixtures::readFile(remote()), "untouched");
+    EXPECT_TRUE(progress.events.empty());
+}
+
+TEST_P(Exchange, AnEmptyDatabaseSendsNothingAndSaysNothing) {
+    fixtures::writeFile(remote(), "untouched");
+    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kStopped);
+    EXPECT_EQ(fixtures::readFile(remote()), "untouched");
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_TRUE(progress.events.empty());
+}
+
+TEST_P(Exchange, TheWorkerThreadReportsItsResultAndRefusesASecondTransfer) {
+    fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV")));
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<int> result;
+    ASSERT_TRUE(exchange.startLoad([&](int r) {
+        std::lock_guard lock(m);
+        result = r;
+        cv.notify_all();
+    }));
+    EXPECT_FALSE(exchange.startSend(nullptr));
+    {
+        std::unique_lock lock(m);
+        ASSERT_TRUE(
+            cv.wait_for(lock, std::chrono::seconds(20), [&] { return result.has_value(); }));
+    }
+    exchange.wait();
+    EXPECT_EQ(*result, ChannelExchange::kDone);
+    EXPECT_FALSE(exchange.loadRunning());
+    EXPECT_EQ(editor.rowCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, Exchange, ::testing::Values(Peer::ReceiverSim, Peer::PyFtpd),
+                         [](const auto& p) {
+                             return p.param == Peer::ReceiverSim ? std::string("ReceiverSim")
+                                                                 : std::string("PyFtpd");
+                         });
+
+}  // namespace
+}  // namespace velkport::channels
