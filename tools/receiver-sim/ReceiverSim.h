@@ -3,13 +3,16 @@
 // PC as the receiver's disk. Tests start one in-process on free ports; the receiver-sim program
 // runs one for demos. Later features add their commands to the dispatch table.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace receiversim {
 
@@ -21,11 +24,13 @@ struct SimOptions {
     std::string user = "root";
     std::string pin = "0000";
     std::set<int> busyChannels;  // channels whose in-use query (0xFD) answers busy
+    // A client that stops sending in the middle of a record is dropped after this long.
+    std::chrono::milliseconds timeLimit{30000};
 };
 
 // One client connection on one command channel, as a command handler sees it.
 class CommandSession {
-public:
+  public:
     virtual ~CommandSession() = default;
     virtual int channel() const = 0;
     virtual const std::filesystem::path& root() const = 0;
@@ -38,6 +43,10 @@ public:
     virtual void drop() = 0;
     // What handlers keep between the commands of one connection (for example a current folder).
     std::map<std::string, std::string> state;
+
+    // The file or folder under root() that a client's path names ("/" and "\\" both separate
+    // names); nothing when the path would leave the root.
+    std::optional<std::filesystem::path> resolve(std::string_view clientPath) const;
 };
 
 // Handles one command after its 32-byte header arrived: reads its argument blocks, sends its
@@ -46,7 +55,7 @@ using CommandHandler =
     std::function<void(CommandSession& session, std::uint8_t code, std::uint32_t value)>;
 
 class ReceiverSim {
-public:
+  public:
     explicit ReceiverSim(SimOptions options);
     ~ReceiverSim();
     ReceiverSim(const ReceiverSim&) = delete;
@@ -61,11 +70,17 @@ public:
     std::uint16_t portBase() const;
 
     void setBusy(int channel, bool busy);
+    bool isBusy(int channel) const;
     // The handler of a command code on one channel, or on every channel (-1). A later
     // registration replaces an earlier one; unknown commands get a failure reply.
     void registerCommand(std::uint8_t code, CommandHandler handler, int channel = -1);
 
-private:
+    // Connections accepted on the command channels since start (all channels together).
+    int connectionCount() const;
+    // Waits until at least n connections were accepted since start; false after the timeout.
+    bool waitForConnections(int n, std::chrono::milliseconds timeout) const;
+
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

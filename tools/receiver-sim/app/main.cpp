@@ -1,0 +1,99 @@
+// receiver-sim: the emulated receiver as a program.
+//   receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N] [--port-base N] [--pin PIN]
+//                [--user root] [--busy CH]...
+// Prints the ports it chose on standard error and one line "ready" on standard output once it
+// listens; stops cleanly on SIGINT or SIGTERM. Port 0 picks free ports.
+#include <pthread.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "tools/receiver-sim/ReceiverSim.h"
+
+namespace {
+
+void usage() {
+    std::cerr << "usage: receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N]"
+                 " [--port-base N] [--pin PIN] [--user root] [--busy CH]...\n";
+}
+
+bool number(const std::string& text, long low, long high, long& out) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high)
+        return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    receiversim::SimOptions options;
+    options.ftpPort = 21;
+    options.portBase = 34000;
+    bool haveRoot = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) {
+            usage();
+            return 2;
+        }
+        const std::string value = argv[++i];
+        long n = 0;
+        if (arg == "--root") {
+            options.root = value;
+            haveRoot = true;
+        } else if (arg == "--address") {
+            options.address = value;
+        } else if (arg == "--ftp-port" && number(value, 0, 65535, n)) {
+            options.ftpPort = static_cast<std::uint16_t>(n);
+        } else if (arg == "--port-base" && number(value, 0, 65530, n)) {
+            options.portBase = static_cast<std::uint16_t>(n);
+        } else if (arg == "--pin") {
+            options.pin = value;
+        } else if (arg == "--user") {
+            options.user = value;
+        } else if (arg == "--busy" && number(value, 0, 5, n)) {
+            options.busyChannels.insert(static_cast<int>(n));
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!haveRoot) {
+        usage();
+        return 2;
+    }
+
+    // The signals are taken by sigwait below, not by a handler: block them before any thread
+    // starts so that every thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    receiversim::ReceiverSim sim(options);
+    std::string error;
+    if (!sim.start(&error)) {
+        std::cerr << "receiver-sim: " << error << "\n";
+        return 1;
+    }
+    std::cerr << "receiver-sim: address " << sim.address() << ", FTP port " << sim.ftpPort()
+              << ", command channels " << sim.portBase() << "-" << sim.portBase() + 5 << "\n";
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+
+    int sig = 0;
+    sigwait(&stopSignals, &sig);
+    sim.stop();
+    std::cerr << "receiver-sim: stopped\n";
+    return 0;
+}

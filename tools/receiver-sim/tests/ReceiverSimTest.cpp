@@ -1,0 +1,303 @@
+// The emulated receiver's command channels: ports, the in-use query, the dispatch table, many
+// connections, clients that stall or vanish, stopping, and paths that try to leave the root.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "common/Socket.h"
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "tools/receiver-sim/SimPaths.h"
+#include "velkport/link/ArgumentBlock.h"
+#include "velkport/link/ChannelTable.h"
+#include "velkport/link/CommandCodes.h"
+#include "velkport/link/CommandHeader.h"
+#include "velkport/link/FolderEntry.h"
+#include "velkport/link/ReceiverLink.h"
+#include "velkport/link/ReplyRecord.h"
+
+using namespace std::chrono_literals;
+using namespace velkport::link;
+namespace fs = std::filesystem;
+using receiversim::CommandSession;
+using receiversim::ReceiverSim;
+using receiversim::SimOptions;
+
+namespace {
+
+SimOptions optionsFor(const fixtures::TempDir& dir) {
+    SimOptions o;
+    o.root = dir.path();
+    o.timeLimit = 300ms;
+    return o;
+}
+
+// A client of the sim: its own channel table, as the program has one.
+struct Client {
+    ChannelTable table;
+    fixtures::RecordingPrompter prompter;
+    ReceiverLink link{table, prompter};
+    explicit Client(const ReceiverSim& sim) {
+        table.InitialiseChannels(sim.address(), sim.portBase());
+        table.setTimeLimit(2000ms);
+    }
+    std::uint32_t field(int n, std::uint8_t code, std::uint8_t ch) {
+        ReplyRecord r;
+        if (!link.SendCommand(code, ch) || !link.ReadReply(r, ch))
+            return 0xDEAD;
+        return r.words[static_cast<std::size_t>(n)];
+    }
+};
+
+}  // namespace
+
+TEST(ReceiverSim, ListensOnSixConsecutiveFreePortsAndFtp) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));
+    std::string error;
+    ASSERT_TRUE(sim.start(&error)) << error;
+    ASSERT_NE(sim.portBase(), 0);
+    ASSERT_NE(sim.ftpPort(), 0);
+    for (int ch = 0; ch <= 5; ++ch) {
+        auto s = common::Socket::connectTcp(
+            "127.0.0.1", static_cast<std::uint16_t>(sim.portBase() + ch), 2000ms);
+        EXPECT_TRUE(s.valid()) << "channel " << ch;
+    }
+    auto ftp = common::Socket::connectTcp("127.0.0.1", sim.ftpPort(), 2000ms);
+    ASSERT_TRUE(ftp.valid());
+    char greeting[4] = {};
+    ASSERT_TRUE(ftp.receiveExactly(greeting, 3, 2000ms));
+    EXPECT_STREQ(greeting, "220");
+}
+
+TEST(ReceiverSim, AGivenPortBaseThatIsTakenFailsToStart) {
+    fixtures::TempDir dir;
+    ReceiverSim first(optionsFor(dir));
+    ASSERT_TRUE(first.start());
+    SimOptions o = optionsFor(dir);
+    o.portBase = first.portBase();
+    ReceiverSim second(o);
+    std::string error;
+    EXPECT_FALSE(second.start(&error));
+    EXPECT_NE(error.find("channel 0"), std::string::npos) << error;
+
+    SimOptions noRoot = optionsFor(dir);
+    noRoot.root = dir / "missing";
+    ReceiverSim third(noRoot);
+    EXPECT_FALSE(third.start(&error));
+}
+
+TEST(ReceiverSim, InUseQueryAnswersBusyForBusyChannelsOnly) {
+    fixtures::TempDir dir;
+    SimOptions o = optionsFor(dir);
+    o.busyChannels = {5};
+    ReceiverSim sim(o);
+    ASSERT_TRUE(sim.start());
+    Client c(sim);
+    bool answered = false;
+    EXPECT_TRUE(c.link.InUse(5, &answered));
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(c.link.InUse(2, &answered));
+    EXPECT_TRUE(answered);
+    sim.setBusy(2, true);
+    sim.setBusy(5, false);
+    EXPECT_TRUE(c.link.InUse(2));
+    EXPECT_FALSE(c.link.InUse(5));
+    EXPECT_EQ(c.field(3, cmd::kInUse, 2), 0xFFFFFFFFu);
+}
+
+TEST(ReceiverSim, UnknownCommandsGetAFailureReplyAndTheConnectionGoesOn) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));
+    ASSERT_TRUE(sim.start());
+    Client c(sim);
+    EXPECT_EQ(c.field(1, 0x99, 3), 0xFFFFFFFFu);
+    // An unknown command followed by an argument block: the block is not taken for a header.
+    ASSERT_TRUE(c.link.SendCommand(0x98, 3));
+    ASSERT_TRUE(c.link.SendBlock(ArgumentBlock::WithText("VELK pretending"), 3));
+    ReplyRecord r;
+    ASSERT_TRUE(c.link.ReadReply(r, 3));
+    EXPECT_EQ(r.field1(), 0xFFFFFFFFu);
+    EXPECT_EQ(c.field(3, cmd::kInUse, 3), 0u);
+    EXPECT_EQ(sim.connectionCount(), 1);
+    EXPECT_TRUE(c.prompter.entries.empty());
+}
+
+TEST(ReceiverSim, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));
+    ASSERT_TRUE(sim.start());
+    auto answer = [](std::uint32_t v) {
+        return [v](CommandSession& s, std::uint8_t, std::uint32_t) { s.sendReply(0, v, 0); };
+    };
+    sim.registerCommand(0x31, answer(99));
+    sim.registerCommand(0x31, answer(2), 2);
+    Client c(sim);
+    EXPECT_EQ(c.field(2, 0x31, 2), 2u);
+    EXPECT_EQ(c.field(2, 0x31, 3), 99u);
+    sim.registerCommand(0x31, answer(7), 2);
+    EXPECT_EQ(c.field(2, 0x31, 2), 7u);
+    // Registering the in-use query on one channel overrides the built-in one there only.
+    sim.registerCommand(cmd::kInUse, answer(5), 4);
+    EXPECT_EQ(c.field(2, cmd::kInUse, 4), 5u);
+    EXPECT_EQ(c.field(2, cmd::kInUse, 3), 0u);
+}
+
+TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
+    fixtures::TempDir dir;
+    fs::create_directories(dir / "Top/Music/Rock");
+    std::ofstream(dir / "Top/Music/a.mp3") << "x";
+    ReceiverSim sim(optionsFor(dir));
+    ASSERT_TRUE(sim.start());
+    sim.registerCommand(cmd::kSetCurrentFolder, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+        std::vector<std::uint8_t> raw(ArgumentBlock::kLargeSize);
+        ArgumentBlock block;
+        if (!s.receive(raw.data(), raw.size()) || !ArgumentBlock::Parse(raw, block))
+            return;
+        const bool ok = s.resolve(block.Text(1)).has_value();
+        if (ok)
+            s.state["folder"] = block.Text(1);
+        s.sendReply(0, ok ? 1 : 0, 0);
+    });
+    sim.registerCommand(cmd::kListFolder, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+        auto folder = s.resolve(s.state["folder"]);
+        for (const auto& e : fs::directory_iterator(*folder)) {
+            const auto entry = e.is_directory() ? FolderEntry::Folder(e.path().filename())
+                                                : FolderEntry::File(e.path().filename(), 1);
+            const auto raw = entry.Build();
+            s.send(raw.data(), raw.size());
+        }
+        const auto end = FolderEntry::End().Build();
+        s.send(end.data(), end.size());
+        s.sendReply(0, 0, 0);
+    });
+    Client c(sim);
+    ASSERT_TRUE(c.link.SendCommand(cmd::kSetCurrentFolder, 2));
+    ASSERT_TRUE(c.link.SendBlock(
+        ArgumentBlock::WithFlagAndText(3, "Top\\Music\\", ArgumentBlock::kLargeSize), 2));
+    ReplyRecord r;
+    ASSERT_TRUE(c.link.ReadReply(r, 2));
+    EXPECT_EQ(r.field2(), 1u);
+    int folders = 0;
+    std::vector<std::string> files, dirs;
+    ASSERT_TRUE(c.link.ListFolder(2, folders, files, dirs));
+    EXPECT_EQ(folders, 1);
+    EXPECT_EQ(files, std::vector<std::string>{"a.mp3"});
+    EXPECT_EQ(dirs, std::vector<std::string>{"Rock"});
+}
+
+TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));
+    ASSERT_TRUE(sim.start());
+    sim.registerCommand(0x23, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+        const std::uint8_t half[10] = {'v', 'e', 'l', 'k'};
+        s.send(half, sizeof half);
+        s.drop();
+    });
+    sim.registerCommand(0x22, [](CommandSession&, std::uint8_t, std::uint32_t) {
+        throw std::runtime_error("handler fault");
+    });
+    Client c(sim);
+    EXPECT_EQ(c.field(0, 0x23, 5), 0xDEADu);
+    EXPECT_EQ(c.table.ChannelState(5), ChannelTable::kBroken);
+    EXPECT_EQ(c.prompter.entries.size(), 1u);
+    EXPECT_EQ(c.field(0, 0x22, 5), 0xDEADu) << "a throwing handler costs its connection";
+    EXPECT_EQ(c.field(3, cmd::kInUse, 5), 0u) << "the next request reconnects";
+    EXPECT_EQ(sim.connectionCount(), 3);
+}
+
+TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));
+    ASSERT_TRUE(sim.start());
+    sim.registerCommand(0x33, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
+        s.sendReply(0, value, 0);
+    });
+    constexpr int kClients = 4;
+    std::vector<std::thread> threads;
+    std::vector<int> good(kClients, 0);
+    for (int i = 0; i < kClients; ++i)
+        threads.emplace_back([&, i] {
+            Client c(sim);
+            for (std::uint32_t n = 0; n < 50; ++n) {
+                ReplyRecord r;
+                const std::uint32_t v = static_cast<std::uint32_t>(i) * 1000 + n;
+                if (c.link.SendCommandWithValue(0x33, 5, v) && c.link.ReadReply(r, 5) &&
+                    r.field2() == v)
+                    ++good[static_cast<std::size_t>(i)];
+            }
+        });
+    for (auto& t : threads)
+        t.join();
+    for (int i = 0; i < kClients; ++i)
+        EXPECT_EQ(good[static_cast<std::size_t>(i)], 50) << "client " << i;
+    EXPECT_EQ(sim.connectionCount(), kClients);
+}
+
+TEST(ReceiverSim, AClientStallingMidHeaderIsDropped) {
+    fixtures::TempDir dir;
+    ReceiverSim sim(optionsFor(dir));  // time limit 300 ms
+    ASSERT_TRUE(sim.start());
+    auto s = common::Socket::connectTcp("127.0.0.1", sim.portBase(), 2000ms);
+    ASSERT_TRUE(s.valid());
+    const auto header = CommandHeader::BuildPlain(cmd::kInUse);
+    ASSERT_TRUE(s.sendAll(header.data(), 10, 2000ms));
+    std::uint8_t b = 0;
+    EXPECT_EQ(s.receiveSome(&b, 1, 5000ms), 0) << "the sim closed the connection";
+}
+
+TEST(ReceiverSim, StopEndsIdleAndBusyConnectionsWithoutWaiting) {
+    fixtures::TempDir dir;
+    SimOptions o = optionsFor(dir);
+    o.timeLimit = 60000ms;  // stopping must not wait for any time limit
+    auto sim = std::make_unique<ReceiverSim>(o);
+    ASSERT_TRUE(sim->start());
+    sim->registerCommand(0x40, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+        std::uint8_t block[1024];
+        s.receive(block, sizeof block);  // the client never sends it
+    });
+    auto idle = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 1, 2000ms);
+    auto midRecord = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 2, 2000ms);
+    auto inHandler = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 4, 2000ms);
+    const auto header = CommandHeader::BuildPlain(0x40);
+    ASSERT_TRUE(midRecord.sendAll(header.data(), 5, 2000ms));
+    ASSERT_TRUE(inHandler.sendAll(header.data(), header.size(), 2000ms));
+    Client c(*sim);
+    ASSERT_EQ(c.field(3, cmd::kInUse, 4), 0u);  // the sim is serving
+    ASSERT_TRUE(sim->waitForConnections(4, 5000ms));
+
+    const auto t0 = std::chrono::steady_clock::now();
+    sim->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2000ms);
+    std::uint8_t b = 0;
+    for (auto* s : {&idle, &midRecord, &inHandler})
+        EXPECT_EQ(s->receiveSome(&b, 1, 2000ms), 0);
+    sim.reset();  // a second stop in the destructor is harmless
+}
+
+TEST(SimPaths, ClientPathsStayUnderTheRoot) {
+    fixtures::TempDir dir;
+    const fs::path root = fs::weakly_canonical(dir.path());
+    using receiversim::ResolveUnderRoot;
+    EXPECT_EQ(ResolveUnderRoot(dir.path(), "Top\\Music\\Rock\\"), root / "Top/Music/Rock");
+    EXPECT_EQ(ResolveUnderRoot(dir.path(), "/a/./b/../c"), root / "a/c");
+    EXPECT_EQ(ResolveUnderRoot(dir.path(), ""), root);
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), ".."));
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), "a\\..\\..\\etc\\passwd"));
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), "/../../etc"));
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), std::string_view("a\0b", 3)));
+
+    fixtures::TempDir outside;
+    fs::create_directory_symlink(outside.path(), dir / "link");
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), "link/secret"));
+    EXPECT_FALSE(ResolveUnderRoot(dir.path(), "link"));
+    fs::create_directory(dir / "inner");
+    fs::create_directory_symlink(dir / "inner", dir / "alias");
+    EXPECT_TRUE(ResolveUnderRoot(dir.path(), "alias/x"));
+}
