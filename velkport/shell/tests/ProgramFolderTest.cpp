@@ -88,13 +88,6 @@ TEST_F(LanguageChoice, EachLanguageGetsItsOwnTable) {
     EXPECT_EQ(Msg(1), "Open");
 }
 
-TEST_F(LanguageChoice, AGermanChoiceIsUndoneByTheNextChoice) {
-    chooseWith("[CONFIG]\nLANG=GER\n");
-    ASSERT_TRUE(app.german);
-    chooseWith("[CONFIG]\nLANG=SWE\n");
-    EXPECT_FALSE(app.german);
-}
-
 TEST_F(LanguageChoice, AnythingElseMeansEnglish) {
     for (const std::string& text : {
              std::string("[CONFIG]\n"),                                       // no key
@@ -164,10 +157,4 @@ TEST(ProgramFolder, AProgramInItsBuildFolderUsesTheSourceData) {
     MessageCatalogue::instance().SetLanguage(velkport::shell::kGerman);
     EXPECT_EQ(ChooseLanguage(app), velkport::shell::kEnglish);
     EXPECT_EQ(fixtures::readFile(folder / "lang" / "config.ini"), "[CONFIG]\nLANG=ENG\n");
-}
-
-TEST(ProgramFolder, TheRunningTestKnowsItsOwnPath) {
-    auto exe = velkport::shell::ExecutablePath();
-    EXPECT_TRUE(exe.is_absolute());
-    EXPECT_TRUE(std::filesystem::is_regular_file(exe));
 }

@@ -83,14 +83,6 @@ TEST_F(SettingsStoreTest, TheLastAddressComesBackInTheNextRun) {
     EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLastFtpIP=10.0.0.7\n");
 }
 
-TEST_F(SettingsStoreTest, BothValuesLiveSideBySide) {
-    SettingsStore store;
-    EXPECT_TRUE(store.SaveLocalPath("/home/u/Mein Ordner/Record"));
-    EXPECT_TRUE(store.SaveLastAddress("192.168.1.20"));
-    EXPECT_EQ(store.LoadLocalPath(), "/home/u/Mein Ordner/Record");
-    EXPECT_EQ(store.LoadLastAddress(), "192.168.1.20");
-}
-
 TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsRefused) {
     SettingsStore store;
     std::string fits = "/" + std::string(496, 'p') + "\xC3\xA4";  // bytes count, not characters
