@@ -1,0 +1,63 @@
+#include "corvid/server/XmlDocument.h"
+
+#include <upnp/ixml.h>
+
+#include <cstring>
+
+namespace corvid::server {
+
+void XmlDocument::Free::operator()(IXML_Document* d) const {
+    ixmlDocument_free(d);
+}
+
+XmlDocument XmlDocument::parse(const std::string& text) {
+    // ixml reads a C string: text with an embedded NUL is not a document we accept.
+    if (text.find('\0') != std::string::npos)
+        return {};
+    IXML_Document* doc = nullptr;
+    if (ixmlParseBufferEx(text.c_str(), &doc) != IXML_SUCCESS)
+        return {};
+    return XmlDocument(doc);
+}
+
+std::string XmlDocument::print() const {
+    if (!doc_)
+        return {};
+    DOMString s = ixmlPrintNode(reinterpret_cast<IXML_Node*>(doc_.get()));
+    std::string out = s != nullptr ? s : "";
+    ixmlFreeDOMString(s);
+    return out;
+}
+
+std::string localName(IXML_Node* node) {
+    const char* n = ixmlNode_getNodeName(node);
+    if (n == nullptr)
+        return {};
+    const char* colon = std::strchr(n, ':');
+    return colon != nullptr ? std::string(colon + 1) : std::string(n);
+}
+
+std::string elementText(IXML_Node* element) {
+    std::string out;
+    for (IXML_Node* c = ixmlNode_getFirstChild(element); c != nullptr;
+         c = ixmlNode_getNextSibling(c)) {
+        if (ixmlNode_getNodeType(c) == eTEXT_NODE ||
+            ixmlNode_getNodeType(c) == eCDATA_SECTION_NODE) {
+            const char* v = ixmlNode_getNodeValue(c);
+            if (v != nullptr)
+                out += v;
+        }
+    }
+    return out;
+}
+
+IXML_Node* childElement(IXML_Node* parent, const char* name) {
+    for (IXML_Node* c = ixmlNode_getFirstChild(parent); c != nullptr;
+         c = ixmlNode_getNextSibling(c)) {
+        if (ixmlNode_getNodeType(c) == eELEMENT_NODE && localName(c) == name)
+            return c;
+    }
+    return nullptr;
+}
+
+}  // namespace corvid::server

@@ -1,0 +1,225 @@
+// The content tree: which files become items, how they are numbered, titled and addressed,
+// and what Browse lists.
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <upnp/ixml.h>
+#include <cstring>
+
+#include "corvid/server/ShareTree.h"
+#include "corvid/server/Utf8Text.h"
+#include "tests/fixtures/TempDir.h"
+
+namespace corvid::server {
+namespace {
+
+const std::string kBase = "http://10.0.0.2:49152/content";
+
+std::unique_ptr<ShareTree> scan(const std::vector<std::pair<std::string, std::string>>& shares) {
+    auto tree = std::make_unique<ShareTree>(kBase);
+    tree->Clear();
+    tree->Init();
+    for (const auto& [path, type] : shares)
+        EXPECT_EQ(tree->AddShare(path, type), 0);
+    EXPECT_EQ(tree->Start(), 0);
+    EXPECT_EQ(tree->state(), ShareTree::Started);
+    return tree;
+}
+
+std::vector<std::string> titles(const ShareTree& tree) {
+    std::vector<std::string> out;
+    for (const auto& o : tree.objects())
+        out.push_back(o->title);
+    return out;
+}
+
+// The names of a folder in the order the file system lists them.
+std::vector<std::string> listing(const std::filesystem::path& dir) {
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.c_str());
+    while (const dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n != "." && n != "..")
+            out.push_back(n);
+    }
+    closedir(d);
+    return out;
+}
+
+TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "a.MP3", "1");
+    fixtures::writeFile(dir / "b.wma", "2");
+    fixtures::writeFile(dir / "c", "3");
+    fixtures::writeFile(dir / "d.", "4");
+    const auto tree = scan({{dir.path().string(), "music"}});
+    ASSERT_EQ(tree->objects().size(), 2u);
+    const MediaObject& item = *tree->objects()[1];
+    EXPECT_EQ(item.title, "a");
+    EXPECT_EQ(item.id, "0000000000000002");
+    EXPECT_EQ(item.parentId, "0000000000000001");
+    EXPECT_EQ(item.upnpClass, "object.item.audioItem.musicTrack");
+    EXPECT_EQ(item.resourceUrl, kBase + "/audio/0000000000000002/a.MP3");
+    EXPECT_EQ(item.size, 1u);
+    EXPECT_FALSE(item.IsContainer());
+
+    EXPECT_TRUE(ShareTree::Accepts(sharing::MediaType::Video, "WMA"));
+    EXPECT_TRUE(ShareTree::Accepts(sharing::MediaType::Video, "mp3"));
+    EXPECT_FALSE(ShareTree::Accepts(sharing::MediaType::Record, "mpg"));
+    EXPECT_TRUE(ShareTree::Accepts(sharing::MediaType::Jpeg, "JPEG"));
+    EXPECT_FALSE(ShareTree::Accepts(sharing::MediaType::Jpeg, "png"));
+}
+
+TEST(ShareTree, TtsRecordingsAreAddressedAsTs) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "x.tts", "ts");
+    for (const char* type : {"video", "record"}) {
+        const auto tree = scan({{dir.path().string(), type}});
+        ASSERT_EQ(tree->objects().size(), 2u) << type;
+        EXPECT_EQ(tree->objects()[1]->resourceUrl, kBase + "/video/0000000000000002/x.ts");
+        EXPECT_EQ(tree->objects()[1]->upnpClass, "object.item.videoItem");
+    }
+}
+
+TEST(ShareTree, NumbersFollowTheDepthFirstWalkAcrossShares) {
+    fixtures::TempDir dir;
+    const auto a = dir / "A";
+    std::filesystem::create_directories(a / "sub");
+    fixtures::writeFile(a / "sub" / "deep.mp3", "x");
+    fixtures::writeFile(a / "top.mp3", "x");
+    const auto b = dir / "B";
+    std::filesystem::create_directories(b);
+    fixtures::writeFile(b / "clip.mpg", "x");
+    const auto tree = scan({{a.string() + "/", "music"}, {b.string(), "video"}});
+    // A's entries appear in the order the file system lists them; the folder is walked at once.
+    std::vector<std::string> expected = {"A"};
+    for (const auto& n : listing(a)) {
+        if (n == "sub") {
+            expected.push_back("sub");
+            expected.push_back("deep");
+        } else {
+            expected.push_back("top");
+        }
+    }
+    expected.push_back("B");
+    expected.push_back("clip");
+    EXPECT_EQ(titles(*tree), expected);
+    for (std::size_t i = 0; i < tree->objects().size(); ++i) {
+        char id[32];
+        std::snprintf(id, sizeof id, "%016zu", i + 1);
+        EXPECT_EQ(tree->objects()[i]->id, id);
+        EXPECT_EQ(tree->FindById(id), tree->objects()[i].get());
+    }
+    const MediaObject* deep = nullptr;
+    const MediaObject* sub = nullptr;
+    for (const auto& o : tree->objects()) {
+        if (o->title == "deep")
+            deep = o.get();
+        if (o->title == "sub")
+            sub = o.get();
+    }
+    ASSERT_TRUE(deep && sub);
+    EXPECT_EQ(deep->parentId, sub->id);
+    EXPECT_EQ(tree->objects()[4]->parentId, "0");  // B is a shared folder
+    EXPECT_EQ(tree->FindById("0000000000000000"), nullptr);
+    EXPECT_EQ(tree->FindById("0000000000000099"), nullptr);
+    EXPECT_EQ(tree->FindById("1"), nullptr);
+    EXPECT_EQ(tree->FindById("00000000000000x1"), nullptr);
+}
+
+TEST(ShareTree, RefusesUnknownTypesAndFollowsItsStates) {
+    ShareTree tree(kBase);
+    EXPECT_EQ(tree.AddShare("/tmp", "vlc"), -1);
+    EXPECT_EQ(tree.AddShare("/tmp", "pictures"), -1);
+    EXPECT_EQ(tree.Start(), 3);  // not initialised
+    EXPECT_EQ(tree.state(), ShareTree::Empty);
+    EXPECT_EQ(tree.Stop(), 3);
+    tree.Init();
+    EXPECT_EQ(tree.Stop(), 0);
+    EXPECT_EQ(tree.state(), ShareTree::Stopped);
+}
+
+TEST(ShareTree, BrowseListsChildrenInListOrderIgnoringStartAndCount) {
+    fixtures::TempDir dir;
+    for (int i = 0; i < 10; ++i)
+        fixtures::writeFile(dir / ("t" + std::to_string(i) + ".mp3"), "abc");
+    const auto tree = scan({{dir.path().string(), "music"}});
+    int count = 0;
+    XmlDocument doc = tree->BrowseDirectChildren("0000000000000001", 5, 1, count);
+    EXPECT_EQ(count, 10);
+    const std::string text = doc.print();
+    std::size_t last = 0;
+    for (std::size_t i = 1; i < tree->objects().size(); ++i) {
+        const auto at = text.find("id=\"" + tree->objects()[i]->id + "\"");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_GT(at, last);
+        last = at;
+    }
+    EXPECT_EQ(text.rfind("<DIDL-Lite xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                         "xmlns:upnp=\"urn:schemas-upnp-org:metadata-1-0/upnp/\" "
+                         "xmlns=\"urn:schemas-upnp-org:metadata-1-0/DIDL-Lite/\">",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("<res protocolInfo=\"http-get:*:audio/mpeg:*\" size=\"3\">"),
+              std::string::npos);
+    // Category "1" lists the music share itself, "3" nothing.
+    tree->BrowseDirectChildren("1", 0, 0, count);
+    EXPECT_EQ(count, 1);
+    tree->BrowseDirectChildren("3", 0, 0, count);
+    EXPECT_EQ(count, 0);
+    tree->BrowseDirectChildren("0", 0, 0, count);
+    EXPECT_EQ(count, 1);
+}
+
+TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
+    fixtures::TempDir dir;
+    const std::string names[] = {"bad\xFF\xFEname.mp3",  "ctl\x01\x1F\x7Fx.mp3",
+                                 "amp&<>\"'.mp3",        "\xC3\xA9t\xC3\xA9 caf\xC3\xA9.mp3",
+                                 "over\xC0\xAFlong.mp3", "surr\xED\xA0\x80.mp3",
+                                 "tab\tnl\n.mp3"};
+    for (const auto& n : names)
+        fixtures::writeFile(dir / n, "x");
+    const auto tree = scan({{dir.path().string(), "music"}});
+    ASSERT_EQ(tree->objects().size(), 1u + std::size(names));
+    int count = 0;
+    const std::string text = tree->BrowseDirectChildren("0000000000000001", 0, 0, count).print();
+    EXPECT_EQ(count, static_cast<int>(std::size(names)));
+    IXML_Document* doc = nullptr;
+    ASSERT_EQ(ixmlParseBufferEx(text.c_str(), &doc), IXML_SUCCESS) << text;
+    ixmlDocument_free(doc);
+    for (const auto& o : tree->objects()) {
+        EXPECT_EQ(Utf8Text(o->title), o->title) << "title is valid UTF-8 already";
+        for (unsigned char c : o->title)
+            EXPECT_GE(c, 0x20) << o->title;
+        if (o->IsContainer())
+            continue;
+        const std::string path = o->resourceUrl.substr(kBase.size());
+        for (unsigned char c : path)
+            EXPECT_TRUE(std::isalnum(c) || std::strchr("/%-._~", c) != nullptr) << path;
+    }
+    // Names that are UTF-8 keep their characters in the title; the URL carries them encoded.
+    bool found = false;
+    for (const auto& o : tree->objects()) {
+        if (o->title == "\xC3\xA9t\xC3\xA9 caf\xC3\xA9") {
+            found = true;
+            EXPECT_NE(o->resourceUrl.find("/%C3%A9t%C3%A9%20caf%C3%A9.mp3"), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(found);
+    EXPECT_NE(text.find("amp&amp;&lt;&gt;"), std::string::npos);
+}
+
+TEST(Utf8Text, KeepsValidTextAndRepairsTheRest) {
+    EXPECT_EQ(Utf8Text("plain"), "plain");
+    EXPECT_EQ(Utf8Text("\xE2\x82\xAC"), "\xE2\x82\xAC");  // the euro sign stays
+    EXPECT_EQ(Utf8Text("\xE9"), "\xC3\xA9");              // a Latin-1 byte becomes its letter
+    EXPECT_EQ(Utf8Text("a\x01z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(Utf8Text("\xEF\xBF\xBE"), "\xEF\xBF\xBD");  // U+FFFE is not XML
+    EXPECT_EQ(Utf8Text("\xF0\x9F\x8E\xB5"), "\xF0\x9F\x8E\xB5");
+    EXPECT_EQ(Utf8Text(std::string("\0", 1)), "\xEF\xBF\xBD");
+    EXPECT_EQ(PercentEncode("a b/c%~"), "a%20b%2Fc%25~");
+}
+
+}  // namespace
+}  // namespace corvid::server

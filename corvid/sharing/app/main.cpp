@@ -1,0 +1,125 @@
+// corvid: Corvid's program. For now one command for home servers without a desktop:
+//   corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] [--port N]
+// publishes the shares as a UPnP AV MediaServer, prints "description: URL" once it is advertised
+// and runs until SIGINT or SIGTERM.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "corvid/server/UpnpAdapter.h"
+#include "corvid/server/UpnpStack.h"
+#include "corvid/sharing/MediaType.h"
+#include "corvid/sharing/SharingSettings.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] "
+                 "[--port N]\n"
+                 "  TYPE is one of music, jpeg, video, record; without --share the stored share "
+                 "list is served.\n");
+    return 2;
+}
+
+// The web folder: $CORVID_HOME/web, else share/corvid/web beside the program's folder.
+std::string webDirectory() {
+    if (const char* home = std::getenv("CORVID_HOME"); home != nullptr && *home != '\0')
+        return (std::filesystem::path(home) / "web").string();
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "./webdir";
+    return (exe.parent_path().parent_path() / "share" / "corvid" / "web").lexically_normal();
+}
+
+int serve(int argc, char** argv) {
+    std::vector<std::pair<std::string, std::string>> shares;
+    std::string interfaceName;
+    std::string address;
+    long port = 0;
+    bool sharesGiven = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--share" && hasValue) {
+            const std::string value = argv[++i];
+            const auto colon = value.find(':');
+            if (colon == std::string::npos || colon + 1 == value.size())
+                return usage();
+            const std::string type = value.substr(0, colon);
+            if (!corvid::sharing::mediaTypeFromName(type)) {
+                std::fprintf(stderr, "corvid: unknown share type \"%s\"\n", type.c_str());
+                return usage();
+            }
+            shares.emplace_back(value.substr(colon + 1), type);
+            sharesGiven = true;
+        } else if (arg == "--interface" && hasValue) {
+            interfaceName = argv[++i];
+        } else if (arg == "--address" && hasValue) {
+            address = argv[++i];
+        } else if (arg == "--port" && hasValue) {
+            char* end = nullptr;
+            port = std::strtol(argv[++i], &end, 10);
+            if (end == nullptr || *end != '\0' || port < 0 || port > 65535)
+                return usage();
+        } else {
+            return usage();
+        }
+    }
+    if (!interfaceName.empty() && !address.empty())
+        return usage();
+
+    if (!sharesGiven) {
+        corvid::sharing::SharingSettings settings;
+        settings.LoadShares();
+        for (std::size_t slot = 0; slot < corvid::sharing::SharingSettings::kMaxShares; ++slot) {
+            const auto* share = settings.Share(slot);
+            if (share != nullptr && corvid::sharing::mediaTypeFromName(share->mediaTypeName))
+                shares.emplace_back(share->path, share->mediaTypeName);
+        }
+    }
+
+    // The stack's threads inherit this mask, so the signals reach only sigwait below.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    auto& stack = corvid::server::UpnpStack::Instance();
+    stack.SetRequestedInterface(interfaceName);
+    stack.SetRequestedAddress(address);
+    stack.SetRequestedPort(static_cast<std::uint16_t>(port));
+    const int rc = stack.Start(webDirectory());
+    if (rc != 0) {
+        std::fprintf(stderr, "corvid: the UPnP server did not start: %s (%d)\n",
+                     corvid::server::upnp::errorMessage(rc), rc);
+        return 1;
+    }
+    stack.StartContent(shares);
+    std::printf("description: %s\n", stack.DescriptionUrl().c_str());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    stack.Stop();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "serve") == 0)
+        return serve(argc - 2, argv + 2);
+    return usage();
+}
