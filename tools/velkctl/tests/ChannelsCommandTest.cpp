@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/fixtures/PyFtpServer.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/FtpServer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFolder = "ftproot/System/Programmliste (Channel List)";
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+fs::path velkctl() {
+    return fs::canonical("/proc/self/exe").parent_path().parent_path() / "velkctl";
+}
+
+std::string service(int no, const std::string& name, const std::string& type) {
+    return "<Service><ChannelNo>" + std::to_string(no) + "</ChannelNo><Name>" + name +
+           "</Name><Sid>" + std::to_string(no * 10) +
+           "</Sid><Carrier Type=\"DVBC\"><Frequency>346000</Frequency><SymbolRate>6900"
+           "</SymbolRate><QAM>64</QAM></Carrier><Locked>true</Locked><ServiceType>" +
+           type + "</ServiceType></Service>\n";
+}
+
+std::string list(const std::string& body) {
+    return "<?xml version=\"1.0\"?>\n<Servicelist>\n" + body + "</Servicelist>\n";
+}
+
+class ChannelsCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(dir / "disk" / kFolder);
+        fs::create_directories(dir / "cache");
+        receiversim::FtpServerOptions o;
+        o.root = dir / "disk";
+        sim = std::make_unique<receiversim::FtpServer>(o);
+        std::string error;
+        ASSERT_TRUE(sim->start(&error)) << error;
+        port = sim->port();
+    }
+    void TearDown() override { sim->stop(); }
+
+    fs::path remote() const { return dir / "disk" / kFolder / "channel.xml"; }
+
+    // Runs velkctl with the receiver options; standard input is empty (no terminal).
+    Outcome velk(const std::vector<std::string>& args) {
+        std::string cmd = "XDG_CACHE_HOME=" + quote((dir / "cache").string()) + " " +
+                          quote(velkctl().string()) + " --lang ENG --timeout 10 --receiver " +
+                          "127.0.0.1 --pin 0000 --ftp-port " + std::to_string(port);
+        for (const auto& a : args)
+            cmd += " " + quote(a);
+        cmd += " </dev/null 2>" + quote((dir / "stderr").string());
+        Outcome r;
+        FILE* p = ::popen(cmd.c_str(), "r");
+        if (!p)
+            return r;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            r.out.append(buf, n);
+        const int status = ::pclose(p);  // waits for the child
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = fixtures::readFile(dir / "stderr");
+        return r;
+    }
+
+    fixtures::TempDir dir;
+    std::unique_ptr<receiversim::FtpServer> sim;
+    std::uint16_t port = 0;
+};
+
+TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {
+    fixtures::writeFile(remote(), list(service(1, "Eins", "TV") + service(2, "Zwei", "TV") +
+                                       service(1, "Radio Eins", "Radio")));
+    const fs::path out = dir / "pulled.xml";
+    Outcome r = velk({"channels", "pull", out.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Outcome shown = velk({"channels", "show", out.string(), "--tsv"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out,
+              "TV\t1\tEins\t10\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
+              "TV\t2\tZwei\t20\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
+              "Radio\t1\tRadio Eins\t10\t0\t0\t346000\t6900\t64\t0\t1\t0\n");
+    EXPECT_FALSE(fs::exists(dir / "cache" / "velkport" / "tempchannel.xml"));
+}
+
+TEST_F(ChannelsCommand, PullWithoutAListOnTheReceiverFailsWithTheServersReply) {
+    Outcome r = velk({"channels", "pull", (dir / "out.xml").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("550"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out.xml"));
+}
+
+TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {
+    const fs::path file = dir / "mine.xml";
+    fixtures::writeFile(file, list(service(7, "Seven", "TV") + service(3, "Three", "TV")));
+    Outcome no = velk({"channels", "push", file.string()});
+    EXPECT_EQ(no.status, 1);
+    EXPECT_NE(no.err.find("Renumbering is necessary."), std::string::npos) << no.err;
+    EXPECT_FALSE(fs::exists(remote()));
+
+    Outcome yes = velk({"--yes", "channels", "push", file.string()});
+    ASSERT_EQ(yes.status, 0) << yes.err;
+    ASSERT_TRUE(fs::exists(remote()));
+    const std::string sent = fixtures::readFile(remote());
+    EXPECT_LT(sent.find("<Name>Three</Name>"), sent.find("<Name>Seven</Name>"));
+    EXPECT_NE(sent.find("<ChannelNo>2</ChannelNo>"), std::string::npos);
+    EXPECT_EQ(sent.find("<ChannelNo>7</ChannelNo>"), std::string::npos);
+}
+
+TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
+    const fs::path file = dir / "fav.xml";
+    fixtures::writeFile(
+        file, list(service(1, "A", "TV") + service(2, "B", "TV") + service(1, "R", "Radio") +
+                   "<Favoritelist><FavoriteGroup><Name>Mix</Name><ServiceType>Radio</ServiceType>"
+                   "<ChannelNo>1</ChannelNo></FavoriteGroup><FavoriteGroup><Name>News</Name>"
+                   "<ServiceType>TV</ServiceType><ChannelNo>2</ChannelNo><ChannelNo>1</ChannelNo>"
+                   "</FavoriteGroup></Favoritelist>"));
+    Outcome r = velk({"channels", "show", "--tsv", file.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("fav\tTV\tNews\t2,1\nfav\tRadio\tMix\t1\n"), std::string::npos) << r.out;
+    Outcome table = velk({"channels", "show", file.string()});
+    ASSERT_EQ(table.status, 0);
+    EXPECT_NE(table.out.find("TV Favorites"), std::string::npos);
+}
+
+TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBack) {
+    const fs::path file = dir / "r.xml";
+    fixtures::writeFile(file, list(service(9, "Nine", "TV") + service(4, "Four", "TV") +
+                                   service(5, "R5", "Radio") + service(2, "R2", "Radio")));
+    ASSERT_EQ(velk({"channels", "renumber", file.string()}).status, 0);
+    Outcome r = velk({"channels", "show", file.string(), "--tsv"});
+    EXPECT_EQ(r.out,
+              "TV\t1\tFour\t40\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
+              "TV\t2\tNine\t90\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
+              "Radio\t1\tR2\t20\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
+              "Radio\t2\tR5\t50\t0\t0\t346000\t6900\t64\t0\t1\t0\n");
+}
+
+TEST_F(ChannelsCommand, BrokenFilesAreRefusedAndNeverOverwritten) {
+    const fs::path file = dir / "broken.xml";
+    fixtures::writeFile(file, "<Servicelist><Service>");
+    Outcome r = velk({"channels", "renumber", file.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("_ERR"), std::string::npos) << r.err;
+    EXPECT_EQ(fixtures::readFile(file), "<Servicelist><Service>");
+    const fs::path other = dir / "other.xml";
+    fixtures::writeFile(other, "<Channels/>");
+    EXPECT_EQ(velk({"channels", "renumber", other.string()}).status, 1);
+    EXPECT_EQ(fixtures::readFile(other), "<Channels/>");
+    EXPECT_EQ(velk({"channels", "show"}).status, 2);
+}
+
+TEST(ChannelsCommandPyFtpd, PullAndPushAgainstARealFtpServer) {
+    fixtures::TempDir dir;
+    fs::create_directories(dir / "disk" / kFolder);
+    fixtures::PyFtpOptions o;
+    o.root = dir / "disk";
+    fixtures::PyFtpServer server(o);
+    ASSERT_TRUE(server.ok()) << server.error();
+    auto run = [&](const std::string& args) {
+        const std::string cmd = "XDG_CACHE_HOME=" + quote(dir.path().string()) + " " +
+                                quote(velkctl().string()) +
+                                " --lang ENG --timeout 10 --receiver 127.0.0.1 --pin 0000 "
+                                "--ftp-port " +
+                                std::to_string(server.port()) + " " + args + " </dev/null";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const fs::path file = dir / "l.xml";
+    fixtures::writeFile(file, list(service(1, "Real", "TV")));
+    ASSERT_EQ(run("channels push " + quote(file.string())), 0);
+    EXPECT_NE(fixtures::readFile(dir / "disk" / kFolder / "channel.xml").find("Real"),
+              std::string::npos);
+    ASSERT_EQ(run("channels pull " + quote((dir / "back.xml").string())), 0);
+    EXPECT_NE(fixtures::readFile(dir / "back.xml").find("<Name>Real</Name>"), std::string::npos);
+    fs::remove_all(dir / "disk" / "ftproot");
+    EXPECT_EQ(run("channels pull " + quote((dir / "x.xml").string()) + " 2>/dev/null"), 1);
+}
+
+}  // namespace
