@@ -1,0 +1,161 @@
+#pragma once
+// The recordings manager without its window: the receiver's recordings on command channel 5 and
+// the recording files of the local record folder, with downloads, uploads, deletes, renames,
+// receiver folders, disk usage and the pictures of recordings. Every operation runs on the
+// caller's thread; transfers report to a TransferProgress and poll its Cancel.
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "velkport/recordings/FolderRecord.h"
+#include "velkport/recordings/RecordCommands.h"
+#include "velkport/recordings/RecordEntry.h"
+#include "velkport/recordings/RecordInfo.h"
+#include "velkport/recordings/ThumbnailMaker.h"
+#include "velkport/recordings/TransferProgress.h"
+
+namespace velkport::link {
+class ChannelTable;
+}
+namespace velkport::shell {
+class Prompter;
+class SettingsStore;
+}  // namespace velkport::shell
+
+namespace velkport::recordings {
+
+// Transfer results.
+inline constexpr int kTransferDone = 0;
+inline constexpr int kTransferStopped = 1;
+inline constexpr int kTransferFailed = -1;
+
+// A recording is split before this many bytes per file on file systems limited to 4 GiB.
+inline constexpr std::uint64_t kSplitThreshold = 4089446400ull;  // 3900 MiB
+
+struct RecordManagerOptions {
+    std::uint8_t channel = kRecordChannel;
+    // For tests: the split threshold, and treating the local folder as if its file system
+    // limited files to 4 GiB (as vfat does).
+    std::uint64_t splitThreshold = kSplitThreshold;
+    bool assumeSizeLimitedFileSystem = false;
+    // For tests: the free MiB of the PC drive instead of asking the file system.
+    std::optional<std::uint64_t> pcFreeSpaceMiB;
+};
+
+// One recording file of the local record folder, as the PC list shows it.
+struct PcRecording {
+    std::string fileName;  // column "Name"
+    std::string title;     // from its header
+    std::uint64_t bytes = 0;
+    std::time_t modified = 0;
+};
+
+// The texts of the PC list columns.
+std::string FormatSizeKiB(std::uint64_t bytes);    // "1,234,567KB"
+std::string FormatModified(std::time_t modified);  // "%d.%m.%Y-%H:%M"
+
+enum class DriveKindValue { Other = 0, Fat16 = 1, Fat32 = 2, Ntfs = 3 };
+
+struct DownloadOutcome {
+    int result = kTransferFailed;
+    std::string channelName;
+    std::filesystem::path file;  // the first (or only) part, when the download made one
+};
+
+struct BatchOutcome {
+    int result = kTransferDone;  // the result that ended the batch (0 when all went through)
+    std::vector<std::filesystem::path> files;  // downloads: the new files
+    std::vector<std::string> receiverNames;    // uploads: names new in the receiver list
+};
+
+class RecordManager {
+  public:
+    RecordManager(link::ChannelTable& table, shell::Prompter& prompter,
+                  std::filesystem::path localFolder, RecordManagerOptions options = {});
+
+    // The local record folder: "LocalPath", or the default documents folder + "/Record" when it
+    // is empty; the folder is created.
+    static std::optional<std::filesystem::path> ResolveLocalFolder(shell::SettingsStore& store);
+
+    bool radio() const { return radio_; }
+    void setRadio(bool radio) { radio_ = radio; }
+    const std::filesystem::path& localFolder() const { return localFolder_; }
+    void setLocalFolder(std::filesystem::path folder) { localFolder_ = std::move(folder); }
+
+    // ----- Lists -----
+    bool RefreshReceiverList(std::vector<RecordEntry>& items);
+    std::vector<PcRecording> RefreshPcList() const;
+
+    // ----- Transfers -----
+    DownloadOutcome DownloadRecording(const std::string& receiverName, const std::string& title,
+                                      TransferProgress& progress);
+    int UploadRecording(const std::filesystem::path& file, TransferProgress& progress);
+    // The selection in list order; scrambled recordings are skipped with a message.
+    BatchOutcome DownloadBatch(const std::vector<RecordEntry>& selection,
+                               TransferProgress& progress);
+    BatchOutcome UploadBatch(const std::vector<std::filesystem::path>& files,
+                             TransferProgress& progress);
+
+    // ----- Delete and rename -----
+    // Asks first; returns the receiver file names that were deleted.
+    std::vector<std::string> DeleteReceiverRecordings(const std::vector<RecordEntry>& selection);
+    // Asks first (titles are the file names); deletes each file with its part files.
+    bool DeletePcFiles(const std::vector<std::string>& fileNames, bool ask = true);
+    // Checks a new title or file name as the label editor does; shows the refusal. Unchanged
+    // text (without regard to case) is not an error but nothing is to be done.
+    enum class NameCheck { Ok, Refused, Unchanged };
+    NameCheck CheckNewName(const std::string& oldText, const std::string& newText) const;
+    bool RenameReceiverRecording(const RecordEntry& item, const std::string& newTitle);
+    // The new file name, or nothing when refused or failed.
+    std::optional<std::string> RenamePcFile(const std::string& fileName,
+                                            const std::string& newName);
+    // The part files ("base_N.ts.ots") of a recording file of the local folder.
+    std::vector<std::filesystem::path> PartFiles(const std::string& fileName) const;
+
+    // ----- Disk and folders -----
+    std::optional<DiskUsage> ReceiverDiskUsage();
+    std::optional<std::uint64_t> ReceiverFreeSpace();
+    std::uint64_t PcFreeSpace() const;  // MiB, 0 when unknown
+    DriveKindValue DriveKind() const;
+    bool SplitsFiles() const;  // whether downloads are split into parts here
+    bool FoldersSupported();
+    bool ReadFolders(std::array<std::optional<FolderRecord>, 256>& table);
+    bool SelectFolder(int id);
+    bool DeleteFolder(int id);
+    bool RenameFolder(int id, const std::string& name);
+    std::optional<std::string> LastName();
+
+    // ----- Pictures and programme texts -----
+    bool FetchRecordInfo(const std::string& receiverName, bool readChunks, RecordInfo& info);
+    // The text of a receiver item and, for TV, its picture. A scrambled item shows "Scrambled"
+    // and nothing is fetched.
+    bool ReceiverPicture(const RecordEntry& item, std::string& text, ThumbnailResult& picture);
+    // The same for a PC file; a file shorter than 48 bytes is offered for deletion.
+    bool PcPicture(const std::string& fileName, std::string& text, ThumbnailResult& picture);
+
+  private:
+    int downloadStream(const std::string& receiverName, const std::string& title,
+                       TransferProgress& progress, DownloadOutcome& out);
+    bool simpleRequest(std::uint8_t code, const std::vector<std::vector<std::uint8_t>>& blocks,
+                       std::uint32_t* field1 = nullptr);
+    bool sendBlock(const void* data, std::size_t n);
+    bool receive(void* data, std::size_t n);
+    void removeWithParts(const std::filesystem::path& file) const;
+    void showMessage(int id, const std::string& arg = {}) const;
+    bool ask(int id, const std::string& arg) const;
+    const char* extension() const { return radio_ ? ".rts" : ".ts"; }
+
+    link::ChannelTable& table_;
+    shell::Prompter& prompter_;
+    std::filesystem::path localFolder_;
+    RecordManagerOptions options_;
+    bool radio_ = false;
+    std::vector<std::uint8_t> buffer_;  // the receive buffer shared by all requests
+};
+
+}  // namespace velkport::recordings

@@ -1,0 +1,404 @@
+// The recordings manager against the emulated receiver on loopback: lists, downloads and
+// uploads of TV and radio recordings, split recordings, Cancel, a receiver that dies mid-stream,
+// delete, rename, folders and pictures.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "tools/receiver-sim/RecordingsService.h"
+#include "velkport/link/ChannelTable.h"
+#include "velkport/recordings/RecordManager.h"
+#include "velkport/recordings/RecordText.h"
+#include "velkport/recordings/TailHeader.h"
+#include "velkport/recordings/tests/TestMedia.h"
+#include "velkport/shell/MessageCatalogue.h"
+
+using namespace velkport::recordings;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kBlock = kStreamPayloadSize;
+
+class CancellingProgress : public TransferProgress {
+  public:
+    bool cancelled() const override { return cancel; }
+    void setRange(std::uint64_t r) override { range = r; }
+    void setPosition(std::uint64_t p) override { position = p; }
+    bool cancel = false;
+    std::uint64_t range = 0, position = 0;
+};
+
+class RecordManagerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        media_ = new fixtures::TempDir;
+        ASSERT_TRUE(fixtures::MakeTransportStream(*media_ / "tv.ts", "testsrc=size=720x576:rate=25",
+                                                  12, true, "4M"));
+        tv_ = fixtures::readFile(*media_ / "tv.ts");
+        tv_.resize(tv_.size() / kBlock * kBlock);  // a whole number of blocks arrives whole
+        ASSERT_GT(tv_.size(), 30 * kBlock);
+    }
+    static void TearDownTestSuite() {
+        delete media_;
+        media_ = nullptr;
+    }
+
+    void SetUp() override {
+        fs::create_directories(root_ / "recordings" / "tv");
+        fs::create_directories(root_ / "recordings" / "radio");
+        fs::create_directories(local_.path());
+        receiversim::SimOptions o;
+        o.root = root_.path();
+        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
+        ASSERT_TRUE(sim_->start());
+        receiversim::RecordingsService::Register(*sim_);
+        table_.InitialiseChannels("127.0.0.1", sim_->portBase());
+        table_.setTimeLimit(std::chrono::seconds(10));
+    }
+    void TearDown() override {
+        table_.ShutdownChannels();
+        sim_->stop();
+    }
+
+    void addRecording(const std::string& kind, const std::string& name, const std::string& bytes,
+                      const std::string& json) {
+        fixtures::writeFile(root_ / "recordings" / kind / (name + ".ts"), bytes);
+        if (!json.empty())
+            fixtures::writeFile(root_ / "recordings" / kind / (name + ".json"), json);
+    }
+    RecordManager manager(RecordManagerOptions o = {}) {
+        return RecordManager(table_, prompter_, local_.path(), o);
+    }
+    std::vector<std::string> localFiles() const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(local_.path()))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    static std::string streamOf(const fs::path& p) {
+        TailHeaderReader r;
+        EXPECT_EQ(r.open(p, LargeFile::Mode::ReadShared), TailStatus::Ok);
+        return fixtures::readFile(p).substr(0, static_cast<std::size_t>(r.streamLength()));
+    }
+
+    static fixtures::TempDir* media_;
+    static std::string tv_;
+    fixtures::TempDir root_;
+    fixtures::TempDir local_;
+    std::unique_ptr<receiversim::ReceiverSim> sim_;
+    velkport::link::ChannelTable table_;
+    fixtures::RecordingPrompter prompter_;
+    CancellingProgress progress_;
+};
+fixtures::TempDir* RecordManagerTest::media_ = nullptr;
+std::string RecordManagerTest::tv_;
+
+const char* kNewsJson = R"({"channelNumber": 7, "channelName": "Kanal: Sieben", "title": "News",
+  "start": 1700000000, "duration": 3725, "scrambled": 0,
+  "events": [{"start": 1700000000, "duration": 1800, "name": "Headlines",
+              "description": "Today"}]})";
+
+}  // namespace
+
+TEST_F(RecordManagerTest, ListsTvAndRadioRecordingsSeparately) {
+    addRecording("tv", "REC0002", "x", R"({"title": "Zeta", "scrambled": 1})");
+    addRecording("tv", "REC0001", "x", kNewsJson);
+    addRecording("radio", "RAD01", "x", R"({"title": "Jazz", "channelName": "Radio 1"})");
+    auto m = manager();
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].fileName, "REC0001");
+    EXPECT_EQ(items[0].title, "News");
+    EXPECT_EQ(items[0].channelNumber, 7u);
+    EXPECT_EQ(items[0].channelName, "Kanal: Sieben");
+    EXPECT_EQ(items[0].duration, 3725u);
+    EXPECT_EQ(items[1].scrambled, 1u);
+    m.setRadio(true);
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, "Jazz");
+}
+
+TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWhole) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    ASSERT_EQ(out.result, kTransferDone);
+    EXPECT_EQ(out.channelName, "Kanal: Sieben");
+    EXPECT_EQ(out.file.filename(), "Kanal_ Sieben_News_REC0001.ts");
+    EXPECT_EQ(progress_.range, tv_.size() / kBlock);
+    EXPECT_EQ(streamOf(out.file), tv_);
+
+    TailHeaderContents c;
+    ASSERT_EQ(ReadTailHeader(out.file, c), TailStatus::Ok);
+    EXPECT_EQ(c.title, "News");
+    EXPECT_NE(c.eventText.find("(1/1)\r\nHeadlines\r\nToday"), std::string::npos);
+    EXPECT_LE(c.thumbnail.size(), 65536u);
+    EXPECT_TRUE(ThumbnailMaker::MakeThumbnail(c.thumbnail, false).picture);
+
+    auto pcList = m.RefreshPcList();
+    ASSERT_EQ(pcList.size(), 1u);
+    EXPECT_EQ(pcList[0].title, "News");
+
+    // Back to the receiver: a new recording with the same stream and the list entry's fields.
+    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, "News");
+    EXPECT_EQ(items[0].channelName, "Kanal: Sieben");
+    EXPECT_EQ(items[0].channelNumber, 7u);
+    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (items[0].fileName + ".ts")), tv_);
+    EXPECT_EQ(m.LastName(), items[0].fileName);
+}
+
+TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexBlocks) {
+    std::string radio = tv_.substr(0, 30 * kBlock);
+    std::string garbage(kBlock, '\0');
+    std::string onAir = radio.substr(0, 5 * kBlock) + garbage + radio.substr(5 * kBlock);
+    addRecording("radio", "RAD01", onAir, R"({"title": "Jazz", "channelName": "Radio 1"})");
+    auto m = manager();
+    m.setRadio(true);
+    auto out = m.DownloadRecording("RAD01", "Jazz", progress_);
+    ASSERT_EQ(out.result, kTransferDone);
+    EXPECT_EQ(out.file.filename(), "Radio 1_Jazz_RAD01.rts");
+    EXPECT_EQ(streamOf(out.file), radio);
+    TailHeaderContents c;
+    ASSERT_EQ(ReadTailHeader(out.file, c), TailStatus::Ok);
+    EXPECT_TRUE(c.thumbnail.empty());
+    // The index block (flag 0) is kept as its type alone.
+    TailHeaderReader r;
+    ASSERT_EQ(r.open(out.file, LargeFile::Mode::ReadShared), TailStatus::Ok);
+    std::string text;
+    std::vector<std::uint8_t> thumb, payload;
+    ASSERT_TRUE(r.readBody(text, thumb));
+    HeaderBlock b;
+    ASSERT_EQ(r.nextBlock(b, payload), 1);
+    EXPECT_EQ(b.type, 1u);
+    ASSERT_EQ(r.nextBlock(b, payload), 1);
+    EXPECT_EQ(b.type, 2u);
+    EXPECT_EQ(b.payloadLength, 0u);
+    EXPECT_EQ(b.count, 0u);
+
+    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    auto name = m.LastName();
+    ASSERT_TRUE(name);
+    EXPECT_EQ(fixtures::readFile(root_ / "recordings/radio" / (*name + ".ts")), radio);
+    EXPECT_EQ(progress_.range, (radio.size() + kBlock - 1) / kBlock);
+}
+
+TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedAsOne) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    RecordManagerOptions o;
+    o.assumeSizeLimitedFileSystem = true;
+    o.splitThreshold = 90000 + 64512 + 10 * kBlock;  // header (thumbnail included) + ~10 blocks
+    auto m = manager(o);
+    ASSERT_TRUE(m.SplitsFiles());
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    ASSERT_EQ(out.result, kTransferDone);
+    auto parts = m.PartFiles(out.file.filename().string());
+    ASSERT_GE(parts.size(), 2u);
+    EXPECT_EQ(parts[0].filename(), "Kanal_ Sieben_News_REC0001_1.ts.ots");
+    std::string joined = streamOf(out.file);
+    for (std::size_t i = 1; i <= parts.size(); ++i)
+        joined += fixtures::readFile(
+            local_ / ("Kanal_ Sieben_News_REC0001_" + std::to_string(i) + ".ts.ots"));
+    EXPECT_EQ(joined, tv_);
+    // Only the first part carries the header.
+    EXPECT_FALSE(ReadTailTitle(parts[0]));
+
+    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (*m.LastName() + ".ts")), tv_);
+
+    // Renaming and deleting on the PC take the parts along.
+    auto renamed = m.RenamePcFile(out.file.filename().string(), "Evening");
+    ASSERT_EQ(renamed, "Evening.ts");
+    EXPECT_EQ(m.PartFiles("Evening.ts").size(), parts.size());
+    EXPECT_TRUE(fs::exists(local_ / "Evening_1.ts.ots"));
+    EXPECT_TRUE(m.PartFiles(out.file.filename().string()).empty());
+    prompter_.answerYes();
+    ASSERT_TRUE(m.DeletePcFiles({"Evening.ts"}));
+    EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
+}
+
+TEST_F(RecordManagerTest, CancelAfterTheFirstSixteenBlocksLeavesNoFile) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    progress_.cancel = true;
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    EXPECT_EQ(out.result, kTransferStopped);
+    EXPECT_TRUE(out.file.empty());
+    EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
+    // The receiver answered the stop: the channel goes on with the next request.
+    std::vector<RecordEntry> items;
+    EXPECT_TRUE(m.RefreshReceiverList(items));
+    EXPECT_EQ(items.size(), 1u);
+}
+
+TEST_F(RecordManagerTest, CancelledSplitDownloadRemovesEveryPart) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    RecordManagerOptions o;
+    o.assumeSizeLimitedFileSystem = true;
+    o.splitThreshold = 1;  // a new part after every block
+    auto m = manager(o);
+    progress_.cancel = true;
+    EXPECT_EQ(m.DownloadRecording("REC0001", "News", progress_).result, kTransferStopped);
+    EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
+}
+
+TEST_F(RecordManagerTest, AReceiverThatDiesMidStreamFailsTheDownloadAndLeavesNoFile) {
+    std::string json = kNewsJson;
+    json.insert(1, R"("dropAfterBlocks": 20, )");
+    addRecording("tv", "REC0001", tv_, json);
+    auto m = manager();
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    EXPECT_EQ(out.result, kTransferFailed);
+    EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
+    EXPECT_FALSE(prompter_.entries.empty());  // the receive error was shown
+    std::vector<RecordEntry> items;
+    EXPECT_TRUE(m.RefreshReceiverList(items));  // the channel opens again
+}
+
+TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
+    addRecording("tv", "A", tv_, R"({"title": "C:Movie", "channelName": "One"})");
+    addRecording("tv", "B", tv_, R"({"title": "Secret", "scrambled": 1})");
+    auto m = manager();
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    RecordEntry missing;
+    missing.fileName = "GONE";
+    missing.title = "Gone";
+    items.push_back(missing);
+    auto batch = m.DownloadBatch(items, progress_);
+    EXPECT_EQ(batch.result, kTransferFailed);
+    ASSERT_EQ(batch.files.size(), 1u);
+    EXPECT_EQ(batch.files[0].filename(), "One_CC_Movie_A.ts");
+    EXPECT_TRUE(prompter_.said("This file(Secret) is scrambled file"));
+    EXPECT_FALSE(fs::exists(local_ / "temp.header"));
+}
+
+TEST_F(RecordManagerTest, TooLittleSpaceOnThePcFailsBeforeAnythingIsFetched) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    RecordManagerOptions o;
+    o.pcFreeSpaceMiB = 5;
+    auto m = manager(o);
+    EXPECT_EQ(m.DownloadRecording("REC0001", "News", progress_).result, kTransferFailed);
+    EXPECT_TRUE(prompter_.said("There is not enough disk space in RECORD"));
+    EXPECT_TRUE(localFiles().empty());
+}
+
+TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
+    addRecording("tv", "A", "x", R"({"title": "Alpha"})");
+    addRecording("tv", "B", "x", R"({"title": "Beta"})");
+    auto m = manager();
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    prompter_.answerNo();
+    EXPECT_TRUE(m.DeleteReceiverRecordings(items).empty());
+    EXPECT_TRUE(prompter_.said("Are you sure you want delete 2 items ?"));
+    prompter_.answerYes();
+    EXPECT_EQ(m.DeleteReceiverRecordings({items[1]}), std::vector<std::string>{"B"});
+    EXPECT_TRUE(prompter_.said("Are you sure you want delete 'Beta' item ?"));
+
+    EXPECT_FALSE(m.RenameReceiverRecording(items[0], "ALPHA"));  // same without case: nothing
+    EXPECT_EQ(m.CheckNewName("Alpha", "ALPHA"), RecordManager::NameCheck::Unchanged);
+    EXPECT_FALSE(m.RenameReceiverRecording(items[0], "a/b"));
+    EXPECT_TRUE(prompter_.said(velkport::shell::Msg(165) + ":\n\t\\ / : * ? \" < > |"));
+    EXPECT_FALSE(m.RenameReceiverRecording(items[0], ""));
+    EXPECT_TRUE(prompter_.said("You must type a filename"));
+    EXPECT_FALSE(m.RenameReceiverRecording(items[0], std::string(32, 'x')));
+    EXPECT_TRUE(prompter_.said("Channel name is too long"));
+    ASSERT_TRUE(m.RenameReceiverRecording(items[0], "Gamma"));
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, "Gamma");
+}
+
+TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    ASSERT_EQ(out.result, kTransferDone);
+    fs::rename(out.file, local_ / "x.TS");
+    fixtures::writeFile(local_ / "y.ts", std::string(5000, 'y'));
+    auto list = m.RefreshPcList();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].fileName, "x.TS");
+    m.setRadio(true);
+    EXPECT_TRUE(m.RefreshPcList().empty());
+    EXPECT_EQ(FormatSizeKiB(1234567ull * 1024), "1,234,567KB");
+    EXPECT_EQ(FormatSizeKiB(1), "1KB");
+    EXPECT_EQ(FormatSizeKiB(0), "0KB");
+}
+
+TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    addRecording("tv", "SCR", fixtures::ScrambleVideo(tv_), R"({"title": "S", "scrambled": 0})");
+    auto m = manager();
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    std::string text;
+    ThumbnailResult picture;
+    EXPECT_TRUE(m.ReceiverPicture(items[0], text, picture));
+    EXPECT_EQ(text.substr(0, 8), "REC0001\n");
+    // A stream whose video is scrambled gives no picture although the list does not say so.
+    EXPECT_FALSE(m.ReceiverPicture(items[1], text, picture));
+    EXPECT_TRUE(picture.stopped);
+    items[1].scrambled = 1;
+    EXPECT_FALSE(m.ReceiverPicture(items[1], text, picture));
+    EXPECT_EQ(text, "Scrambled");
+
+    auto out = m.DownloadRecording("REC0001", "News", progress_);
+    ASSERT_EQ(out.result, kTransferDone);
+    EXPECT_TRUE(m.PcPicture(out.file.filename().string(), text, picture));
+    EXPECT_EQ(text.substr(0, 5), "News\n");
+    fixtures::writeFile(local_ / "short.ts", std::string(47, 's'));
+    prompter_.answerYes();
+    EXPECT_FALSE(m.PcPicture("short.ts", text, picture));
+    EXPECT_TRUE(prompter_.said("This is incorrect file. Do you want delete?"));
+    EXPECT_FALSE(fs::exists(local_ / "short.ts"));
+}
+
+TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
+    addRecording("tv", "TOP", "x", R"({"title": "Top"})");
+    fs::create_directories(root_ / "recordings/tv/Films/Crime");
+    fixtures::writeFile(root_ / "recordings/tv/Films/Crime/C1.ts", "x");
+    fs::create_directories(root_ / "recordings/radio/Music");
+    auto m = manager();
+    ASSERT_TRUE(m.FoldersSupported());
+    std::array<std::optional<FolderRecord>, 256> table;
+    ASSERT_TRUE(m.ReadFolders(table));
+    FolderNode root = BuildFolderTree(table);
+    EXPECT_EQ(root.name, "Recordings");
+    ASSERT_EQ(root.children.size(), 2u);
+    EXPECT_EQ(root.children[0].name, "Films");
+    ASSERT_EQ(root.children[0].children.size(), 1u);
+    EXPECT_EQ(root.children[0].children[0].name, "Crime");
+    EXPECT_EQ(root.children[1].name, "Music");
+
+    ASSERT_TRUE(m.SelectFolder(root.children[0].children[0].id));
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].fileName, "C1");
+    ASSERT_TRUE(m.RenameFolder(root.children[1].id, "Jazz"));
+    EXPECT_TRUE(fs::exists(root_ / "recordings/radio/Jazz"));
+    EXPECT_FALSE(m.RenameFolder(root.children[1].id, "../escape"));
+    ASSERT_TRUE(m.DeleteFolder(root.children[0].id));
+    EXPECT_FALSE(fs::exists(root_ / "recordings/tv/Films"));
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].fileName, "TOP");
+    auto usage = m.ReceiverDiskUsage();
+    ASSERT_TRUE(usage);
+    EXPECT_GT(usage->totalMiB, 0u);
+}
