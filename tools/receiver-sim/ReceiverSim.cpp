@@ -12,6 +12,7 @@
 
 #include "common/Socket.h"
 #include "tools/receiver-sim/FtpServer.h"
+#include "tools/receiver-sim/RecordingsService.h"
 #include "tools/receiver-sim/SimPaths.h"
 #include "velkport/link/CommandCodes.h"
 #include "velkport/link/CommandHeader.h"
@@ -291,6 +292,7 @@ ReceiverSim::ReceiverSim(SimOptions options) : impl_(std::make_unique<Impl>(std:
                     [this](CommandSession& s, std::uint8_t, std::uint32_t) {
                         s.sendReply(0, 0, isBusy(s.channel()) ? ReplyRecord::kBusy : 0);
                     });
+    RecordingsService::Register(*this);  // the recordings commands of channel 5
 }
 
 ReceiverSim::~ReceiverSim() {

@@ -56,7 +56,6 @@ class RecordManagerTest : public ::testing::Test {
         o.root = root_.path();
         sim_ = std::make_unique<receiversim::ReceiverSim>(o);
         ASSERT_TRUE(sim_->start());
-        receiversim::RecordingsService::Register(*sim_);
         table_.InitialiseChannels("127.0.0.1", sim_->portBase());
         table_.setTimeLimit(std::chrono::seconds(10));
     }
