@@ -32,19 +32,33 @@ std::array<std::uint8_t, CorvidLink::kRecordSize> CorvidLink::EncodeAddressMessa
     return record;
 }
 
-bool CorvidLink::SendAddress(std::uint32_t packedAddress, const std::filesystem::path& socketPath) {
+namespace {
+
+// A local connect either succeeds or fails at once (no listener: ECONNREFUSED / ENOENT).
+common::Socket ConnectLocal(const std::filesystem::path& socketPath) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     const std::string path = socketPath.string();
     if (path.empty() || path.size() >= sizeof(addr.sun_path))
-        return false;
+        return {};
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-
     common::Socket sock(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!sock.valid())
-        return false;
-    // A local connect either succeeds or fails at once (no listener: ECONNREFUSED / ENOENT).
+        return {};
     if (::connect(sock.fd(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0)
+        return {};
+    return sock;
+}
+
+}  // namespace
+
+bool CorvidLink::IsRunning(const std::filesystem::path& socketPath) {
+    return ConnectLocal(socketPath).valid();
+}
+
+bool CorvidLink::SendAddress(std::uint32_t packedAddress, const std::filesystem::path& socketPath) {
+    common::Socket sock = ConnectLocal(socketPath);
+    if (!sock.valid())
         return false;
     const auto record = EncodeAddressMessage(packedAddress);
     return sock.sendAll(record.data(), record.size(), common::Millis(1000));

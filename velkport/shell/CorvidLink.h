@@ -20,6 +20,9 @@ class CorvidLink {
 
     static std::array<std::uint8_t, kRecordSize> EncodeAddressMessage(std::uint32_t packedAddress);
 
+    // True when a Corvid listens on the socket (nothing is sent).
+    static bool IsRunning(const std::filesystem::path& socketPath = DefaultSocketPath());
+
     // True when a Corvid took the record; false when none listens there (or it did not read
     // within a second).
     static bool SendAddress(std::uint32_t packedAddress,

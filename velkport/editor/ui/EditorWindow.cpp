@@ -1,0 +1,918 @@
+#include "velkport/editor/ui/EditorWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QThread>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "velkport/editor/ui/MembersList.h"
+#include "velkport/editor/ui/QtEditorDialogs.h"
+#include "velkport/editor/ui/SatTpWindow.h"
+#include "velkport/editor/ui/ServiceTableModel.h"
+#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/ui/Icons.h"
+#include "velkport/shell/ui/ProgressWindow.h"
+#include "velkport/shell/ui/QtPrompter.h"
+
+namespace velkport::editor {
+
+using channels::ChannelListEditor;
+using channels::FavoriteGroup;
+using shell::Msg;
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kGroupRole = Qt::UserRole + 1;
+
+FavoriteGroup* GroupOf(const QTreeWidgetItem* item) {
+    if (item == nullptr)
+        return nullptr;
+    return reinterpret_cast<FavoriteGroup*>(item->data(0, kGroupRole).value<quintptr>());
+}
+
+// Reports a transfer's progress to the shared progress window on the user-interface thread.
+class WindowProgress : public channels::ProgressSink {
+  public:
+    WindowProgress(shell::ProgressWindow* window, QWidget* owner)
+        : window_(window), owner_(owner) {}
+    void show(const std::string& text) override {
+        QMetaObject::invokeMethod(
+            window_, [w = window_, o = owner_, t = Q(text)] { w->start(t, o); },
+            Qt::QueuedConnection);
+    }
+    void setPosition(int position) override {
+        QMetaObject::invokeMethod(
+            window_, [w = window_, position] { w->setPosition(position); }, Qt::QueuedConnection);
+    }
+    void hide() override {
+        QMetaObject::invokeMethod(
+            window_, [w = window_] { w->finish(); }, Qt::QueuedConnection);
+    }
+
+  private:
+    shell::ProgressWindow* window_;
+    QWidget* owner_;
+};
+
+struct MenuEntry {
+    int command;
+    bool separatorAfter;
+};
+
+constexpr MenuEntry kServiceMenu[] = {
+    {channels::kCmdStartNumbering, false},     {channels::kCmdEndNumbering, false},
+    {channels::kCmdCancelNumbering, true},     {channels::kCmdMoveTo, false},
+    {channels::kCmdRenumbering, true},         {channels::kCmdAddToFavorite, false},
+    {channels::kCmdAddToNewTvFavorite, false}, {channels::kCmdAddToNewRadioFavorite, false},
+    {channels::kCmdAddToAllFavorites, false},  {channels::kCmdDeleteFromAllFavorites, true},
+    {channels::kCmdAddEmptyChannel, false},    {channels::kCmdEditChannel, false},
+    {channels::kCmdDeleteChannels, true},      {channels::kCmdLockChannels, false},
+    {channels::kCmdUnlockChannels, true},      {channels::kCmdSkipChannels, false},
+    {channels::kCmdFreeChannels, false},
+};
+
+bool HasXmlExtension(const std::filesystem::path& p) {
+    std::string ext = p.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".xml";
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompter, bool online,
+                           std::function<void(int)> notify, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      app_(app),
+      prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
+      editor_(std::make_unique<ChannelListEditor>(*prompter_)),
+      online_(online),
+      notify_(std::move(notify)) {
+    setWindowTitle(Q(Msg(94)));
+    setWindowIcon(shell::ChannelButtonIcon());
+    progress_ = new shell::ProgressWindow(this);
+    progress_->cancelButton()->setEnabled(false);  // a channel list transfer runs to its end
+    progressSink_ = std::make_unique<WindowProgress>(progress_, this);
+    exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, *progressSink_);
+    dialogs_ = std::make_unique<QtEditorDialogs>(this, *prompter_);
+    chooser_ = [this](bool save) {
+        const QString filter = save ? QStringLiteral("User Favorite Files(*.xml);;All(*.*)")
+                                    : QStringLiteral("User Favorite Files(*.xml);;All(*.*)");
+        if (!save)
+            return QFileDialog::getOpenFileName(this, Q(Msg(1)), QString(), filter);
+        QFileDialog d(this, Q(Msg(3)), QString(), filter);
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setDefaultSuffix(QStringLiteral("xml"));
+        return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty()
+                   ? d.selectedFiles().first()
+                   : QString();
+    };
+    buildLayout();
+    connectSignals();
+    editor_->setListener([this](ChannelListEditor::Change c) { onChange(c); });
+    refreshTree();
+    refreshRows();
+    updateButtons();
+    qApp->installEventFilter(this);
+}
+
+EditorWindow::~EditorWindow() {
+    qApp->removeEventFilter(this);
+    exchange_->wait();
+    editor_->setListener({});
+}
+
+QTreeWidget* EditorWindow::membersList() const {
+    return members_;
+}
+
+void EditorWindow::buildLayout() {
+    model_ = new ServiceTableModel(*editor_, this);
+    services_ = new QTableView(this);
+    services_->setModel(model_);
+    services_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    services_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    services_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    services_->setShowGrid(false);
+    services_->setWordWrap(false);
+    services_->verticalHeader()->hide();
+    services_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    services_->verticalHeader()->setDefaultSectionSize(services_->fontMetrics().height() + 6);
+    services_->horizontalHeader()->setSectionsClickable(true);
+    services_->horizontalHeader()->setHighlightSections(false);
+    for (int c = 0; c < ServiceTableModel::kColumnCount; ++c)
+        services_->setColumnWidth(c, ServiceTableModel::columnWidth(c));
+    services_->setDragEnabled(true);
+    services_->setAcceptDrops(true);
+    services_->setDragDropMode(QAbstractItemView::DragDrop);
+    services_->setDefaultDropAction(Qt::MoveAction);
+    services_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setHeaderHidden(true);
+    tree_->setAcceptDrops(true);
+    tree_->setDragDropMode(QAbstractItemView::DropOnly);
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (int kind : {channels::kTv, channels::kRadio}) {
+        auto* branch = new QTreeWidgetItem(tree_, {Q(Msg(kind == channels::kTv ? 283 : 284))});
+        branch->setData(0, kKindRole, kind);
+        branch->setData(0, kGroupRole, QVariant::fromValue<quintptr>(0));
+        branch->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
+    }
+
+    members_ = new MembersList(this);
+    members_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    radio_ = new QCheckBox(Q(Msg(12)), this);
+    servicePos_ = new QLabel(this);
+    memberPos_ = new QLabel(this);
+
+    const std::array<QString, kEditorButtonCount> texts = {
+        Q(Msg(1)), Q(Msg(2)), Q(Msg(3)),  QStringLiteral("Test"),
+        Q(Msg(6)), Q(Msg(8)), Q(Msg(11)), Q(Msg(9)),
+        Q(Msg(5)), Q(Msg(4)), Q(Msg(10)), Q(Msg(7)),
+    };
+    for (int i = 0; i < kEditorButtonCount; ++i) {
+        buttons_[static_cast<std::size_t>(i)] =
+            new QPushButton(texts[static_cast<std::size_t>(i)], this);
+        buttons_[static_cast<std::size_t>(i)]->setAutoDefault(false);
+    }
+
+    auto* serviceHead = new QHBoxLayout;
+    serviceHead->addWidget(new QLabel(QStringLiteral("Service Channels"), this));
+    serviceHead->addWidget(servicePos_);
+    serviceHead->addStretch(1);
+    serviceHead->addWidget(radio_);
+    auto* left = new QVBoxLayout;
+    left->addLayout(serviceHead);
+    left->addWidget(services_, 1);
+
+    auto* memberHead = new QHBoxLayout;
+    memberHead->addWidget(new QLabel(QStringLiteral("Details"), this));
+    memberHead->addWidget(memberPos_);
+    memberHead->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(tree_, 2);
+    right->addLayout(memberHead);
+    right->addWidget(members_, 3);
+
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(left, 3);
+    lists->addLayout(right, 1);
+
+    auto* bar = new QGridLayout;
+    const EditorButton order[kEditorButtonCount] = {
+        EditorButton::Open,           EditorButton::Save,          EditorButton::SaveAs,
+        EditorButton::LoadFromDvr,    EditorButton::SendToDvr,     EditorButton::Renumbering,
+        EditorButton::CreateFavorite, EditorButton::AddToFavorite, EditorButton::Delete,
+        EditorButton::SatTp,          EditorButton::SatcoDX,       EditorButton::Test,
+    };
+    for (int i = 0; i < kEditorButtonCount; ++i)
+        bar->addWidget(button(order[i]), i / 6, i % 6);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists, 1);
+    layout->addLayout(bar);
+    setMinimumSize(760, 460);
+    resize(1180, 720);
+}
+
+void EditorWindow::connectSignals() {
+    auto on = [this](EditorButton b, auto slot) {
+        connect(button(b), &QPushButton::clicked, this, slot);
+    };
+    on(EditorButton::Open, &EditorWindow::openFile);
+    on(EditorButton::Save, &EditorWindow::saveFile);
+    on(EditorButton::SaveAs, &EditorWindow::saveFileAs);
+    on(EditorButton::LoadFromDvr, &EditorWindow::loadFromReceiver);
+    on(EditorButton::SendToDvr, &EditorWindow::sendToReceiver);
+    on(EditorButton::Delete, &EditorWindow::deleteAction);
+    on(EditorButton::SatTp, &EditorWindow::editSatellites);
+    on(EditorButton::Renumbering, [this] { editor_->renumber(); });
+    on(EditorButton::CreateFavorite, [this] { editor_->createFavoriteFromTree(); });
+    on(EditorButton::AddToFavorite, [this] { editor_->addToSelectedFavorite(); });
+    // "Test" and "SatcoDX" have no action.
+
+    connect(radio_, &QCheckBox::toggled, this, [this](bool radio) {
+        if (!editor_->switchView(radio)) {
+            const QSignalBlocker block(radio_);
+            radio_->setChecked(!radio);
+        }
+        updatePositions();
+    });
+
+    connect(services_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (syncing_ || model_->frozen())
+                    return;
+                for (const QItemSelectionRange& r : deselected)
+                    for (int row = r.top(); row <= r.bottom(); ++row)
+                        editor_->setSelected(row, false);
+                for (const QItemSelectionRange& r : selected)
+                    for (int row = r.top(); row <= r.bottom(); ++row)
+                        editor_->setSelected(row, true);
+            });
+    connect(services_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (syncing_ || model_->frozen())
+                    return;
+                editor_->setFocusedRow(current.isValid() ? current.row() : -1);
+                updatePositions();
+            });
+    connect(services_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (model_->frozen() || !index.isValid())
+            return;
+        if (editor_->numberingActive()) {
+            editor_->numberingClick(index.row());
+            return;
+        }
+        editor_->setFocusedRow(index.row());
+        updatePositions();
+    });
+    connect(services_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (model_->frozen() || !index.isValid() || editor_->numberingActive())
+            return;
+        editor_->selectOnly({index.row()});
+        editor_->editChannel(*dialogs_);
+    });
+    connect(services_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (model_->frozen() || column >= ServiceTableModel::kColumnCount - 1)
+            return;
+        editor_->sortByColumn(static_cast<channels::Column>(column));
+        services_->horizontalHeader()->setSortIndicatorShown(true);
+        services_->horizontalHeader()->setSortIndicator(
+            column, editor_->sortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+    });
+    connect(services_, &QWidget::customContextMenuRequested, this, &EditorWindow::showServiceMenu);
+
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, &EditorWindow::treeSelectionChanged);
+    connect(tree_, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int) { treeItemRenamed(item); });
+    connect(tree_, &QWidget::customContextMenuRequested, this, &EditorWindow::showTreeMenu);
+    connect(members_, &QWidget::customContextMenuRequested, this, &EditorWindow::showMembersMenu);
+    connect(members_, &QTreeWidget::itemSelectionChanged, this, &EditorWindow::updatePositions);
+    connect(members_, &QTreeWidget::currentItemChanged, this, &EditorWindow::updatePositions);
+
+    for (QWidget* v : {services_->viewport(), tree_->viewport(), members_->viewport()})
+        v->installEventFilter(this);
+}
+
+// ------------------------------------------------------------------ refreshing the controls
+
+void EditorWindow::onChange(ChannelListEditor::Change change) {
+    // A transfer's worker changes the logic on its own thread; the controls are refreshed once
+    // it has ended.
+    if (QThread::currentThread() != thread() || transfer_)
+        return;
+    switch (change) {
+        case ChannelListEditor::Change::Rows:
+            refreshRows();
+            refreshMembers();
+            break;
+        case ChannelListEditor::Change::RowData:
+            model_->refreshData();
+            break;
+        case ChannelListEditor::Change::Favorites:
+            refreshTree();
+            break;
+        case ChannelListEditor::Change::Members:
+            refreshMembers();
+            break;
+        case ChannelListEditor::Change::Numbering:
+            model_->refreshData();
+            updateButtons();
+            break;
+    }
+    updateButtons();
+}
+
+void EditorWindow::refreshRows() {
+    syncing_ = true;
+    model_->reset();
+    applySelectionToView();
+    syncing_ = false;
+    {
+        const QSignalBlocker block(radio_);
+        radio_->setChecked(editor_->radioView());
+    }
+    updatePositions();
+}
+
+void EditorWindow::applySelectionToView() {
+    QItemSelection selection;
+    int runStart = -1;
+    const int n = editor_->rowCount();
+    for (int i = 0; i <= n; ++i) {
+        const bool selected = i < n && editor_->row(i).selected;
+        if (selected && runStart < 0)
+            runStart = i;
+        if (!selected && runStart >= 0) {
+            selection.select(model_->index(runStart, 0),
+                             model_->index(i - 1, ServiceTableModel::kColumnCount - 1));
+            runStart = -1;
+        }
+    }
+    QItemSelectionModel* sm = services_->selectionModel();
+    sm->select(selection, QItemSelectionModel::ClearAndSelect);
+    const int focused = editor_->focusedRow();
+    if (focused >= 0) {
+        sm->setCurrentIndex(model_->index(focused, 0), QItemSelectionModel::NoUpdate);
+        services_->scrollTo(model_->index(focused, 0));
+    }
+}
+
+void EditorWindow::refreshTree() {
+    fillingTree_ = true;
+    for (int kind : {channels::kTv, channels::kRadio}) {
+        QTreeWidgetItem* branch = branchItem(kind);
+        qDeleteAll(branch->takeChildren());
+        for (FavoriteGroup* g : editor_->branch(kind)) {
+            auto* item = new QTreeWidgetItem(branch, {Q(g->name)});
+            item->setData(0, kKindRole, kind);
+            item->setData(0, kGroupRole, QVariant::fromValue(reinterpret_cast<quintptr>(g)));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
+                           Qt::ItemIsDropEnabled);
+        }
+        branch->setExpanded(true);
+    }
+    // Keep the logic's tree selection visible.
+    QTreeWidgetItem* current = nullptr;
+    if (editor_->selectedGroup() != nullptr)
+        current = treeItem(editor_->selectedGroup());
+    else if (editor_->selectedBranch() >= 0)
+        current = branchItem(editor_->selectedBranch());
+    tree_->clearSelection();
+    if (current != nullptr) {
+        current->setSelected(true);
+        tree_->setCurrentItem(current);
+    }
+    fillingTree_ = false;
+    refreshMembers();
+}
+
+void EditorWindow::refreshMembers() {
+    members_->clear();
+    FavoriteGroup* g = editor_->selectedGroup();
+    if (g != nullptr && treeItem(g) != nullptr) {
+        QList<QTreeWidgetItem*> items;
+        for (channels::Service* s : g->members) {
+            if (s == nullptr)
+                continue;
+            auto* item = new QTreeWidgetItem({QString::number(s->channelNumber), Q(s->name)});
+            item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+            items.append(item);
+        }
+        members_->addTopLevelItems(items);
+    }
+    updatePositions();
+}
+
+void EditorWindow::updatePositions() {
+    const int rows = model_->rowCount();
+    const QModelIndex current = services_->selectionModel()->currentIndex();
+    servicePos_->setText(current.isValid()
+                             ? QStringLiteral("%1/%2").arg(current.row() + 1).arg(rows)
+                             : QStringLiteral("0/%1").arg(rows));
+    const int members = members_->topLevelItemCount();
+    QTreeWidgetItem* m = members_->currentItem();
+    memberPos_->setText(
+        m != nullptr
+            ? QStringLiteral("%1/%2").arg(members_->indexOfTopLevelItem(m) + 1).arg(members)
+            : QStringLiteral("0/%1").arg(members));
+}
+
+void EditorWindow::updateButtons() {
+    const bool idle = !transfer_ && !editor_->numberingActive();
+    for (QPushButton* b : buttons_)
+        b->setEnabled(idle);
+    const bool nothingToSave = editor_->empty();
+    button(EditorButton::Save)
+        ->setEnabled(idle && !nothingToSave && !editor_->currentPath().empty());
+    button(EditorButton::SaveAs)->setEnabled(idle && !nothingToSave);
+    button(EditorButton::SendToDvr)->setEnabled(idle && online_);
+    button(EditorButton::LoadFromDvr)->setEnabled(idle && online_);
+    radio_->setEnabled(!transfer_);
+}
+
+void EditorWindow::updateTitle() {
+    const auto& path = editor_->currentPath();
+    if (path.empty()) {
+        setWindowTitle(Q(Msg(94)));
+        return;
+    }
+    QString title = Q(Msg(97));
+    title.replace(QStringLiteral("%s"), Q(path.filename().string()));
+    setWindowTitle(title);
+}
+
+// ------------------------------------------------------------------ buttons
+
+void EditorWindow::openFile() {
+    const QString chosen = chooser_(false);
+    if (chosen.isEmpty())
+        return;
+    const std::filesystem::path path = chosen.toStdString();
+    const bool existed = std::filesystem::exists(path);
+    editor_->openFile(path);
+    if (!existed) {
+        setWindowTitle(Q(Msg(94)));
+        return;
+    }
+    updateTitle();
+    updateButtons();
+}
+
+void EditorWindow::saveFile() {
+    const std::filesystem::path path = editor_->currentPath();
+    if (path.empty() || !HasXmlExtension(path))
+        return;
+    if (!std::filesystem::exists(path)) {
+        saveFileAs();
+        return;
+    }
+    editor_->writeChannelList(path, true);
+}
+
+void EditorWindow::saveFileAs() {
+    QString chosen = chooser_(true);
+    if (chosen.isEmpty())
+        return;
+    std::filesystem::path path = chosen.toStdString();
+    if (!path.has_extension())
+        path += ".xml";
+    if (!HasXmlExtension(path))
+        return;
+    if (editor_->writeChannelList(path, false))
+        updateTitle();
+    updateButtons();
+}
+
+void EditorWindow::loadFromReceiver() {
+    startTransfer(false);
+}
+
+void EditorWindow::sendToReceiver() {
+    startTransfer(true);
+}
+
+void EditorWindow::startTransfer(bool send) {
+    if (transfer_ || !online_)
+        return;
+    if (send && editor_->empty())
+        return;  // nothing to send, nothing said
+    transfer_ = true;
+    // Loading empties the lists at once; sending keeps showing them.
+    model_->freeze(send);
+    tree_->setEnabled(false);
+    members_->setEnabled(false);
+    if (!send) {
+        members_->clear();
+        for (int kind : {channels::kTv, channels::kRadio})
+            qDeleteAll(branchItem(kind)->takeChildren());
+    }
+    updateButtons();
+    updatePositions();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    auto done = [this](int result) {
+        QMetaObject::invokeMethod(
+            this, [this, result] { transferDone(result); }, Qt::QueuedConnection);
+    };
+    const bool started = send ? exchange_->startSend(done) : exchange_->startLoad(done);
+    if (!started)
+        transferDone(channels::ChannelExchange::kFailed);
+}
+
+void EditorWindow::transferDone(int result) {
+    exchange_->wait();
+    QApplication::restoreOverrideCursor();
+    progress_->finish();
+    transfer_ = false;
+    model_->thaw();
+    tree_->setEnabled(true);
+    members_->setEnabled(true);
+    refreshTree();
+    refreshRows();
+    updateButtons();
+    emit transferFinished(result);
+}
+
+void EditorWindow::deleteAction() {
+    switch (focus_) {
+        case Focus::Services:
+            editor_->deleteChannels();
+            break;
+        case Focus::Members:
+            if (FavoriteGroup* g = editor_->selectedGroup())
+                editor_->removeMembers(g, selectedMembers());
+            break;
+        case Focus::Tree:
+            if (FavoriteGroup* g = editor_->selectedGroup())
+                editor_->deleteFavorite(g);
+            break;
+    }
+}
+
+void EditorWindow::editSatellites() {
+    SatTpWindow dialog(*editor_, this);
+    dialog.exec();
+}
+
+// ------------------------------------------------------------------ tree and members
+
+QTreeWidgetItem* EditorWindow::branchItem(int kind) const {
+    return tree_->topLevelItem(kind == channels::kRadio ? 1 : 0);
+}
+
+QTreeWidgetItem* EditorWindow::treeItem(const FavoriteGroup* group) const {
+    for (int kind : {channels::kTv, channels::kRadio}) {
+        QTreeWidgetItem* branch = branchItem(kind);
+        for (int i = 0; i < branch->childCount(); ++i)
+            if (GroupOf(branch->child(i)) == group)
+                return branch->child(i);
+    }
+    return nullptr;
+}
+
+void EditorWindow::treeSelectionChanged() {
+    if (fillingTree_ || transfer_)
+        return;
+    const auto items = tree_->selectedItems();
+    if (items.isEmpty()) {
+        editor_->clearTreeSelection();
+    } else if (FavoriteGroup* g = GroupOf(items.first())) {
+        editor_->selectGroup(g);
+    } else {
+        editor_->selectBranch(items.first()->data(0, kKindRole).toInt());
+    }
+    refreshMembers();
+}
+
+void EditorWindow::treeItemRenamed(QTreeWidgetItem* item) {
+    if (fillingTree_ || transfer_)
+        return;
+    FavoriteGroup* g = GroupOf(item);
+    if (g == nullptr)
+        return;
+    const std::string text = item->text(0).toStdString();
+    if (text == g->name)
+        return;
+    editor_->renameFavorite(g, text);
+    // Refused or not, the item shows the group's stored name.
+    if (QTreeWidgetItem* now = treeItem(g)) {
+        const QSignalBlocker block(tree_);
+        now->setText(0, Q(g->name));
+    }
+}
+
+std::vector<int> EditorWindow::selectedMembers() const {
+    std::vector<int> out;
+    for (int i = 0; i < members_->topLevelItemCount(); ++i)
+        if (members_->topLevelItem(i)->isSelected())
+            out.push_back(i);
+    return out;
+}
+
+bool EditorWindow::labelEditing() const {
+    // The label editor is a line edit the tree puts on its viewport while a name is edited.
+    const QWidget* f = QApplication::focusWidget();
+    return f != nullptr && f != tree_ && tree_->isAncestorOf(f);
+}
+
+// ------------------------------------------------------------------ context menus
+
+std::unique_ptr<QMenu> EditorWindow::makeServiceMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    for (const MenuEntry& e : kServiceMenu) {
+        QAction* a = menu->addAction(Q(editor_->commandText(e.command)));
+        a->setData(e.command);
+        a->setEnabled(editor_->commandEnabled(e.command));
+        if (e.separatorAfter)
+            menu->addSeparator();
+    }
+    menu->addSeparator();
+    QAction* undo = menu->addAction(Q(Msg(142)));  // offered, changes nothing
+    undo->setData(0);
+    return menu;
+}
+
+void EditorWindow::runServiceCommand(int command) {
+    using namespace channels;
+    switch (command) {
+        case kCmdStartNumbering:
+            editor_->startNumbering(*dialogs_);
+            break;
+        case kCmdEndNumbering:
+            editor_->endNumbering();
+            break;
+        case kCmdCancelNumbering:
+            editor_->cancelNumbering();
+            break;
+        case kCmdMoveTo:
+            editor_->moveTo(*dialogs_);
+            break;
+        case kCmdRenumbering:
+            editor_->renumber();
+            break;
+        case kCmdAddToFavorite:
+            editor_->addToSelectedFavorite();
+            break;
+        case kCmdAddToNewTvFavorite:
+            editor_->addToNewFavorite(kTv);
+            break;
+        case kCmdAddToNewRadioFavorite:
+            editor_->addToNewFavorite(kRadio);
+            break;
+        case kCmdAddToAllFavorites:
+            editor_->addToAllFavorites();
+            break;
+        case kCmdDeleteFromAllFavorites:
+            editor_->deleteFromAllFavorites();
+            break;
+        case kCmdAddEmptyChannel:
+            editor_->addEmptyChannel();
+            break;
+        case kCmdEditChannel:
+            editor_->editChannel(*dialogs_);
+            break;
+        case kCmdDeleteChannels:
+            editor_->deleteChannels();
+            break;
+        case kCmdLockChannels:
+            editor_->setLocked(true);
+            break;
+        case kCmdUnlockChannels:
+            editor_->setLocked(false);
+            break;
+        case kCmdSkipChannels:
+            editor_->setSkipped(true);
+            break;
+        case kCmdFreeChannels:
+            editor_->setSkipped(false);
+            break;
+        default:
+            break;
+    }
+    updateButtons();
+}
+
+void EditorWindow::showServiceMenu(const QPoint& pos) {
+    if (transfer_)
+        return;
+    auto menu = makeServiceMenu();
+    QAction* chosen = menu->exec(services_->viewport()->mapToGlobal(pos));
+    if (chosen != nullptr && chosen->isEnabled())
+        runServiceCommand(chosen->data().toInt());
+}
+
+void EditorWindow::showMembersMenu(const QPoint& pos) {
+    if (transfer_ || selectedMembers().empty())
+        return;
+    QMenu menu(this);
+    QAction* del = menu.addAction(Q(Msg(11)));
+    if (menu.exec(members_->viewport()->mapToGlobal(pos)) == del)
+        if (FavoriteGroup* g = editor_->selectedGroup())
+            editor_->removeMembers(g, selectedMembers());
+}
+
+void EditorWindow::showTreeMenu(const QPoint& pos) {
+    if (transfer_)
+        return;
+    QTreeWidgetItem* item = tree_->itemAt(pos);
+    if (item == nullptr)
+        return;
+    tree_->setCurrentItem(item);
+    item->setSelected(true);
+    FavoriteGroup* g = GroupOf(item);
+    QMenu menu(this);
+    QAction* create = menu.addAction(Q(Msg(8)));
+    QAction* rename = menu.addAction(Q(Msg(93)));
+    QAction* del = menu.addAction(Q(Msg(11)));
+    rename->setEnabled(g != nullptr);
+    del->setEnabled(g != nullptr);
+    QAction* chosen = menu.exec(tree_->viewport()->mapToGlobal(pos));
+    if (chosen == create)
+        editor_->createFavoriteFromTree();
+    else if (chosen == rename && g != nullptr)
+        tree_->editItem(item, 0);
+    else if (chosen == del && g != nullptr)
+        editor_->deleteFavorite(g);
+}
+
+// ------------------------------------------------------------------ drag and drop
+
+bool EditorWindow::dropOn(QWidget* viewport, const QMimeData& mime, const QPoint& pos) {
+    if (transfer_ || editor_->numberingActive())
+        return false;
+    const bool fromServices = mime.hasFormat(QString::fromLatin1(ServiceTableModel::kMimeType));
+    const bool fromMembers = mime.hasFormat(QString::fromLatin1(MembersList::kMimeType));
+    if (viewport == tree_->viewport()) {
+        if (!fromServices)
+            return false;  // members dropped on the tree change no group
+        FavoriteGroup* g = GroupOf(tree_->itemAt(pos));
+        if (g == nullptr)
+            return false;  // a branch item takes nothing
+        const bool added = editor_->addToFavorite(g);
+        editor_->selectGroup(g);
+        refreshTree();
+        return added;
+    }
+    if (viewport == members_->viewport()) {
+        FavoriteGroup* g = editor_->selectedGroup();
+        if (g == nullptr)
+            return false;
+        if (fromServices)
+            return editor_->addToFavorite(g);
+        if (fromMembers) {
+            QTreeWidgetItem* target = members_->itemAt(pos);
+            if (target == nullptr)
+                return false;
+            return editor_->moveMembers(g, selectedMembers(),
+                                        members_->indexOfTopLevelItem(target));
+        }
+        return false;
+    }
+    if (viewport == services_->viewport() && fromServices) {
+        const QModelIndex target = services_->indexAt(pos);
+        if (!target.isValid())
+            return false;
+        return editor_->dropSelectedAfter(target.row());
+    }
+    return false;
+}
+
+// ------------------------------------------------------------------ keyboard and mouse
+
+bool EditorWindow::inThisWindow(QObject* watched) const {
+    auto* w = qobject_cast<QWidget*>(watched);
+    return w != nullptr && w->window() == this;
+}
+
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // Drops on the three controls.
+    if (watched == services_->viewport() || watched == tree_->viewport() ||
+        watched == members_->viewport()) {
+        if (type == QEvent::DragEnter || type == QEvent::DragMove) {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            const bool ours =
+                e->mimeData()->hasFormat(QString::fromLatin1(ServiceTableModel::kMimeType)) ||
+                e->mimeData()->hasFormat(QString::fromLatin1(MembersList::kMimeType));
+            if (ours && !transfer_) {
+                e->setDropAction(Qt::MoveAction);
+                e->accept();
+            } else {
+                e->ignore();
+            }
+            return true;
+        }
+        if (type == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            dropOn(static_cast<QWidget*>(watched), *e->mimeData(), e->position().toPoint());
+            e->setDropAction(Qt::IgnoreAction);  // the views never move rows themselves
+            e->accept();
+            return true;
+        }
+    }
+    if (!inThisWindow(watched))
+        return QWidget::eventFilter(watched, event);
+
+    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    if (transfer_) {
+        if (key)
+            return true;
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+            type == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                return true;
+        }
+    }
+    if (type == QEvent::FocusIn) {
+        if (watched == services_)
+            focus_ = Focus::Services;
+        else if (watched == members_)
+            focus_ = Focus::Members;
+        else if (watched == tree_)
+            focus_ = Focus::Tree;
+    }
+    if (!key)
+        return QWidget::eventFilter(watched, event);
+
+    auto* k = static_cast<QKeyEvent*>(event);
+    const bool press = type == QEvent::KeyPress;
+    const bool editing = labelEditing();
+    switch (k->key()) {
+        case Qt::Key_Z:
+            if (k->modifiers() & Qt::ControlModifier)
+                return true;  // no undo
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (editing) {
+                if (!press)
+                    tree_->setFocus();
+                return false;  // the label editor takes it (commits the name)
+            }
+            return true;
+        case Qt::Key_Escape:
+            return !editing;  // the window does not close on Esc
+        case Qt::Key_Up:
+        case Qt::Key_PageUp:
+        case Qt::Key_Down:
+        case Qt::Key_PageDown:
+            if (!press)
+                updatePositions();
+            break;
+        case Qt::Key_Delete:
+            if (!editing && !press && !k->isAutoRepeat() &&
+                button(EditorButton::Delete)->isEnabled()) {
+                deleteAction();
+                return true;
+            }
+            break;
+        case Qt::Key_F1:
+            if (press) {
+                const auto help = app_.programFolder / "VelkHelp.chm";
+                QDesktopServices::openUrl(QUrl::fromLocalFile(Q(help.string())));
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (transfer_) {
+        event->ignore();  // the transfer ends first
+        return;
+    }
+    event->accept();
+    if (notify_)
+        notify_(5);
+}
+
+}  // namespace velkport::editor

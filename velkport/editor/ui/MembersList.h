@@ -1,0 +1,20 @@
+#pragma once
+// The favorite members list: a two-column list whose drags carry their own data type, so that
+// a drop can tell members from services.
+
+#include <QTreeWidget>
+
+namespace velkport::editor {
+
+class MembersList : public QTreeWidget {
+    Q_OBJECT
+  public:
+    static constexpr const char* kMimeType = "application/x-velkport-members";
+    explicit MembersList(QWidget* parent = nullptr);
+
+  protected:
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+};
+
+}  // namespace velkport::editor

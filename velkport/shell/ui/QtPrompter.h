@@ -1,0 +1,43 @@
+#pragma once
+// Prompters for the desktop program. MessageBoxPrompter shows modal message boxes;
+// UiThreadPrompter hands every call to the user-interface thread and waits for the answer, so
+// that worker threads (channel list transfers, the firmware upload) can report through the
+// same prompter as the windows.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include "velkport/shell/Prompter.h"
+
+namespace velkport::shell {
+
+class MessageBoxPrompter : public Prompter {
+  public:
+    explicit MessageBoxPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void showMessage(const std::string& text, PromptIcon icon) override;
+    bool askYesNo(const std::string& text) override;
+    PromptAnswer askYesNoCancel(const std::string& text) override;
+
+  private:
+    QPointer<QWidget> parent_;
+};
+
+class UiThreadPrompter : public Prompter {
+  public:
+    // context lives on the user-interface thread (for example the window that owns the worker).
+    UiThreadPrompter(Prompter& inner, QObject* context) : inner_(inner), context_(context) {}
+    void showMessage(const std::string& text, PromptIcon icon) override;
+    bool askYesNo(const std::string& text) override;
+    PromptAnswer askYesNoCancel(const std::string& text) override;
+
+  private:
+    template <typename F>
+    void onUiThread(F&& f);
+
+    Prompter& inner_;
+    QObject* context_;
+};
+
+}  // namespace velkport::shell

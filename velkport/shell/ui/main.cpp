@@ -1,0 +1,126 @@
+// velkport: the receiver manager on the desktop.
+//   velkport [--ftp-port N] [--port-base N] [pass=yes]
+// The ports (also VELK_FTP_PORT and VELK_PORT_BASE) point the program at an emulated receiver;
+// a real receiver uses 21 and 34000. "pass=yes" is accepted and ignored.
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QProcess>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "velkport/link/ChannelTable.h"
+#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/ProgramFolder.h"
+#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/SingleInstance.h"
+#include "velkport/shell/ui/ConnectStep.h"
+#include "velkport/shell/ui/MainWindow.h"
+#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/shell/ui/ReceiverLinkProbe.h"
+#include "velkport/upgrade/ui/UpgradeWindow.h"
+#if __has_include("velkport/editor/ui/EditorWindow.h")
+#include "velkport/editor/ui/EditorWindow.h"
+#define VELK_HAVE_EDITOR 1
+#endif
+
+namespace {
+
+using namespace velkport::shell;
+
+std::optional<std::uint16_t> ParsePort(const char* text) {
+    if (text == nullptr || *text == '\0')
+        return std::nullopt;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (*end != '\0' || v <= 0 || v > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(v);
+}
+
+int Usage() {
+    std::cerr << "usage: velkport [--ftp-port N] [--port-base N]\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velkport"));
+    QApplication::setDesktopFileName(QStringLiteral("velkport"));
+
+    AppContext app;
+    if (auto p = ParsePort(std::getenv("VELK_FTP_PORT")))
+        app.ftpPort = *p;
+    if (auto p = ParsePort(std::getenv("VELK_PORT_BASE")))
+        app.portBase = *p;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("pass=yes"))
+            continue;  // the marker of an elevated restart elsewhere; nothing to do here
+        if ((a == QLatin1String("--ftp-port") || a == QLatin1String("--port-base")) &&
+            i + 1 < args.size()) {
+            const std::string value = args[++i].toStdString();
+            auto port = ParsePort(value.c_str());
+            if (!port)
+                return Usage();
+            (a == QLatin1String("--ftp-port") ? app.ftpPort : app.portBase) = *port;
+            continue;
+        }
+        return Usage();
+    }
+
+    RecordProgramLocation(app);
+    ChooseLanguage(app);
+
+    auto instance = SingleInstance::Acquire();
+    if (!instance) {
+        QMessageBox::critical(nullptr, QString::fromStdString(Msg(0)),
+                              QString::fromStdString(SingleInstance::AlreadyRunningText()));
+        return 1;
+    }
+
+    MessageBoxPrompter prompter;
+    auto& table = velkport::link::ChannelTable::process();
+    table.setPrompter(&prompter);
+    ReceiverLinkProbe probe(table, prompter);
+    SettingsStore settings;
+
+    MainWindow window(app, prompter, probe);
+    prompter.setParent(&window);
+    window.setSettingsFile(settings.file());
+    window.setChannelInitialiser([&table](const std::string& address, std::uint16_t portBase) {
+        return table.InitialiseChannels(address, portBase);
+    });
+    window.setUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+    window.setProgramStarter([](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    });
+    window.setManagerFactory(
+        Manager::Upgrade, [&](bool, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+            return new velkport::upgrade::UpgradeWindow(app, prompter, std::move(notify), owner);
+        });
+#ifdef VELK_HAVE_EDITOR
+    window.setManagerFactory(
+        Manager::Channel,
+        [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+            return new velkport::editor::EditorWindow(app, prompter, online, std::move(notify),
+                                                      owner);
+        });
+#endif
+    window.setConnectStep([&] { return RunConnectStep(app, prompter, settings, &window); });
+
+    if (!window.startUp())
+        return 0;
+    window.show();
+    const int rc = QApplication::exec();
+    table.ShutdownChannels();
+    return rc;
+}

@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include "common/ByteOrder.h"
+#include "common/Socket.h"
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "velkport/link/ChannelTable.h"
+#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/ui/ConnectDialog.h"
+#include "velkport/shell/ui/ConnectStep.h"
+#include "velkport/shell/ui/MainWindow.h"
+#include "velkport/shell/ui/ReceiverLinkProbe.h"
+
+using namespace velkport::shell;
+
+namespace {
+
+// What the user does in the Connect dialog.
+struct ConnectInput {
+    enum Press { Connect, OffLine, Cancel } press = Connect;
+    std::string address = "127.0.0.1";
+    std::string pin = "1234";
+};
+
+// The main window against an emulated receiver; the Connect dialog is filled in from a script.
+class MainWindowGuiTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        MessageCatalogue::instance().SetLanguage(kEnglish);
+        std::filesystem::create_directories(root / "ftproot/System/Software");
+        receiversim::SimOptions options;
+        options.root = root.path();
+        options.pin = "1234";
+        sim = std::make_unique<receiversim::ReceiverSim>(options);
+        std::string error;
+        ASSERT_TRUE(sim->start(&error)) << error;
+        app.ftpPort = sim->ftpPort();
+        app.portBase = sim->portBase();
+        app.programFolder = config.path();
+        table.setTimeLimit(std::chrono::milliseconds(3000));
+        table.setPrompter(&prompter);
+
+        window = std::make_unique<MainWindow>(app, prompter, probe);
+        window->setSettingsFile(settings.file());
+        window->setChannelInitialiser([this](const std::string& a, std::uint16_t base) {
+            return table.InitialiseChannels(a, base);
+        });
+        window->setUrlOpener([this](const QUrl& url) {
+            urls.push_back(url.toString().toStdString());
+            return true;
+        });
+        window->setProgramStarter([this](const QString& program, const QStringList& args) {
+            started.push_back(program.toStdString() + " " + args.join(' ').toStdString());
+            return true;
+        });
+        window->setCorvidSocket(config / "corvid.sock");
+        window->setConnectStep([this] {
+            return RunConnectStep(app, prompter, settings, window.get(), [this](ConnectDialog& d) {
+                ++dialogsShown;
+                const ConnectInput in =
+                    inputs.empty() ? ConnectInput{ConnectInput::Cancel} : inputs.front();
+                if (!inputs.empty())
+                    inputs.erase(inputs.begin());
+                QTimer::singleShot(0, &d, [&d, in] {
+                    d.addressField()->setText(QString::fromStdString(in.address));
+                    d.pinField()->setText(QString::fromStdString(in.pin));
+                    QPushButton* b = in.press == ConnectInput::Connect   ? d.connectButton()
+                                     : in.press == ConnectInput::OffLine ? d.offLineButton()
+                                                                         : d.cancelButton();
+                    QTest::mouseClick(b, Qt::LeftButton);
+                });
+            });
+        });
+    }
+
+    void TearDown() override {
+        window.reset();
+        table.ShutdownChannels();
+        sim->stop();
+    }
+
+    // Starts the window and waits for the first timer tick; the online value it gave.
+    bool startAndTick() {
+        QSignalSpy tick(window.get(), &MainWindow::channelsInitialised);
+        if (!window->startUp())
+            return false;
+        window->show();
+        if (!tick.wait(5000))
+            return false;
+        return tick.at(0).at(0).toBool();
+    }
+
+    // A manager window that reports through notify, counted by the test.
+    void registerChannelWindow() {
+        window->setManagerFactory(
+            Manager::Channel, [this](bool online, std::function<void(int)> notify, QWidget* owner) {
+                editorOnline = online;
+                editorNotify = std::move(notify);
+                auto* w = new QWidget(owner, Qt::Window);
+                w->setObjectName("editor");
+                w->resize(640, 480);
+                return w;
+            });
+    }
+
+    fixtures::TempDir root;
+    fixtures::TempDir config;
+    std::unique_ptr<receiversim::ReceiverSim> sim;
+    AppContext app;
+    fixtures::RecordingPrompter prompter;
+    velkport::link::ChannelTable table;
+    ReceiverLinkProbe probe{table, prompter};
+    SettingsStore settings{config / "Velkport.ini"};
+    std::unique_ptr<MainWindow> window;
+    std::vector<ConnectInput> inputs;
+    int dialogsShown = 0;
+    std::vector<std::string> urls;
+    std::vector<std::string> started;
+    bool editorOnline = false;
+    std::function<void(int)> editorNotify;
+};
+
+}  // namespace
+
+TEST_F(MainWindowGuiTest, RightPinConnectsAndTheFirstTickPutsTheBarOnline) {
+    registerChannelWindow();
+    window->setManagerFactory(Manager::Upgrade, [](bool, std::function<void(int)>, QWidget* o) {
+        return new QWidget(o, Qt::Window);
+    });
+    EXPECT_FALSE(window->button(Button::Upgrade)->isEnabled());
+    inputs = {{ConnectInput::Connect, "127.0.0.1", "1234"}};
+    ASSERT_TRUE(startAndTick());
+    EXPECT_EQ(app.receiverAddress, "127.0.0.1");
+    EXPECT_EQ(app.userId, "root");
+    EXPECT_EQ(settings.LoadLastAddress(), "127.0.0.1");
+    EXPECT_TRUE(window->button(Button::Upgrade)->isEnabled());
+    EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_EQ(window->windowTitle(), "Boxdesk QX7100");
+    EXPECT_EQ(window->size(), QSize(222, 100));
+}
+
+TEST_F(MainWindowGuiTest, WrongPinEndsTheProgramAfterTheLoginMessage) {
+    inputs = {{ConnectInput::Connect, "127.0.0.1", "9999"}};
+    EXPECT_FALSE(window->startUp());
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().text, "Login fail. Check server address and password.");
+    // The address is remembered even though the logon failed.
+    EXPECT_EQ(settings.LoadLastAddress(), "127.0.0.1");
+}
+
+TEST_F(MainWindowGuiTest, EmptyPinKeepsTheDialogOpenWithItsMessage) {
+    inputs = {{ConnectInput::Connect, "127.0.0.1", ""}};
+    QTimer::singleShot(0, [&] {
+        // The dialog stays after "Input password"; the user then goes offline.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.said("Input password"); }, 5000));
+        auto* d = window->findChild<ConnectDialog*>();
+        ASSERT_NE(d, nullptr);
+        QTest::mouseClick(d->offLineButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(window->startUp());
+    EXPECT_TRUE(prompter.said("Input password"));
+    EXPECT_FALSE(settings.LoadLastAddress());
+}
+
+TEST_F(MainWindowGuiTest, OffLineLeavesTheWindowOfflineWithoutAnyMessage) {
+    inputs = {{ConnectInput::OffLine, "", ""}};
+    EXPECT_FALSE(startAndTick());
+    EXPECT_TRUE(app.receiverAddress.empty());
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_FALSE(window->button(Button::Upgrade)->isEnabled());
+    EXPECT_FALSE(window->button(Button::Samba)->isEnabled());
+    EXPECT_FALSE(window->button(Button::Corvid)->isEnabled());
+}
+
+TEST_F(MainWindowGuiTest, CancelEndsTheProgram) {
+    inputs = {{ConnectInput::Cancel}};
+    EXPECT_FALSE(window->startUp());
+    EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(MainWindowGuiTest, BusyChannelFourRefusesTheEditor) {
+    registerChannelWindow();
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    sim->setBusy(4, true);
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Channel is using in DVR"}));
+    EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
+    EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
+
+    sim->setBusy(4, false);
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    ASSERT_NE(window->managerWindow(Manager::Channel), nullptr);
+    EXPECT_TRUE(editorOnline);
+    EXPECT_FALSE(window->button(Button::Channel)->isEnabled());
+}
+
+TEST_F(MainWindowGuiTest, EditorClosingReleasesItsSlot) {
+    registerChannelWindow();
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    QPointer<QWidget> editor = window->managerWindow(Manager::Channel);
+    ASSERT_TRUE(editor);
+    editorNotify(kChannelEditorDone);
+    EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
+    EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 5000));
+}
+
+TEST_F(MainWindowGuiTest, OfflineEditorAsksFirstAndOpensOnYes) {
+    registerChannelWindow();
+    inputs = {{ConnectInput::OffLine}};
+    EXPECT_FALSE(startAndTick());
+    prompter.answerNo();
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
+    prompter.answerYes();
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    EXPECT_NE(window->managerWindow(Manager::Channel), nullptr);
+    EXPECT_FALSE(editorOnline);
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>(2, "DVR is not connected. Do you want open Offline?")));
+}
+
+TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnects) {
+    inputs = {{}, {}};
+    ASSERT_TRUE(startAndTick());
+    QSignalSpy reconnected(window.get(), &MainWindow::reconnected);
+    QSignalSpy tick(window.get(), &MainWindow::channelsInitialised);
+    bool hiddenDuringConnect = false;
+    window->setConnectStep([&] {
+        hiddenDuringConnect = !window->isVisible();
+        return true;
+    });
+    window->onToolWindowEvent(kFirmwareSent);
+    EXPECT_TRUE(hiddenDuringConnect);
+    ASSERT_EQ(reconnected.count(), 1);
+    EXPECT_TRUE(reconnected.at(0).at(0).toBool());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(tick.count(), 1);
+    EXPECT_TRUE(tick.at(0).at(0).toBool());
+}
+
+TEST_F(MainWindowGuiTest, FailedReconnectClosesTheWindow) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    window->setConnectStep([] { return false; });
+    window->onToolWindowEvent(kFirmwareSent);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowGuiTest, EnterIsSwallowedAndF1OpensTheHelp) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    int opened = 0;
+    registerChannelWindow();
+    window->setManagerFactory(Manager::Channel,
+                              [&](bool, std::function<void(int)>, QWidget*) -> QWidget* {
+                                  ++opened;
+                                  return nullptr;
+                              });
+    window->button(Button::Channel)->setFocus();
+    QTest::keyClick(window->button(Button::Channel), Qt::Key_Return);
+    QTest::keyClick(window->button(Button::Channel), Qt::Key_Enter);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(window->isVisible());
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    ASSERT_EQ(urls.size(), 1u);
+    EXPECT_EQ(urls[0], "file://" + (config / "VelkHelp.chm").string());
+}
+
+TEST_F(MainWindowGuiTest, ShowAllManagersRevealsTheOtherButtonsAndIsRemembered) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    EXPECT_FALSE(window->button(Button::Samba)->isVisible());
+    QAction* showAll = nullptr;
+    for (QAction* a : window->systemMenu()->actions())
+        if (a->text() == "Show all managers")
+            showAll = a;
+    ASSERT_NE(showAll, nullptr);
+    showAll->trigger();
+    EXPECT_TRUE(window->button(Button::Samba)->isVisible());
+    EXPECT_TRUE(window->button(Button::Corvid)->isVisible());
+    EXPECT_GT(window->height(), 100);
+    // Managers whose windows this program does not have stay disabled.
+    EXPECT_FALSE(window->button(Button::Record)->isEnabled());
+
+    MainWindow second(app, prompter, probe);
+    second.setSettingsFile(settings.file());
+    EXPECT_TRUE(second.logic().bar().showAll());
+}
+
+TEST_F(MainWindowGuiTest, SambaOpensTheReceiversShareInTheFileManager) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    window->setShowAllManagers(true);
+    QTest::mouseClick(window->button(Button::Samba), Qt::LeftButton);
+    EXPECT_EQ(urls, (std::vector<std::string>{"smb://127.0.0.1/"}));
+    window->setUrlOpener([](const QUrl&) { return false; });
+    QTest::mouseClick(window->button(Button::Samba), Qt::LeftButton);
+    EXPECT_TRUE(prompter.said("Can not find explore path"));
+}
+
+TEST_F(MainWindowGuiTest, RemoteControlOpensTheReceiversPage) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    window->setShowAllManagers(true);
+    QTest::mouseClick(window->button(Button::Rmc), Qt::LeftButton);
+    EXPECT_EQ(urls, (std::vector<std::string>{"http://127.0.0.1/remote.html"}));
+}
+
+TEST_F(MainWindowGuiTest, CorvidIsStartedWithTheAddressOrHandedItWhenRunning) {
+    inputs = {{}};
+    ASSERT_TRUE(startAndTick());
+    window->setShowAllManagers(true);
+    QTest::mouseClick(window->button(Button::Corvid), Qt::LeftButton);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_NE(started[0].find("corvid 127.0.0.1"), std::string::npos);
+    EXPECT_FALSE(window->button(Button::Corvid)->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->button(Button::Corvid)->isEnabled(); }, 5000));
+
+    // A running Corvid listens on its socket and gets the packed address instead.
+    common::Socket listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, (config / "corvid.sock").c_str(), sizeof(addr.sun_path) - 1);
+    ASSERT_EQ(::bind(listener.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(listener.fd(), 4), 0);
+    QTest::mouseClick(window->button(Button::Corvid), Qt::LeftButton);
+    EXPECT_EQ(started.size(), 1u);
+    // The first connection was the check that Corvid runs; the second carries the record.
+    common::Socket check = listener.accept(common::Millis(2000));
+    common::Socket peer = listener.accept(common::Millis(2000));
+    ASSERT_TRUE(peer.valid());
+    std::uint8_t record[12] = {};
+    ASSERT_TRUE(peer.receiveExactly(record, sizeof(record), common::Millis(2000)));
+    EXPECT_EQ(common::loadBe32(record), 5973u);
+    EXPECT_EQ(common::loadBe32(record + 4), 0x7F000001u);
+}

@@ -1,0 +1,130 @@
+#include "velkport/upgrade/ui/UpgradeWindow.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/ui/Icons.h"
+#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/upgrade/FirmwareUpgrade.h"
+
+namespace velkport::upgrade {
+
+using shell::Msg;
+
+UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prompter,
+                             std::function<void(int)> notify, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
+      app_(app),
+      prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
+      notify_(std::move(notify)),
+      line_(new QLabel(QStringLiteral("Open upgrade file and click start button"), this)),
+      path_(new QLineEdit(this)),
+      browse_(new QPushButton(QStringLiteral("..."), this)),
+      bar_(new QProgressBar(this)),
+      start_(new QPushButton(QString::fromStdString(Msg(44)), this)),
+      exit_(new QPushButton(QString::fromStdString(Msg(51)), this)) {
+    setWindowTitle(QString::fromStdString(Msg(86)));
+    setWindowIcon(shell::UpgradeButtonIcon());
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setTextVisible(true);
+    bar_->setFormat(QString::fromStdString(FirmwareUpgrade::ProgressText(0)));
+    bar_->hide();
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(path_, 1);
+    pathRow->addWidget(browse_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(start_);
+    buttons->addWidget(exit_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(line_);
+    layout->addLayout(pathRow);
+    layout->addWidget(bar_);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    connect(browse_, &QPushButton::clicked, this, &UpgradeWindow::chooseFile);
+    connect(start_, &QPushButton::clicked, this, &UpgradeWindow::start);
+    connect(exit_, &QPushButton::clicked, this, &QWidget::close);
+    // Any edit of the path makes Start available again from 0.
+    connect(path_, &QLineEdit::textChanged, this, [this] {
+        start_->setEnabled(true);
+        setProgress(0);
+    });
+}
+
+UpgradeWindow::~UpgradeWindow() {
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void UpgradeWindow::chooseFile() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, QString::fromStdString(Msg(86)), QString(),
+                                     QStringLiteral("Image Files(*.data);;All(*.*)"));
+    if (!file.isEmpty())
+        path_->setText(file);
+}
+
+void UpgradeWindow::setProgress(int percent) {
+    bar_->setValue(percent);
+    bar_->setFormat(QString::fromStdString(FirmwareUpgrade::ProgressText(percent)));
+    emit progressChanged(percent);
+}
+
+void UpgradeWindow::setBusy(bool busy) {
+    start_->setEnabled(!busy);
+    exit_->setEnabled(!busy);
+    browse_->setEnabled(!busy);
+    path_->setReadOnly(busy);
+}
+
+void UpgradeWindow::start() {
+    if (worker_.joinable())
+        return;
+    bar_->show();
+    setProgress(0);
+    setBusy(true);
+    const std::filesystem::path image = path_->text().toStdString();
+    worker_ = std::thread([this, image] {
+        FirmwareUpgrade upgrade(app_, *prompter_);
+        const bool ok = upgrade.Run(image, [this](int percent) {
+            QMetaObject::invokeMethod(
+                this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(
+            this, [this, ok] { workerDone(ok); }, Qt::QueuedConnection);
+    });
+}
+
+void UpgradeWindow::workerDone(bool ok) {
+    worker_.join();
+    setBusy(false);
+    if (ok) {
+        start_->setEnabled(false);
+        QTimer::singleShot(reconnectDelay_, this, [this] { notify_(9); });
+    }
+    emit uploadFinished(ok);
+}
+
+void UpgradeWindow::closeEvent(QCloseEvent* event) {
+    if (worker_.joinable()) {
+        event->ignore();  // the upload finishes first
+        return;
+    }
+    event->accept();
+    notify_(0);
+}
+
+}  // namespace velkport::upgrade

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <vector>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/upgrade/ui/UpgradeWindow.h"
+
+using velkport::upgrade::UpgradeWindow;
+
+namespace {
+
+class UpgradeWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
+        std::filesystem::create_directories(software);
+        receiversim::SimOptions options;
+        options.root = root.path();
+        options.pin = "4711";
+        sim = std::make_unique<receiversim::ReceiverSim>(options);
+        std::string error;
+        ASSERT_TRUE(sim->start(&error)) << error;
+        app.receiverAddress = sim->address();
+        app.ftpPort = sim->ftpPort();
+        app.portBase = sim->portBase();
+        app.userId = "root";
+        app.pinCode = "4711";
+        window = std::make_unique<UpgradeWindow>(app, prompter,
+                                                 [this](int kind) { kinds.push_back(kind); });
+        window->setReconnectDelay(0);
+        window->show();
+    }
+    void TearDown() override {
+        window.reset();
+        sim->stop();
+    }
+
+    // Presses Start and waits for the worker to end; the upload's result.
+    bool startAndWait() {
+        QSignalSpy done(window.get(), &UpgradeWindow::uploadFinished);
+        QTest::mouseClick(window->startButton(), Qt::LeftButton);
+        if (!done.wait(30000))
+            return false;
+        return done.at(0).at(0).toBool();
+    }
+
+    fixtures::TempDir root;
+    fixtures::TempDir pc;
+    std::filesystem::path software = root / "ftproot/System/Software";
+    std::unique_ptr<receiversim::ReceiverSim> sim;
+    velkport::shell::AppContext app;
+    fixtures::RecordingPrompter prompter;
+    std::vector<int> kinds;
+    std::unique_ptr<UpgradeWindow> window;
+};
+
+}  // namespace
+
+TEST_F(UpgradeWindowTest, OpensWithItsTextsAndNoProgressBar) {
+    EXPECT_EQ(window->windowTitle(), "Upgrade");
+    EXPECT_EQ(window->startButton()->text(), "Start");
+    EXPECT_EQ(window->exitButton()->text(), "Exit");
+    EXPECT_FALSE(window->progressBar()->isVisible());
+}
+
+TEST_F(UpgradeWindowTest, StartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) {
+    const std::string image = fixtures::randomBytes(2 * 1024 * 1024 + 17, 3);
+    fixtures::writeFile(pc / "QX7100.data", image);
+    window->pathField()->setText(QString::fromStdString((pc / "QX7100.data").string()));
+    QSignalSpy progress(window.get(), &UpgradeWindow::progressChanged);
+
+    ASSERT_TRUE(startAndWait());
+    EXPECT_EQ(fixtures::readFile(software / "firmware.bin"), image);
+    EXPECT_EQ(window->progressBar()->value(), 100);
+    EXPECT_EQ(window->progressBar()->format(), "100.00 %");
+    std::vector<int> steps;
+    for (const auto& args : progress)
+        steps.push_back(args.at(0).toInt());
+    EXPECT_EQ(steps, (std::vector<int>{0, 10, 30, 100}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !kinds.empty(); }, 5000));
+    EXPECT_EQ(kinds, (std::vector<int>{9}));
+    EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(UpgradeWindowTest, RefusedPinIsShownAndStartCanBePressedAgain) {
+    fixtures::writeFile(pc / "fw.data", "image");
+    window->pathField()->setText(QString::fromStdString((pc / "fw.data").string()));
+    app.pinCode = "0000";
+    EXPECT_FALSE(startAndWait());
+    // The client may say why first; the window ends with its last reply as an error.
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().icon, velkport::shell::PromptIcon::Error);
+    EXPECT_TRUE(window->startButton()->isEnabled());
+    EXPECT_FALSE(std::filesystem::exists(software / "firmware.bin"));
+    EXPECT_TRUE(kinds.empty());
+
+    app.pinCode = "4711";
+    EXPECT_TRUE(startAndWait());
+    EXPECT_EQ(fixtures::readFile(software / "firmware.bin"), "image");
+}
+
+TEST_F(UpgradeWindowTest, EmptyPathFailsAtTheTransferStep) {
+    EXPECT_FALSE(startAndWait());
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Can not open local file"}));
+    EXPECT_EQ(window->progressBar()->format(), "30.00 %");
+}
+
+TEST_F(UpgradeWindowTest, EditingThePathResetsTheProgress) {
+    EXPECT_FALSE(startAndWait());
+    EXPECT_EQ(window->progressBar()->value(), 30);
+    QTest::keyClicks(window->pathField(), "x");
+    EXPECT_EQ(window->progressBar()->value(), 0);
+    EXPECT_EQ(window->progressBar()->format(), " 0.00 %");
+    EXPECT_TRUE(window->startButton()->isEnabled());
+}
+
+TEST_F(UpgradeWindowTest, ExitReportsTheWindowDone) {
+    QTest::mouseClick(window->exitButton(), Qt::LeftButton);
+    EXPECT_EQ(kinds, (std::vector<int>{0}));
+}
