@@ -1,0 +1,142 @@
+// velkctl recordings and thumbnail, run as a program against the emulated receiver.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/ByteOrder.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "tools/velkctl/tests/VelkctlRunner.h"
+#include "velkport/recordings/tests/TestMedia.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using velkctl::testing::Outcome;
+using velkctl::testing::RunVelkctl;
+
+constexpr std::size_t kBlock = 48128;
+
+class RecordingsCommand : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        media_ = new fixtures::TempDir;
+        ASSERT_TRUE(fixtures::MakeTransportStream(*media_ / "tv.ts", "testsrc=size=720x576:rate=25",
+                                                  5, false, "4M"));
+        tv_ = fixtures::readFile(*media_ / "tv.ts");
+        tv_ += tv_;  // over 1 MiB: smaller downloads are not kept
+        tv_.resize(tv_.size() / kBlock * kBlock);
+        ASSERT_GT(tv_.size(), 24 * kBlock);
+    }
+    static void TearDownTestSuite() {
+        delete media_;
+        media_ = nullptr;
+    }
+    void SetUp() override {
+        fs::create_directories(root_ / "recordings/tv");
+        fs::create_directories(root_ / "recordings/radio");
+        fixtures::writeFile(root_ / "recordings/tv/REC1.ts", tv_);
+        fixtures::writeFile(root_ / "recordings/tv/REC1.json",
+                            R"({"channelNumber": 7, "channelName": "Kanal Sieben",
+                                "title": "News", "start": 1700000000, "duration": 3725})");
+        fixtures::writeFile(root_ / "recordings/radio/RAD1.ts", tv_.substr(0, 30 * kBlock));
+        fixtures::writeFile(root_ / "recordings/radio/RAD1.json",
+                            R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
+        receiversim::SimOptions o;
+        o.root = root_.path();
+        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+    }
+    Outcome Run(std::vector<std::string> args) {
+        std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
+                                        std::to_string(sim_->portBase()), "--yes"};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunVelkctl(all, {{"TZ", "UTC"},
+                                {"HOME", home_.path().string()},
+                                {"XDG_CONFIG_HOME", home_.path().string()}});
+    }
+
+    static fixtures::TempDir* media_;
+    static std::string tv_;
+    fixtures::TempDir root_, local_, home_;
+    std::unique_ptr<receiversim::ReceiverSim> sim_;
+};
+fixtures::TempDir* RecordingsCommand::media_ = nullptr;
+std::string RecordingsCommand::tv_;
+
+bool IsPng180x144(const fs::path& p) {
+    std::string b = fixtures::readFile(p);
+    if (b.size() < 24 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return false;
+    auto u = reinterpret_cast<const std::uint8_t*>(b.data());
+    return common::loadBe32(u + 16) == 180 && common::loadBe32(u + 20) == 144;
+}
+
+}  // namespace
+
+TEST_F(RecordingsCommand, ListPrintsOneTabSeparatedLinePerRecording) {
+    Outcome o = Run({"recordings", "list", "--tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "News\t7\tKanal Sieben\t14.11.2023-22:13:20\t1:02:05\t0\tREC1\n");
+    o = Run({"recordings", "list", "--radio", "--tsv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.substr(0, 17), "Jazz\t0\tRadio One\t");
+    EXPECT_NE(o.out.find("\t0:00:00\t1\tRAD1\n"), std::string::npos);
+}
+
+TEST_F(RecordingsCommand, DownloadUploadAndThumbnailsRoundTrip) {
+    Outcome o = Run({"recordings", "download", "REC1", "--to", local_.path().string()});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const fs::path file = local_ / "Kanal Sieben_News_REC1.ts";
+    EXPECT_EQ(o.out, file.string() + "\n");
+    EXPECT_EQ(fixtures::readFile(file).substr(0, tv_.size()), tv_);
+
+    o = Run({"thumbnail", file.string(), "--out", (local_ / "pc.png").string()});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.substr(0, 5), "News\n");
+    EXPECT_TRUE(IsPng180x144(local_ / "pc.png"));
+    o = Run({"thumbnail", "REC1", "--out", (local_ / "rx.png").string()});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(IsPng180x144(local_ / "rx.png"));
+
+    o = Run({"recordings", "upload", file.string()});
+    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_FALSE(o.out.empty());
+    std::string name = o.out.substr(0, o.out.find('\n'));
+    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (name + ".ts")), tv_);
+}
+
+TEST_F(RecordingsCommand, ScrambledRecordingsAreNotDownloaded) {
+    Outcome o = Run({"recordings", "download", "RAD1", "--radio", "--to", local_.path().string()});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find("This file(Jazz) is scrambled file"), std::string::npos);
+}
+
+TEST_F(RecordingsCommand, RenameAndDeleteOnTheReceiver) {
+    Outcome o = Run({"recordings", "rename", "REC1", "Evening"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    o = Run({"recordings", "list", "--tsv"});
+    EXPECT_EQ(o.out.substr(0, 8), "Evening\t");
+    o = Run({"recordings", "rename", "REC1", "Bad:Name"});
+    EXPECT_EQ(o.status, 1);
+    o = Run({"recordings", "delete", "NOPE"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("NOPE"), std::string::npos);
+    o = Run({"recordings", "delete", "REC1"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_FALSE(fs::exists(root_ / "recordings/tv/REC1.ts"));
+    o = Run({"recordings", "list", "--tsv"});
+    EXPECT_EQ(o.out, "");
+}
+
+TEST_F(RecordingsCommand, CommandLineMistakesAreUsageErrors) {
+    EXPECT_EQ(Run({"recordings"}).status, 2);
+    EXPECT_EQ(Run({"recordings", "rename", "REC1"}).status, 2);
+    EXPECT_EQ(Run({"recordings", "list", "--bogus"}).status, 2);
+    EXPECT_EQ(Run({"thumbnail", "REC1"}).status, 2);
+}
