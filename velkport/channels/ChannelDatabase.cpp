@@ -18,6 +18,7 @@ void ChannelDatabase::clear() {
         s.reset();
     for (auto& s : *radio_)
         s.reset();
+    tvFirstFree_ = radioFirstFree_ = 0;
     deleteSatellites();
 }
 
@@ -48,11 +49,14 @@ bool ChannelDatabase::addService(std::unique_ptr<Service> service) {
     if (!t)
         return false;
     const int n = capacity(service->serviceType);
-    for (int i = 0; i < n; ++i)
+    int& hint = firstFree(service->serviceType);
+    for (int i = hint; i < n; ++i)
         if (!t[i]) {
             t[i] = std::move(service);
+            hint = i + 1;
             return true;
         }
+    hint = n;
     return false;
 }
 
@@ -90,6 +94,7 @@ bool ChannelDatabase::removeService(const Service* service) {
         for (int i = 0; i < capacity(kind); ++i)
             if (t[i].get() == service) {
                 t[i].reset();
+                firstFree(kind) = std::min(firstFree(kind), i);
                 return true;
             }
     }
@@ -120,6 +125,7 @@ void ChannelDatabase::rebuildTable(int kind, const std::vector<Service*>& order)
     for (auto& rest : owned)
         if (rest && slot < n)
             t[slot++] = std::move(rest);
+    firstFree(kind) = slot;
 }
 
 Satellite* ChannelDatabase::newSatellite() {

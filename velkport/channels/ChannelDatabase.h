@@ -65,7 +65,12 @@ class ChannelDatabase {
     FavoriteTable* favorites(int kind);
     const FavoriteTable* favorites(int kind) const;
 
+    // Below this slot every slot of the table is taken (a start for the first-free search).
+    int& firstFree(int kind) { return kind == kRadio ? radioFirstFree_ : tvFirstFree_; }
+
     std::array<std::unique_ptr<Satellite>, kMaxSatellites> satellites_;
+    int tvFirstFree_ = 0;
+    int radioFirstFree_ = 0;
     std::unique_ptr<TvTable> tv_;
     std::unique_ptr<RadioTable> radio_;
     FavoriteTable tvFavorites_;
