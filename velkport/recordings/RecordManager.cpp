@@ -362,7 +362,7 @@ bool RecordManager::FetchRecordInfo(const std::string& receiverName, bool readCh
 bool RecordManager::ReceiverPicture(const RecordEntry& item, std::string& text,
                                     ThumbnailResult& picture) {
     picture = ThumbnailResult{};
-    if (item.scrambled > 0 && static_cast<std::int32_t>(item.scrambled) > 0) {
+    if (static_cast<std::int32_t>(item.scrambled) > 0) {
         text = Msg(186);
         return false;
     }
@@ -630,9 +630,10 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
             continue;
         }
         if (!file.write(block.data() + kStreamHeaderSize, kStreamPayloadSize)) {
+            // The receiver is mid-stream: give up on the connection instead of reading on.
             prompter_.showMessage(file.errorText(), PromptIcon::Error);
-            sendAck(false);
             result = kTransferFailed;
+            replyPending = false;
             break;
         }
         partBytes += kStreamPayloadSize;
@@ -658,8 +659,8 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
         if (split && headerLength + partBytes + kSplitMargin >= options_.splitThreshold) {
             if (!splitDone && AppendTailHeader(file, temp.path()) == 0) {
                 prompter_.showMessage(file.errorText(), PromptIcon::Error);
-                sendAck(false);
                 result = kTransferFailed;
+                replyPending = false;
                 break;
             }
             splitDone = true;
@@ -670,6 +671,7 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
             if (!file.open(next, createMode)) {
                 prompter_.showMessage(file.errorText(), PromptIcon::Error);
                 result = stopResult;
+                replyPending = false;
                 break;
             }
             partBytes = 0;
