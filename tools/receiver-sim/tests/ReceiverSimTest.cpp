@@ -135,13 +135,13 @@ TEST(ReceiverSim, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
     auto answer = [](std::uint32_t v) {
         return [v](CommandSession& s, std::uint8_t, std::uint32_t) { s.sendReply(0, v, 0); };
     };
-    sim.registerCommand(0x31, answer(99));
-    sim.registerCommand(0x31, answer(2), 2);
+    sim.registerCommand(0x64, answer(99));
+    sim.registerCommand(0x64, answer(2), 2);
     Client c(sim);
-    EXPECT_EQ(c.field(2, 0x31, 2), 2u);
-    EXPECT_EQ(c.field(2, 0x31, 3), 99u);
-    sim.registerCommand(0x31, answer(7), 2);
-    EXPECT_EQ(c.field(2, 0x31, 2), 7u);
+    EXPECT_EQ(c.field(2, 0x64, 2), 2u);
+    EXPECT_EQ(c.field(2, 0x64, 3), 99u);
+    sim.registerCommand(0x64, answer(7), 2);
+    EXPECT_EQ(c.field(2, 0x64, 2), 7u);
     // Registering the in-use query on one channel overrides the built-in one there only.
     sim.registerCommand(cmd::kInUse, answer(5), 4);
     EXPECT_EQ(c.field(2, cmd::kInUse, 4), 5u);
@@ -154,28 +154,34 @@ TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
     std::ofstream(dir / "Top/Music/a.mp3") << "x";
     ReceiverSim sim(optionsFor(dir));
     ASSERT_TRUE(sim.start());
-    sim.registerCommand(cmd::kSetCurrentFolder, [](CommandSession& s, std::uint8_t, std::uint32_t) {
-        std::vector<std::uint8_t> raw(ArgumentBlock::kLargeSize);
-        ArgumentBlock block;
-        if (!s.receive(raw.data(), raw.size()) || !ArgumentBlock::Parse(raw, block))
-            return;
-        const bool ok = s.resolve(block.Text(1)).has_value();
-        if (ok)
-            s.state["folder"] = block.Text(1);
-        s.sendReply(0, ok ? 1 : 0, 0);
-    });
-    sim.registerCommand(cmd::kListFolder, [](CommandSession& s, std::uint8_t, std::uint32_t) {
-        auto folder = s.resolve(s.state["folder"]);
-        for (const auto& e : fs::directory_iterator(*folder)) {
-            const auto entry = e.is_directory() ? FolderEntry::Folder(e.path().filename())
-                                                : FolderEntry::File(e.path().filename(), 1);
-            const auto raw = entry.Build();
-            s.send(raw.data(), raw.size());
-        }
-        const auto end = FolderEntry::End().Build();
-        s.send(end.data(), end.size());
-        s.sendReply(0, 0, 0);
-    });
+    sim.registerCommand(
+        cmd::kSetCurrentFolder,
+        [](CommandSession& s, std::uint8_t, std::uint32_t) {
+            std::vector<std::uint8_t> raw(ArgumentBlock::kLargeSize);
+            ArgumentBlock block;
+            if (!s.receive(raw.data(), raw.size()) || !ArgumentBlock::Parse(raw, block))
+                return;
+            const bool ok = s.resolve(block.Text(1)).has_value();
+            if (ok)
+                s.state["folder"] = block.Text(1);
+            s.sendReply(0, ok ? 1 : 0, 0);
+        },
+        2);
+    sim.registerCommand(
+        cmd::kListFolder,
+        [](CommandSession& s, std::uint8_t, std::uint32_t) {
+            auto folder = s.resolve(s.state["folder"]);
+            for (const auto& e : fs::directory_iterator(*folder)) {
+                const auto entry = e.is_directory() ? FolderEntry::Folder(e.path().filename())
+                                                    : FolderEntry::File(e.path().filename(), 1);
+                const auto raw = entry.Build();
+                s.send(raw.data(), raw.size());
+            }
+            const auto end = FolderEntry::End().Build();
+            s.send(end.data(), end.size());
+            s.sendReply(0, 0, 0);
+        },
+        2);
     Client c(sim);
     ASSERT_TRUE(c.link.SendCommand(cmd::kSetCurrentFolder, 2));
     ASSERT_TRUE(c.link.SendBlock(
@@ -195,20 +201,21 @@ TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
     fixtures::TempDir dir;
     ReceiverSim sim(optionsFor(dir));
     ASSERT_TRUE(sim.start());
-    sim.registerCommand(0x23, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+    // Codes no receiver command uses, on a channel no manager uses.
+    sim.registerCommand(0x63, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         const std::uint8_t half[10] = {'v', 'e', 'l', 'k'};
         s.send(half, sizeof half);
         s.drop();
     });
-    sim.registerCommand(0x22, [](CommandSession&, std::uint8_t, std::uint32_t) {
+    sim.registerCommand(0x62, [](CommandSession&, std::uint8_t, std::uint32_t) {
         throw std::runtime_error("handler fault");
     });
     Client c(sim);
-    EXPECT_EQ(c.field(0, 0x23, 5), 0xDEADu);
-    EXPECT_EQ(c.table.ChannelState(5), ChannelTable::kBroken);
+    EXPECT_EQ(c.field(0, 0x63, 0), 0xDEADu);
+    EXPECT_EQ(c.table.ChannelState(0), ChannelTable::kBroken);
     EXPECT_EQ(c.prompter.entries.size(), 1u);
-    EXPECT_EQ(c.field(0, 0x22, 5), 0xDEADu) << "a throwing handler costs its connection";
-    EXPECT_EQ(c.field(3, cmd::kInUse, 5), 0u) << "the next request reconnects";
+    EXPECT_EQ(c.field(0, 0x62, 0), 0xDEADu) << "a throwing handler costs its connection";
+    EXPECT_EQ(c.field(3, cmd::kInUse, 0), 0u) << "the next request reconnects";
     EXPECT_EQ(sim.connectionCount(), 3);
 }
 
@@ -216,7 +223,7 @@ TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
     fixtures::TempDir dir;
     ReceiverSim sim(optionsFor(dir));
     ASSERT_TRUE(sim.start());
-    sim.registerCommand(0x33, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
+    sim.registerCommand(0x61, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
         s.sendReply(0, value, 0);
     });
     constexpr int kClients = 4;
@@ -228,7 +235,7 @@ TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
             for (std::uint32_t n = 0; n < 50; ++n) {
                 ReplyRecord r;
                 const std::uint32_t v = static_cast<std::uint32_t>(i) * 1000 + n;
-                if (c.link.SendCommandWithValue(0x33, 5, v) && c.link.ReadReply(r, 5) &&
+                if (c.link.SendCommandWithValue(0x61, 1, v) && c.link.ReadReply(r, 1) &&
                     r.field2() == v)
                     ++good[static_cast<std::size_t>(i)];
             }
@@ -258,14 +265,14 @@ TEST(ReceiverSim, StopEndsIdleAndBusyConnectionsWithoutWaiting) {
     o.timeLimit = 60000ms;  // stopping must not wait for any time limit
     auto sim = std::make_unique<ReceiverSim>(o);
     ASSERT_TRUE(sim->start());
-    sim->registerCommand(0x40, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+    sim->registerCommand(0x65, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         std::uint8_t block[1024];
         s.receive(block, sizeof block);  // the client never sends it
     });
     auto idle = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 1, 2000ms);
     auto midRecord = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 2, 2000ms);
     auto inHandler = common::Socket::connectTcp("127.0.0.1", sim->portBase() + 4, 2000ms);
-    const auto header = CommandHeader::BuildPlain(0x40);
+    const auto header = CommandHeader::BuildPlain(0x65);
     ASSERT_TRUE(midRecord.sendAll(header.data(), 5, 2000ms));
     ASSERT_TRUE(inHandler.sendAll(header.data(), header.size(), 2000ms));
     Client c(*sim);
