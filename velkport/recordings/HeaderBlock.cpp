@@ -1,5 +1,7 @@
 #include "velkport/recordings/HeaderBlock.h"
 
+#include <algorithm>
+
 #include "common/ByteOrder.h"
 #include "common/ByteReader.h"
 #include "velkport/recordings/RecordCommands.h"
@@ -41,8 +43,9 @@ std::vector<std::uint8_t> StoredHeaderBlock(const HeaderBlockMessage& block, boo
         common::storeBe32(out.data(), block.header.type);
         return out;
     }
+    out.resize(kHeaderBlockHeaderSize + block.payload.size());
     BuildHeaderBlock(block.header, out.data());
-    out.insert(out.end(), block.payload.begin(), block.payload.end());
+    std::copy(block.payload.begin(), block.payload.end(), out.begin() + kHeaderBlockHeaderSize);
     return out;
 }
 

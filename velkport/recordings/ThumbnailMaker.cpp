@@ -1,5 +1,6 @@
 #include "velkport/recordings/ThumbnailMaker.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -69,8 +70,9 @@ std::vector<std::uint8_t> ThumbnailMaker::ScalePicture(const std::uint8_t* rgb, 
 std::vector<std::uint8_t> ThumbnailMaker::BuildPpm(std::span<const std::uint8_t> pixels) {
     char header[32];
     int n = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", kWidth, kHeight);
-    std::vector<std::uint8_t> out(header, header + n);
-    out.insert(out.end(), pixels.begin(), pixels.end());
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(n) + pixels.size());
+    std::copy_n(header, n, out.begin());
+    std::copy(pixels.begin(), pixels.end(), out.begin() + n);
     return out;
 }
 
