@@ -65,7 +65,7 @@ bool ChannelTable::openLocked(Slot& slot, std::uint8_t ch) {
         return false;
     }
     std::string error;
-    slot.socket = common::Socket::connectTcp(host, ChannelPort(ch), timeLimit_, &error);
+    slot.socket = common::Socket::connectTcp(host, ChannelPort(ch), timeLimit(), &error);
     if (!slot.socket.valid()) {
         slot.state = kConnectFailed;
         return false;
@@ -101,9 +101,7 @@ void ChannelTable::ShutdownChannels() {
 int ChannelTable::ChannelState(std::uint8_t ch) const {
     if (ch >= kSlotCount)
         return kBroken;
-    const Slot& slot = slots_[ch];
-    std::lock_guard<std::mutex> g(slot.lock);
-    return slot.state;
+    return slots_[ch].state;
 }
 
 bool ChannelTable::EnsureOpen(std::uint8_t ch) {
@@ -123,7 +121,7 @@ bool ChannelTable::SendOnChannel(const void* buffer, std::size_t length, std::ui
     std::lock_guard<std::mutex> g(slot.lock);
     if (slot.state != kOpen)
         return false;
-    if (length == 0 || !slot.socket.sendAll(buffer, length, timeLimit_))
+    if (length == 0 || !slot.socket.sendAll(buffer, length, timeLimit()))
         slot.state = kBroken;
     return true;
 }
@@ -142,7 +140,7 @@ bool ChannelTable::ReceiveExactly(void* buffer, std::size_t length, std::size_t&
         std::memset(buffer, 0, length);
         if (length == 0) {
             error = EINVAL;
-        } else if (!slot.socket.receiveExactly(buffer, length, timeLimit_, &received)) {
+        } else if (!slot.socket.receiveExactly(buffer, length, timeLimit(), &received)) {
             error = errno != 0 ? errno : EIO;
             slot.state = kBroken;
         }
@@ -167,7 +165,7 @@ std::string ChannelTable::ReceiveErrorText(int errorNumber) {
 }
 
 void ChannelTable::report(int errorNumber, shell::Prompter* prompter) const {
-    shell::Prompter* p = prompter ? prompter : prompter_;
+    shell::Prompter* p = prompter ? prompter : prompter_.load();
     if (p)
         p->showMessage(ReceiveErrorText(errorNumber), shell::PromptIcon::Error);
 }

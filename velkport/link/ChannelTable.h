@@ -16,9 +16,11 @@
 //
 // One table serves the whole program (process()); tests make their own. A slot is used by one
 // request at a time; each slot has its own lock so that shutting down while another thread's
-// request runs is safe (it waits for that request's current send or receive).
+// request runs is safe (it waits for that request's current send or receive). A slot's state
+// can be read at any time without waiting.
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -93,7 +95,7 @@ class ChannelTable {
     std::uint16_t portBase() const { return portBase_; }
 
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
-    std::chrono::milliseconds timeLimit() const { return timeLimit_; }
+    std::chrono::milliseconds timeLimit() const { return timeLimit_.load(); }
     // The prompter used when a call names none (the program sets its message-box prompter).
     void setPrompter(shell::Prompter* prompter) { prompter_ = prompter; }
 
@@ -104,16 +106,16 @@ class ChannelTable {
     struct Slot {
         mutable std::mutex lock;
         common::Socket socket;
-        int state = kClosed;
+        std::atomic<int> state{kClosed};  // readable without waiting for a running receive
     };
     bool openLocked(Slot& slot, std::uint8_t ch);
     void report(int errorNumber, shell::Prompter* prompter) const;
 
     mutable std::mutex addressLock_;
     std::string address_;
-    std::uint16_t portBase_ = kDefaultPortBase;
-    std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
-    shell::Prompter* prompter_ = nullptr;
+    std::atomic<std::uint16_t> portBase_{kDefaultPortBase};
+    std::atomic<std::chrono::milliseconds> timeLimit_{kDefaultTimeLimit};
+    std::atomic<shell::Prompter*> prompter_{nullptr};
     std::array<Slot, kSlotCount> slots_;
 };
 

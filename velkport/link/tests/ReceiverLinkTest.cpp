@@ -148,6 +148,20 @@ TEST_F(ReceiverLinkTest, ReadReplyGivesUpOnAnEndlessStreamWithoutReply) {
     EXPECT_EQ(prompter.entries[0].text, ChannelTable::ReceiveErrorText(EPROTO));
 }
 
+TEST_F(ReceiverLinkTest, ReadReplyGivesUpOnASlowTrickleWithoutReplyAfterTheTimeLimit) {
+    // Every record arrives well within the time limit, but no reply ever does.
+    peer.expect(32);
+    for (int i = 0; i < 40; ++i)
+        peer.send(Bytes(64, 'g')).pause(30ms);
+    peer.send(reply(0, 0, 0)).start();
+    aim(5);  // time limit 300 ms
+    ASSERT_TRUE(link.SendCommand(cmd::REC_LIST_TV, 5));
+    ReplyRecord r;
+    EXPECT_FALSE(link.ReadReply(r, 5));
+    EXPECT_EQ(table.ChannelState(5), ChannelTable::kBroken);
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{ChannelTable::ReceiveErrorText(EPROTO)});
+}
+
 TEST_F(ReceiverLinkTest, ListFolderWithTheEndEntryFirstIsAnEmptyFolder) {
     peer.expect(32).send(concat({entry(FolderEntry::End()), reply(0, 0, 0)})).start();
     aim(2);
