@@ -133,3 +133,41 @@ wait "$sim_pid" || status=$?
 sim_pid=""
 echo "receiver-sim exited with status $status"
 say "Demo finished"
+
+# ---------------------------------------------------------------------------------------------
+# The desktop program (appended by the GUI work): with a display, Velkport itself opens against
+# a fresh emulated receiver holding the sample channel list.
+VELKPORT="$BIN/velkport"
+if [ -n "${DISPLAY:-}" ] && [ -x "$VELKPORT" ]; then
+  say "Velkport on the desktop"
+  cp "$SAMPLE/channel.xml" "$disk$CHANNEL_FOLDER/channel.xml"
+  rm -f "$work/ready-gui"
+  mkfifo "$work/ready-gui"
+  "$SIM" --root "$disk" --address 127.0.0.1 --ftp-port "$ftp_port" --port-base "$port_base" \
+    --pin "$PIN" >"$work/ready-gui" 2>"$work/sim-gui.log" &
+  sim_pid=$!
+  exec 5<"$work/ready-gui"
+  line=""
+  if ! read -r -t 15 -u 5 line || [ "$line" != "ready" ]; then
+    echo "demo: the emulated receiver did not start again:" >&2
+    cat "$work/sim-gui.log" >&2
+    exit 1
+  fi
+  # The Connect dialog remembers the emulated receiver's address; the settings stay in $work.
+  mkdir -p "$work/config/Quintavo"
+  printf '[Setting]\nLastFtpIP=127.0.0.1\n' >"$work/config/Quintavo/Velkport.ini"
+  cat <<TEXT
+In the Connect dialog: pin code $PIN, then Connect. The function bar appears at the bottom
+right of the screen. "Channel" opens the editor: "Load from DVR" fetches the sample list; edit
+it, then "Send to DVR". "Upgrade" sends a firmware image (for example
+$SAMPLE/firmware-sample.bin). Close the function bar to end the demo.
+TEXT
+  XDG_CONFIG_HOME="$work/config" "$VELKPORT" --ftp-port "$ftp_port" --port-base "$port_base" ||
+    true
+  kill -TERM "$sim_pid" 2>/dev/null || true
+  wait "$sim_pid" 2>/dev/null || true
+  sim_pid=""
+  exec 5<&- 2>/dev/null || true
+  echo "The channel list now on the emulated receiver:"
+  grep -c '<Service>' "$disk$CHANNEL_FOLDER/channel.xml" | sed 's/$/ services/'
+fi

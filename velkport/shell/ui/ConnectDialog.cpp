@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "velkport/shell/MessageCatalogue.h"
@@ -74,6 +75,11 @@ std::string ConnectDialog::PinCode() const {
 
 void ConnectDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The main window is still hidden while it connects: the dialog goes to the screen's centre.
+    if (parentWidget() == nullptr || !parentWidget()->isVisible()) {
+        if (const QScreen* s = screen())
+            move(s->availableGeometry().center() - rect().center());
+    }
     address_->setFocus();
 }
 

@@ -248,7 +248,8 @@ void MainWindow::openManager(Manager m) {
     windows_[index] = w;
     if (w != nullptr) {
         w->setAttribute(Qt::WA_QuitOnClose, false);
-        w->adjustSize();
+        if (!w->testAttribute(Qt::WA_Resized))
+            w->adjustSize();
         w->setGeometry(ToQRect(ManagerPlacement(m, area, w->width(), w->height())));
         w->show();
         w->raise();
