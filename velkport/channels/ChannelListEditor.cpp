@@ -296,9 +296,13 @@ int ChannelListEditor::readChannelList(const std::filesystem::path& path) {
 }
 
 bool ChannelListEditor::tableConsecutive(int kind) const {
-    int expected = 1;
+    // The numbers, in whatever slot order, are 1, 2, 3 ... without gaps or repeats.
+    std::vector<int> numbers;
     for (const Service* s : db_.services(kind))
-        if (s->channelNumber != expected++)
+        numbers.push_back(s->channelNumber);
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        if (numbers[i] != static_cast<int>(i) + 1)
             return false;
     return true;
 }
@@ -315,15 +319,17 @@ void ChannelListEditor::renumberTable(int kind) {
 
 bool ChannelListEditor::writeChannelList(const std::filesystem::path& path, bool keepCurrentPath) {
     sortByChannelNumber();
-    // Favorites are stored by channel number and found again by table position, so the list
-    // that is not shown must be in order as well, or its groups would point elsewhere.
+    // Favorites are stored by channel number and found again by table position, so both tables
+    // must stand in number order 1, 2, 3 ... when written: the list that is not shown as well,
+    // and the shown one even when its numbers are right but its table is not in their order
+    // (after Edit Channel, for instance).
     const int hidden = radioView_ ? kTv : kRadio;
     if (!isConsecutive() || !tableConsecutive(hidden)) {
         if (!prompter_.askYesNo(Msg(98)))
             return false;
-        renumber();
-        renumberTable(hidden);
     }
+    renumber();
+    renumberTable(hidden);
     const bool written = ChannelListFile::write(db_, tvBranch_, radioBranch_, path);
     if (!keepCurrentPath)
         currentPath_ = path;

@@ -83,7 +83,8 @@ class ChannelListEditor {
     ChannelDatabase& database() { return db_; }
     const ChannelDatabase& database() const { return db_; }
     shell::Prompter& prompter() { return prompter_; }
-    // Told after each change so that a view can refresh what it draws.
+    // Told after each change so that a view can refresh what it draws. During "Load from DVR" and
+    // "Send to DVR" the calls come from the exchange's worker thread.
     void setListener(Listener listener) { listener_ = std::move(listener); }
 
     // ---- the visible list ----

@@ -227,7 +227,43 @@ class EntryBuilder {
     void text(IXML_Node* parent, const char* name, const std::string& value) {
         IXML_Node* e = element(parent, name);
         if (e && !value.empty())
-            ixmlNode_appendChild(e, ixmlDocument_createTextNode(doc_, value.c_str()));
+            ixmlNode_appendChild(e, ixmlDocument_createTextNode(doc_, readable(value).c_str()));
+    }
+    // Text the parser (and the receiver) would refuse makes the whole file unreadable: control
+    // characters other than tab and line breaks are written as blanks, and bytes that are not
+    // UTF-8 of an XML character as '?'.
+    static std::string readable(const std::string& text) {
+        std::string out;
+        out.reserve(text.size());
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const auto b = static_cast<unsigned char>(text[i]);
+            if (b < 0x80) {
+                const bool ok = b >= 0x20 || b == '\t' || b == '\n' || b == '\r';
+                out += ok ? static_cast<char>(b) : ' ';
+                ++i;
+                continue;
+            }
+            const std::size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+            std::uint32_t cp = len == 4 ? b & 0x07u : len == 3 ? b & 0x0Fu : b & 0x1Fu;
+            bool ok = len != 0 && b < 0xF5 && i + len <= text.size();
+            for (std::size_t k = 1; ok && k < len; ++k) {
+                const auto c = static_cast<unsigned char>(text[i + k]);
+                ok = (c & 0xC0) == 0x80;
+                cp = (cp << 6) | (c & 0x3Fu);
+            }
+            const std::uint32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+            ok = ok && cp >= least && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) &&
+                 cp != 0xFFFE && cp != 0xFFFF;
+            if (ok) {
+                out.append(text, i, len);
+                i += len;
+            } else {
+                out += '?';
+                ++i;
+            }
+        }
+        return out;
     }
     void number(IXML_Node* parent, const char* name, std::int32_t value) {
         text(parent, name, std::to_string(value));

@@ -387,6 +387,49 @@ TEST_F(ChannelListWrite, TheHiddenListIsPutInOrderSoItsFavoritesSurvive) {
     EXPECT_EQ(groups[0]->members[0]->name, "nine");
 }
 
+TEST_F(ChannelListWrite, ControlCharactersInNamesNeverMakeTheFileUnreadable) {
+    auto s = testdata::service(kTv, 1, std::string("bad\x01name\x1b"));
+    auto broken =
+        testdata::service(kTv, 2, "\xC3\xA4\xFF\xC3\xEF\xBF\xBE\xED\xA0\x80\xF0\x9F\x98\x80");
+    editor.database().addService(std::move(broken));
+    editor.database().addService(std::move(s));
+    editor.fillFromDatabase();
+    FavoriteGroup* g = editor.createFavorite(kTv);
+    g->name = "fav\x02";
+    fixtures::TempDir dir;
+    ASSERT_TRUE(editor.writeChannelList(dir / "c.xml", false));
+    ChannelDatabase back;
+    ASSERT_EQ(ChannelListFile::read(back, dir / "c.xml", prompter), 0);
+    ASSERT_EQ(back.countServices(kTv), 2);
+    EXPECT_EQ(back.service(kTv, 0)->name, "bad name ");
+    // Whole characters stay; each byte that starts no valid character becomes '?'.
+    EXPECT_EQ(back.service(kTv, 1)->name, "\xC3\xA4????????\xF0\x9F\x98\x80");
+    EXPECT_EQ(back.favoriteGroups(kTv)[0]->name, "fav ");
+}
+
+TEST_F(ChannelListWrite, AfterAnEditTheFileStandsInNumberOrderAndFavoritesSurvive) {
+    auto& db = editor.database();
+    for (int i = 1; i <= 5; ++i)
+        db.addService(testdata::service(kTv, i, std::string(1, static_cast<char>('A' + i - 1))));
+    editor.fillFromDatabase();
+    editor.selectOnly({1});  // B
+    ASSERT_NE(editor.addToNewFavorite(kTv), nullptr);
+    Service copy = *editor.row(1).service;
+    copy.channelNumber = 4;  // B becomes 4, C and D move up
+    ASSERT_TRUE(editor.applyEdit(1, copy));
+    fixtures::TempDir dir;
+    ASSERT_TRUE(editor.writeChannelList(dir / "e.xml", false));
+    EXPECT_TRUE(prompter.entries.empty());  // the numbers were right: nothing to ask
+    ChannelDatabase back;
+    ChannelListFile::read(back, dir / "e.xml", prompter);
+    std::string order;
+    for (const Service* s : back.services(kTv))
+        order += s->name + std::to_string(s->channelNumber);
+    EXPECT_EQ(order, "A1C2D3B4E5");
+    ASSERT_EQ(back.favoriteGroups(kTv)[0]->memberCount(), 1);
+    EXPECT_EQ(back.favoriteGroups(kTv)[0]->members[0]->name, "B");
+}
+
 TEST_F(ChannelListWrite, AnUnwritablePathIsReportedAsFailure) {
     editor.database().addService(testdata::service(kTv, 1, "a"));
     editor.fillFromDatabase();
