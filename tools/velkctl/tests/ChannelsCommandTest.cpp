@@ -9,7 +9,7 @@
 
 #include "tests/fixtures/PyFtpServer.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/FtpServer.h"
+#include "tools/receiver-sim/ReceiverSim.h"
 
 namespace {
 
@@ -51,12 +51,12 @@ class ChannelsCommand : public ::testing::Test {
     void SetUp() override {
         fs::create_directories(dir / "disk" / kFolder);
         fs::create_directories(dir / "cache");
-        receiversim::FtpServerOptions o;
+        receiversim::SimOptions o;
         o.root = dir / "disk";
-        sim = std::make_unique<receiversim::FtpServer>(o);
+        sim = std::make_unique<receiversim::ReceiverSim>(o);
         std::string error;
         ASSERT_TRUE(sim->start(&error)) << error;
-        port = sim->port();
+        port = sim->ftpPort();
     }
     void TearDown() override { sim->stop(); }
 
@@ -85,7 +85,7 @@ class ChannelsCommand : public ::testing::Test {
     }
 
     fixtures::TempDir dir;
-    std::unique_ptr<receiversim::FtpServer> sim;
+    std::unique_ptr<receiversim::ReceiverSim> sim;
     std::uint16_t port = 0;
 };
 

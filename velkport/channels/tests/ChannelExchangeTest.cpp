@@ -6,7 +6,7 @@
 #include "tests/fixtures/PyFtpServer.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/FtpServer.h"
+#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/channels/ChannelExchange.h"
 #include "velkport/channels/ChannelListFile.h"
 #include "velkport/channels/tests/ChannelTestData.h"
@@ -36,12 +36,12 @@ class Exchange : public ::testing::TestWithParam<Peer> {
         fs::create_directories(root / kFolder);
         fs::create_directories(dir / "cache");
         if (GetParam() == Peer::ReceiverSim) {
-            receiversim::FtpServerOptions o;
+            receiversim::SimOptions o;
             o.root = root;
-            sim = std::make_unique<receiversim::FtpServer>(o);
+            sim = std::make_unique<receiversim::ReceiverSim>(o);
             std::string error;
             ASSERT_TRUE(sim->start(&error)) << error;
-            context.ftpPort = sim->port();
+            context.ftpPort = sim->ftpPort();
         } else {
             fixtures::PyFtpOptions o;
             o.root = root;
@@ -65,7 +65,7 @@ class Exchange : public ::testing::TestWithParam<Peer> {
 
     fixtures::TempDir dir;
     fs::path root;
-    std::unique_ptr<receiversim::FtpServer> sim;
+    std::unique_ptr<receiversim::ReceiverSim> sim;
     std::unique_ptr<fixtures::PyFtpServer> py;
     shell::AppContext context;
     fixtures::RecordingPrompter prompter;
