@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Corvid's media server against Debian's minidlna and gerbera, plus nginx (or python3's
+# http.server) as the plain-HTTP reference, all serving the same folder over a veth pair between
+# two network namespaces that this script creates (and always removes).
+#
+# For each server it prints: the time from start until the first Browse of a folder of 20,000
+# files answers completely, the median latency of that Browse, and the throughput of fetching
+# one 2 GiB file with curl.
+#
+#   sudo tools/bench/corvid-bench.sh [CORVID_BINARY]
+# Environment: BENCH_DIR (work folder, default a new one under /tmp), BENCH_FILES (20000),
+# BENCH_ROUNDS (15 Browse rounds for the median), BENCH_TIMEOUT (120 s per start),
+# BENCH_SERVERS ("corvid minidlna gerbera reference").
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+
+[ "$(id -u)" -eq 0 ] || { echo "corvid-bench: needs root for network namespaces" >&2; exit 2; }
+CORVID=${1:-}
+if [ -z "$CORVID" ]; then
+  for c in build-release/bin/corvid build/bin/corvid build-corvid/bin/corvid; do
+    [ -x "$c" ] && { CORVID=$ROOT/$c; break; }
+  done
+fi
+[ -x "${CORVID:-}" ] || { echo "corvid-bench: build the corvid program first" >&2; exit 2; }
+FILES=${BENCH_FILES:-20000}
+ROUNDS=${BENCH_ROUNDS:-15}
+LIMIT=${BENCH_TIMEOUT:-120}
+CLIENT=$ROOT/tools/bench/corvid/cds_client.py
+PY=/usr/bin/python3
+
+TAG=$$
+NS_S=cvbs$TAG; NS_C=cvbc$TAG; IF_S=cvbs$TAG; IF_C=cvbc$TAG
+ADDR_S=10.231.88.1; ADDR_C=10.231.88.2
+WORK=${BENCH_DIR:-$(mktemp -d /tmp/corvid-bench.XXXXXX)}
+MEDIA=$WORK/media
+SERVER_PID=""
+
+cleanup() {
+  stop_server
+  ip netns del "$NS_S" 2>/dev/null || true
+  ip netns del "$NS_C" 2>/dev/null || true
+  [ -n "${BENCH_DIR:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+stop_server() {
+  if [ -n "$SERVER_PID" ]; then
+    kill -TERM "$SERVER_PID" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$SERVER_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$SERVER_PID" 2>/dev/null || true
+    wait "$SERVER_PID" 2>/dev/null || true
+    SERVER_PID=""
+  fi
+}
+
+in_s() { ip netns exec "$NS_S" "$@"; }
+in_c() { ip netns exec "$NS_C" "$@"; }
+
+make_namespaces() {
+  ip netns add "$NS_S"; ip netns add "$NS_C"
+  for ns in "$NS_S" "$NS_C"; do
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+  done
+  ip link add "$IF_S" netns "$NS_S" type veth peer name "$IF_C" netns "$NS_C"
+  ip -n "$NS_S" addr add $ADDR_S/24 dev "$IF_S"; ip -n "$NS_C" addr add $ADDR_C/24 dev "$IF_C"
+  for pair in "$NS_S:$IF_S" "$NS_C:$IF_C"; do
+    ns=${pair%%:*}; dev=${pair#*:}
+    ip -n "$ns" link set "$dev" up; ip -n "$ns" link set lo up
+    ip -n "$ns" route add 224.0.0.0/4 dev "$dev"
+  done
+}
+
+make_media() {
+  if [ ! -f "$MEDIA/.ready" ]; then
+    echo "preparing $FILES files and a 2 GiB file in $MEDIA ..." >&2
+    rm -rf "$MEDIA"; mkdir -p "$MEDIA/many" "$MEDIA/big"
+    # One short real MP3, linked under 20,000 names: every server can read its tags.
+    ffmpeg -y -loglevel error -f lavfi -i sine=frequency=440:duration=0.2 -c:a libmp3lame \
+      -b:a 32k "$WORK/tone.mp3"
+    $PY -c 'import os, sys
+for i in range(1, int(sys.argv[3]) + 1):
+    os.link(sys.argv[1], os.path.join(sys.argv[2], "track%05d.mp3" % i))' \
+      "$WORK/tone.mp3" "$MEDIA/many" "$FILES"
+    head -c 2147483648 /dev/zero > "$MEDIA/big/two.mp3"
+    touch "$MEDIA/.ready"
+  fi
+}
+
+now() { date +%s.%N; }
+add() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a + b }'; }
+sub() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
+mbps() { awk -v s="$1" 'BEGIN { printf "%.0f", s / 1000000 }'; }
+
+# measure NAME DESCRIPTION_URL START_EPOCH -> one table row
+measure() {
+  local name=$1 desc=$2 t0=$3 first lat url speed
+  first=$(in_c $PY "$CLIENT" first-complete "$desc" many "$FILES" "$LIMIT" || true)
+  if [ "$first" != "none" ] && [ -n "$first" ]; then
+    # The client started polling a little after the server did.
+    first=$(add "$first" "$4")
+    lat=$(in_c $PY "$CLIENT" latency "$desc" many "$FILES" "$ROUNDS" || echo "-")
+  else
+    first="no answer"; lat="-"
+  fi
+  url=$(in_c $PY "$CLIENT" item-url "$desc" big 2>/dev/null || true)
+  speed="-"
+  if [ -n "$url" ] && [ "$url" != "none" ]; then
+    speed=$(in_c curl -s -o /dev/null --max-time 120 -w '%{speed_download}' "$url" || echo 0)
+    speed=$(mbps "$speed")
+  fi
+  printf '%-22s %22s %20s %16s\n' "$name" "$first" "$lat" "$speed"
+}
+
+# Starts a server command in the server namespace and waits until its port answers.
+start_server() {
+  local port=$1; shift
+  in_s "$@" >"$WORK/server.log" 2>&1 &
+  SERVER_PID=$!
+  for _ in $(seq 300); do
+    in_c curl -s -o /dev/null --max-time 1 "http://$ADDR_S:$port/" && return 0
+    kill -0 "$SERVER_PID" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+run_corvid() {
+  local t0 t1 desc
+  t0=$(now)
+  in_s "$CORVID" serve --interface "$IF_S" --share "music:$MEDIA" >"$WORK/corvid.out" 2>&1 &
+  SERVER_PID=$!
+  for _ in $(seq 600); do grep -q '^description: ' "$WORK/corvid.out" && break; sleep 0.02; done
+  desc=$(sed -n 's/^description: //p' "$WORK/corvid.out")
+  t1=$(now)
+  measure "corvid" "$desc" "$t0" "$(sub "$t1" "$t0")"
+  stop_server
+}
+
+run_minidlna() {
+  command -v minidlnad >/dev/null || { printf '%-22s %s\n' minidlna "not installed"; return; }
+  local d=$WORK/minidlna t0 t1
+  rm -rf "$d"; mkdir -p "$d/db" "$d/log"
+  cat >"$d/minidlna.conf" <<CONF
+network_interface=$IF_S
+port=8200
+media_dir=A,$MEDIA
+db_dir=$d/db
+log_dir=$d/log
+inotify=no
+friendly_name=bench-minidlna
+CONF
+  t0=$(now)
+  start_server 8200 minidlnad -f "$d/minidlna.conf" -P "$d/minidlna.pid" -S || true
+  t1=$(now)
+  measure "minidlna" "http://$ADDR_S:8200/rootDesc.xml" "$t0" "$(sub "$t1" "$t0")"
+  stop_server
+}
+
+run_gerbera() {
+  command -v gerbera >/dev/null || { printf '%-22s %s\n' gerbera "not installed"; return; }
+  local d=$WORK/gerbera t0 t1
+  rm -rf "$d"; mkdir -p "$d"
+  t0=$(now)
+  start_server 49200 gerbera -m "$d" -f cfg -e "$IF_S" -p 49200 -a "$MEDIA" || true
+  t1=$(now)
+  measure "gerbera" "http://$ADDR_S:49200/description.xml" "$t0" "$(sub "$t1" "$t0")"
+  stop_server
+}
+
+run_reference() {
+  local speed name
+  if command -v nginx >/dev/null; then
+    local d=$WORK/nginx
+    mkdir -p "$d"
+    cat >"$d/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $d/nginx.pid;
+error_log $d/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  client_body_temp_path $d; proxy_temp_path $d; fastcgi_temp_path $d;
+  uwsgi_temp_path $d; scgi_temp_path $d;
+  server { listen $ADDR_S:8080; root $MEDIA; }
+}
+CONF
+    name="nginx (sendfile)"
+    start_server 8080 nginx -c "$d/nginx.conf" || true
+  else
+    name="python3 http.server"
+    start_server 8080 $PY -m http.server --bind $ADDR_S --directory "$MEDIA" 8080 || true
+  fi
+  speed=$(in_c curl -s -o /dev/null --max-time 120 -w '%{speed_download}' \
+          "http://$ADDR_S:8080/big/two.mp3" || echo 0)
+  printf '%-22s %22s %20s %16s\n' "$name" "-" "-" "$(mbps "$speed")"
+  stop_server
+}
+
+make_namespaces
+make_media
+cat "$MEDIA/big/two.mp3" >/dev/null  # the file in the page cache for every server alike
+printf '%-22s %22s %20s %16s\n' "server" "first complete (s)" "median Browse (s)" "2 GiB (MB/s)"
+for s in ${BENCH_SERVERS:-corvid minidlna gerbera reference}; do
+  "run_$s"
+done
