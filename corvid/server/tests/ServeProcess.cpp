@@ -22,7 +22,7 @@ std::string corvidBinary() {
 }
 
 ServeProcess::ServeProcess(const std::vector<std::string>& args,
-                           const std::vector<std::string>& prefix) {
+                           const std::vector<std::string>& prefix, const std::string& corvidHome) {
     std::vector<std::string> all = prefix;
     all.push_back(corvidBinary());
     all.push_back("serve");
@@ -37,7 +37,7 @@ ServeProcess::ServeProcess(const std::vector<std::string>& args,
     pid_ = fork();
     if (pid_ == 0) {
         dup2(fds[1], STDOUT_FILENO);
-        setenv("CORVID_HOME", "", 1);  // the build's own web folder beside the program
+        setenv("CORVID_HOME", corvidHome.c_str(), 1);  // "" = the web folder beside the program
         execvp(argv[0], argv.data());
         _exit(127);
     }

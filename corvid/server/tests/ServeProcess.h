@@ -15,7 +15,9 @@ namespace corvid::server::testing {
 class ServeProcess {
   public:
     // Runs `prefix... corvid serve args...`; prefix may be empty or e.g. {"ip","netns","exec",ns}.
-    ServeProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {});
+    // corvidHome: the folder whose "web" subfolder the server uses ("" = the build's own).
+    ServeProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {},
+                 const std::string& corvidHome = "");
     ~ServeProcess();
     ServeProcess(const ServeProcess&) = delete;
     ServeProcess& operator=(const ServeProcess&) = delete;

@@ -302,3 +302,33 @@ TEST_F(ServeSoapTest, StopsCleanlyOnSigterm) {
 
 }  // namespace
 }  // namespace corvid::server::testing
+
+namespace corvid::server::testing {
+namespace {
+
+// Without the ContentDirectory description the service has no state variables: Browse still
+// answers from the tree, GetSystemUpdateID answers with an empty Id.
+TEST(ServeWithoutDescription, BrowseAnswersAndValuesAreEmpty) {
+    fixtures::TempDir home;
+    std::filesystem::create_directories(home / "web");
+    for (const char* f : {"ConnectionManager.xml", "avserver.gif"})
+        std::filesystem::copy_file(std::filesystem::path(CORVID_WEB_DIR) / f, home / "web" / f);
+    const auto music = home / "music";
+    std::filesystem::create_directories(music);
+    fixtures::writeFile(music / "a.mp3", "x");
+    ServeProcess server({"--address", "127.0.0.1", "--share", "music:" + music.string()}, {},
+                        home.path().string());
+    ASSERT_TRUE(server.waitReady()) << server.output();
+    HttpResponse r = soapAction(server.host(), server.port(), "ContentDirectory", "Browse",
+                                browseArgs("0000000000000001"));
+    EXPECT_EQ(elementText(r.body, "NumberReturned"), "1");
+    r = soapAction(server.host(), server.port(), "ContentDirectory", "GetSystemUpdateID", "");
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(elementText(r.body, "Id"), "");
+    r = soapAction(server.host(), server.port(), "ConnectionManager", "GetCurrentConnectionIDs",
+                   "");
+    EXPECT_EQ(elementText(r.body, "ConnectionIDs"), "0");
+}
+
+}  // namespace
+}  // namespace corvid::server::testing
