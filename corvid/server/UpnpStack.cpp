@@ -21,8 +21,7 @@ int UpnpStack::Start(const std::string& webDirectory) {
     // Left to choose, the stack tries only its first port; when another program holds it, the
     // next free one is taken.
     for (std::uint16_t next = kFirstPort + 1;
-         rc != 0 && requestedPort == 0 && upnp::isBindError(rc) && next < kFirstPort + 100;
-         ++next) {
+         rc != 0 && requestedPort == 0 && upnp::isBindError(rc) && next < kFirstPort + 32; ++next) {
         upnp::finish();
         rc = init(next);
     }

@@ -330,5 +330,28 @@ TEST(ServeWithoutDescription, BrowseAnswersAndValuesAreEmpty) {
     EXPECT_EQ(elementText(r.body, "ConnectionIDs"), "0");
 }
 
+// Without --share the server publishes the share list stored in the user's settings folder.
+TEST(ServeStoredShares, ServesTheStoredShareListWhenNoShareIsGiven) {
+    fixtures::TempDir home;
+    const auto music = home / "stored music";
+    std::filesystem::create_directories(music);
+    fixtures::writeFile(music / "kept.mp3", "x");
+    std::filesystem::create_directories(home / "config" / "corvid");
+    fixtures::writeFile(home / "config" / "corvid" / "shares.ini",
+                        "[Tunes]\nType=MUSIC\nPath=" + music.string() +
+                            "\nReadOnly=1\n\n[Player]\nType=vlc\nPath=/tmp\n");
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ServeProcess server({"--address", "127.0.0.1"});
+    ASSERT_TRUE(server.waitReady()) << server.output();
+    HttpResponse r =
+        soapAction(server.host(), server.port(), "ContentDirectory", "Browse", browseArgs("0"));
+    EXPECT_EQ(elementText(r.body, "NumberReturned"), "1");  // the vlc share is not published
+    EXPECT_NE(xmlUnescape(elementText(r.body, "Result")).find("<dc:title>stored music</dc:title>"),
+              std::string::npos);
+    r = soapAction(server.host(), server.port(), "ContentDirectory", "Browse",
+                   browseArgs("0000000000000001"));
+    EXPECT_NE(r.body.find("/content/audio/0000000000000002/kept.mp3"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvid::server::testing
