@@ -654,10 +654,9 @@ const std::vector<FavoriteGroup*>& ChannelListEditor::branch(int kind) const {
 }
 
 bool ChannelListEditor::inTree(const FavoriteGroup* g) const {
-    if (!g)
-        return false;
-    const auto& b = branch(g->kind);
-    return std::find(b.begin(), b.end(), g) != b.end();
+    // By address only: a group that has left the tree may already be freed.
+    return g && (std::find(tvBranch_.begin(), tvBranch_.end(), g) != tvBranch_.end() ||
+                 std::find(radioBranch_.begin(), radioBranch_.end(), g) != radioBranch_.end());
 }
 
 void ChannelListEditor::selectBranch(int kind) {
