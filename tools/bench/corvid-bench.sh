@@ -44,6 +44,8 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
+# Stops the server and anything it left running inside the server namespace (scanner
+# children, nginx workers): only processes of that namespace are touched.
 stop_server() {
   if [ -n "$SERVER_PID" ]; then
     kill -TERM "$SERVER_PID" 2>/dev/null || true
@@ -52,9 +54,11 @@ stop_server() {
     wait "$SERVER_PID" 2>/dev/null || true
     SERVER_PID=""
   fi
+  if ip netns list 2>/dev/null | grep -q "^$NS_S\b"; then
+    for pid in $(ip netns pids "$NS_S" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
+  fi
 }
 
-in_s() { ip netns exec "$NS_S" "$@"; }
 in_c() { ip netns exec "$NS_C" "$@"; }
 
 make_namespaces() {
@@ -115,7 +119,7 @@ measure() {
 # Starts a server command in the server namespace and waits until its port answers.
 start_server() {
   local port=$1; shift
-  in_s "$@" >"$WORK/server.log" 2>&1 &
+  ip netns exec "$NS_S" "$@" >"$WORK/server.log" 2>&1 &
   SERVER_PID=$!
   for _ in $(seq 300); do
     in_c curl -s -o /dev/null --max-time 1 "http://$ADDR_S:$port/" && return 0
@@ -128,7 +132,8 @@ start_server() {
 run_corvid() {
   local t0 t1 desc
   t0=$(now)
-  in_s "$CORVID" serve --interface "$IF_S" --share "music:$MEDIA" >"$WORK/corvid.out" 2>&1 &
+  ip netns exec "$NS_S" "$CORVID" serve --interface "$IF_S" --share "music:$MEDIA" \
+    >"$WORK/corvid.out" 2>&1 &
   SERVER_PID=$!
   for _ in $(seq 600); do grep -q '^description: ' "$WORK/corvid.out" && break; sleep 0.02; done
   desc=$(sed -n 's/^description: //p' "$WORK/corvid.out")
