@@ -140,6 +140,12 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
 
 EditorWindow::~EditorWindow() {
     qApp->removeEventFilter(this);
+    // A worker that still runs may be waiting for an answer on this thread: answer it (No) and
+    // keep the thread's events moving until the worker has ended.
+    destroying_ = true;
+    prompter_->detach();
+    while (exchange_->sendRunning() || exchange_->loadRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     exchange_->wait();
     editor_->setListener({});
 }
@@ -546,6 +552,8 @@ void EditorWindow::startTransfer(bool send) {
 }
 
 void EditorWindow::transferDone(int result) {
+    if (destroying_)
+        return;
     exchange_->wait();
     QApplication::restoreOverrideCursor();
     progress_->finish();

@@ -153,6 +153,7 @@ class EditorWindow : public QWidget {
     bool transfer_ = false;
     bool syncing_ = false;  // selection being copied between the view and the logic
     bool fillingTree_ = false;
+    bool destroying_ = false;
 };
 
 }  // namespace velkport::editor

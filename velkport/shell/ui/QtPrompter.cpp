@@ -56,10 +56,19 @@ PromptAnswer MessageBoxPrompter::askYesNoCancel(const std::string& text) {
 
 template <typename F>
 void UiThreadPrompter::onUiThread(F&& f) {
-    if (QThread::currentThread() == context_->thread())
+    if (detached_)
+        return;
+    if (QThread::currentThread() == context_->thread()) {
         f();
-    else
-        QMetaObject::invokeMethod(context_, std::forward<F>(f), Qt::BlockingQueuedConnection);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        context_,
+        [this, &f] {
+            if (!detached_)
+                f();
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 void UiThreadPrompter::showMessage(const std::string& text, PromptIcon icon) {

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+
 #include "velkport/shell/Prompter.h"
 
 namespace velkport::shell {
@@ -28,6 +30,10 @@ class UiThreadPrompter : public Prompter {
   public:
     // context lives on the user-interface thread (for example the window that owns the worker).
     UiThreadPrompter(Prompter& inner, QObject* context) : inner_(inner), context_(context) {}
+    // From now on nothing is shown: messages are dropped and questions answered No. A window
+    // calls it before it waits for its worker, so that a worker's question cannot wait for a
+    // window that is going away.
+    void detach() { detached_ = true; }
     void showMessage(const std::string& text, PromptIcon icon) override;
     bool askYesNo(const std::string& text) override;
     PromptAnswer askYesNoCancel(const std::string& text) override;
@@ -38,6 +44,7 @@ class UiThreadPrompter : public Prompter {
 
     Prompter& inner_;
     QObject* context_;
+    std::atomic<bool> detached_{false};
 };
 
 }  // namespace velkport::shell

@@ -1,6 +1,7 @@
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -65,6 +66,12 @@ UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prom
 }
 
 UpgradeWindow::~UpgradeWindow() {
+    // A running upload may be waiting for a message box on this thread: drop its messages and
+    // keep the thread's events moving until it has ended.
+    destroying_ = true;
+    prompter_->detach();
+    while (running_)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     if (worker_.joinable())
         worker_.join();
 }
@@ -97,18 +104,22 @@ void UpgradeWindow::start() {
     setProgress(0);
     setBusy(true);
     const std::filesystem::path image = path_->text().toStdString();
+    running_ = true;
     worker_ = std::thread([this, image] {
         FirmwareUpgrade upgrade(app_, *prompter_);
         const bool ok = upgrade.Run(image, [this](int percent) {
             QMetaObject::invokeMethod(
                 this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
         });
+        running_ = false;
         QMetaObject::invokeMethod(
             this, [this, ok] { workerDone(ok); }, Qt::QueuedConnection);
     });
 }
 
 void UpgradeWindow::workerDone(bool ok) {
+    if (destroying_)
+        return;
     worker_.join();
     setBusy(false);
     if (ok) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -66,6 +67,8 @@ class UpgradeWindow : public QWidget {
     QPushButton* start_;
     QPushButton* exit_;
     std::thread worker_;
+    std::atomic<bool> running_{false};
+    bool destroying_ = false;
     int reconnectDelay_ = 1000;
 };
 

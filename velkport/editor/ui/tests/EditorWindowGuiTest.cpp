@@ -499,3 +499,21 @@ TEST_F(EditorWindowGuiTest, ServiceMenuOffersTheCommandsOfTheState) {
     EXPECT_FALSE(enabled.at("Edit Channel"));  // two rows selected
     EXPECT_TRUE(enabled.at("Delete Channel(s)"));
 }
+
+TEST_F(EditorWindowGuiTest, ClosingTheProgramDuringASendNeitherHangsNorAsks) {
+    const std::string seeded = SampleList();
+    seed(seeded);
+    open();
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    // Rows out of number order: the send's worker will ask whether to renumber first.
+    selectRows({0});
+    QTableView* v = window->serviceList();
+    drop(v->viewport(), editor::ServiceTableModel::kMimeType,
+         v->visualRect(window->model().index(2, 1)).center());
+    prompter.entries.clear();
+    QTest::mouseClick(window->button(EditorButton::SendToDvr), Qt::LeftButton);
+    ASSERT_TRUE(window->transferRunning());
+    window.reset();  // the main window goes away with its editor
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_EQ(fixtures::readFile(root / kListFolder / "channel.xml"), seeded);
+}
