@@ -4,12 +4,14 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "corvid/sharing/IniText.h"
+#include "common/IniFile.h"
 #include "corvid/sharing/MediaType.h"
 
 namespace corvid::sharing {
 
 namespace {
+
+using common::IniFile;
 
 const char* const kSection = "Setting";
 const char* const kSubtitleSection = "Setting\\Subtitle";
@@ -24,8 +26,26 @@ std::optional<std::uint32_t> toNumber(const std::optional<std::string>& text) {
     return v;
 }
 
+// Values are single lines: a line break (or a zero byte) becomes a blank, so that the value
+// reads back as one line instead of being refused.
+bool setValue(IniFile& ini, const std::string& section, const char* name, std::string value) {
+    for (char& c : value) {
+        if (c == '\n' || c == '\r' || c == '\0')
+            c = ' ';
+    }
+    return ini.set(section, name, value);
+}
+
+// Writes a settings file, creating its folder on first use.
+bool saveIni(const IniFile& ini, const std::filesystem::path& file) {
+    std::error_code ec;
+    if (file.has_parent_path())
+        std::filesystem::create_directories(file.parent_path(), ec);
+    return ini.save(file);
+}
+
 // Reads a number, storing the default when it is missing or unreadable.
-std::uint32_t readNumber(IniText& ini, const char* name, bool& changed) {
+std::uint32_t readNumber(IniFile& ini, const char* name, bool& changed) {
     if (auto v = toNumber(ini.get(kSection, name)))
         return *v;
     ini.set(kSection, name, "0");
@@ -33,7 +53,7 @@ std::uint32_t readNumber(IniText& ini, const char* name, bool& changed) {
     return 0;
 }
 
-std::string readText(IniText& ini, const char* name, bool& changed) {
+std::string readText(IniFile& ini, const char* name, bool& changed) {
     if (auto v = ini.get(kSection, name))
         return *v;
     ini.set(kSection, name, "");
@@ -54,7 +74,7 @@ std::filesystem::path SharingSettings::defaultFolder() {
 }
 
 bool SharingSettings::LoadSettings() {
-    IniText ini;
+    IniFile ini;
     ini.load(settingsFile());
     bool changed = false;
     login = readNumber(ini, "Login", changed);
@@ -71,31 +91,31 @@ bool SharingSettings::LoadSettings() {
     // The password is unscrambled by the corvidlet link when it needs it; until then it stays
     // empty in memory.
     password.clear();
-    return changed ? ini.save(settingsFile()) : true;
+    return changed ? saveIni(ini, settingsFile()) : true;
 }
 
 bool SharingSettings::SaveSettings() {
-    IniText ini;
+    IniFile ini;
     ini.load(settingsFile());
-    ini.set(kSection, "ServerType", std::to_string(serverType));
-    ini.set(kSection, "Login", std::to_string(login));
-    ini.set(kSection, "AutoStart", std::to_string(autoStart));
-    ini.set(kSection, "usevlc", std::to_string(useVlc));
-    ini.set(kSection, "videobitrate", std::to_string(videoBitrate));
-    ini.set(kSection, "audiobitrate", std::to_string(audioBitrate));
-    ini.set(kSection, "User", user);
-    ini.set(kSection, "Pass", pass);
-    ini.set(kSection, "Key", key);
-    ini.set(kSection, "ip", receiverAddress);
-    ini.set(kSection, "vlcpath", vlcPath);
-    return ini.save(settingsFile());
+    bool ok = setValue(ini, kSection, "ServerType", std::to_string(serverType));
+    ok = setValue(ini, kSection, "Login", std::to_string(login)) && ok;
+    ok = setValue(ini, kSection, "AutoStart", std::to_string(autoStart)) && ok;
+    ok = setValue(ini, kSection, "usevlc", std::to_string(useVlc)) && ok;
+    ok = setValue(ini, kSection, "videobitrate", std::to_string(videoBitrate)) && ok;
+    ok = setValue(ini, kSection, "audiobitrate", std::to_string(audioBitrate)) && ok;
+    ok = setValue(ini, kSection, "User", user) && ok;
+    ok = setValue(ini, kSection, "Pass", pass) && ok;
+    ok = setValue(ini, kSection, "Key", key) && ok;
+    ok = setValue(ini, kSection, "ip", receiverAddress) && ok;
+    ok = setValue(ini, kSection, "vlcpath", vlcPath) && ok;
+    return saveIni(ini, settingsFile()) && ok;
 }
 
 bool SharingSettings::LoadShares() {
     for (auto& s : shares_)
         s.reset();
-    IniText ini;
-    if (!ini.load(sharesFile()))
+    IniFile ini;
+    if (ini.load(sharesFile()) != IniFile::LoadResult::Loaded)
         return true;  // no list stored yet
     std::size_t slot = 0;
     for (const std::string& name : ini.sections()) {
@@ -117,15 +137,17 @@ bool SharingSettings::LoadShares() {
 }
 
 bool SharingSettings::saveShares() const {
-    IniText ini;
+    IniFile ini;
     for (const auto& s : shares_) {
         if (!s)
             continue;
-        ini.set(s->name, "Type", s->mediaTypeName);
-        ini.set(s->name, "Path", s->path);
-        ini.set(s->name, "ReadOnly", s->readOnly ? "1" : "0");
+        // A name the file cannot hold as a section refuses the whole list rather than losing
+        // the share on the next start.
+        if (!ini.set(s->name, "Type", s->mediaTypeName) || !ini.set(s->name, "Path", s->path) ||
+            !ini.set(s->name, "ReadOnly", s->readOnly ? "1" : "0"))
+            return false;
     }
-    return ini.save(sharesFile());
+    return saveIni(ini, sharesFile());
 }
 
 ShareCheck SharingSettings::AddShare(const ShareRecord& record) {
@@ -143,7 +165,8 @@ ShareCheck SharingSettings::AddShare(const ShareRecord& record) {
         return ShareCheck::SecondRecord;
     std::size_t freeSlot = kMaxShares;
     for (std::size_t i = 0; i < kMaxShares; ++i) {
-        if (shares_[i] && shares_[i]->name == record.name)
+        // Share names, like the sections that store them, compare without regard to case.
+        if (shares_[i] && IniFile::namesEqual(shares_[i]->name, record.name))
             return ShareCheck::NameTaken;
         if (!shares_[i] && freeSlot == kMaxShares)
             freeSlot = i;
@@ -190,16 +213,15 @@ const ShareRecord* SharingSettings::Share(std::size_t slot) const {
 }
 
 std::uint32_t SharingSettings::subtitleValue(const char* name, std::uint32_t first) const {
-    IniText ini;
+    IniFile ini;
     ini.load(settingsFile());
     return toNumber(ini.get(kSubtitleSection, name)).value_or(first);
 }
 
 bool SharingSettings::setSubtitleValue(const char* name, const std::string& value) {
-    IniText ini;
+    IniFile ini;
     ini.load(settingsFile());
-    ini.set(kSubtitleSection, name, value);
-    return ini.save(settingsFile());
+    return setValue(ini, kSubtitleSection, name, value) && saveIni(ini, settingsFile());
 }
 
 std::uint32_t SharingSettings::SubtitleAlign() const {
@@ -215,7 +237,7 @@ std::uint32_t SharingSettings::SubtitleColor() const {
     return subtitleValue("Color", 16777215);
 }
 std::string SharingSettings::SubtitleFont() const {
-    IniText ini;
+    IniFile ini;
     ini.load(settingsFile());
     return ini.get(kSubtitleSection, "Font").value_or("");
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "corvid/sharing/IniText.h"
+#include "common/IniFile.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SharingSettings.h"
 #include "tests/fixtures/TempDir.h"
@@ -36,8 +36,8 @@ TEST(SharingSettings, AFreshProfileCreatesEveryValueAsItsDefault) {
     ASSERT_TRUE(s.LoadSettings());
     EXPECT_EQ(s.serverType, 0u);
     EXPECT_EQ(s.videoBitrate, 0u);
-    IniText ini;
-    ASSERT_TRUE(ini.load(s.settingsFile()));
+    common::IniFile ini;
+    ASSERT_EQ(ini.load(s.settingsFile()), common::IniFile::LoadResult::Loaded);
     for (const char* name : {"Login", "AutoStart", "usevlc", "videobitrate", "audiobitrate",
                              "ServerType", "User", "Key", "Pass", "ip", "vlcpath"})
         EXPECT_TRUE(ini.get("Setting", name).has_value()) << name;
@@ -112,17 +112,28 @@ TEST(SharingSettings, TheShareListIsStoredAndReadBackInSlotOrder) {
     EXPECT_EQ(s.Share(3), nullptr);
 }
 
-TEST(IniText, KeepsSectionsKeysAndSingleLineValues) {
-    IniText ini;
-    ini.parse("; comment\n[Setting]\nip = 10.0.0.1\nUser=\n[Setting\\Subtitle]\nAlign=1\n");
-    EXPECT_EQ(ini.get("Setting", "ip"), "10.0.0.1");
-    EXPECT_EQ(ini.get("Setting", "User"), "");
-    EXPECT_EQ(ini.get("Setting\\Subtitle", "Align"), "1");
-    EXPECT_FALSE(ini.get("Setting", "Align").has_value());
-    ini.set("Setting", "vlcpath", "a\nb");
-    IniText back;
-    back.parse(ini.text());
-    EXPECT_EQ(back.get("Setting", "vlcpath"), "a b");
+TEST(SharingSettings, ALineBreakInAnOptionIsStoredAsABlank) {
+    fixtures::TempDir dir;
+    {
+        SharingSettings s(dir / "config");  // the folder is made on the first save
+        s.vlcPath = "a\nb";
+        ASSERT_TRUE(s.SaveSettings());
+    }
+    SharingSettings s(dir / "config");
+    ASSERT_TRUE(s.LoadSettings());
+    EXPECT_EQ(s.vlcPath, "a b");
+}
+
+TEST(SharingSettings, ShareNamesDifferingOnlyInCaseAreTheSameShare) {
+    fixtures::TempDir dir;
+    SharingSettings s(dir / "config");
+    ASSERT_EQ(s.AddShare(share("Movies", "video", dir.path().string())), ShareCheck::Added);
+    EXPECT_EQ(s.AddShare(share("MOVIES", "music", dir.path().string())), ShareCheck::NameTaken);
+    EXPECT_EQ(s.AddShare(share("Bad]Name", "music", dir.path().string())), ShareCheck::StoreFailed);
+    SharingSettings back(dir / "config");
+    ASSERT_TRUE(back.LoadShares());
+    ASSERT_EQ(back.ShareCount(), 1u);
+    EXPECT_EQ(back.Share(0)->mediaTypeName, "video");
 }
 
 }  // namespace
