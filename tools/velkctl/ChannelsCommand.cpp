@@ -1,6 +1,7 @@
 // channels pull / push / show / renumber: the channel list between the receiver, files on the
 // PC and the terminal.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -60,6 +61,23 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// Pads a name with blanks to `width` characters for the table. Names are UTF-8, so characters
+// are counted, not bytes: "Kanal Süd" takes nine columns on a terminal, not ten. A byte that does
+// not start a valid sequence counts as one character, as the message catalogue cuts text.
+std::string PadToCharacters(const std::string& text, std::size_t width) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++chars) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t len = lead < 0x80         ? 1
+                                : (lead >> 5) == 6  ? 2
+                                : (lead >> 4) == 14 ? 3
+                                : (lead >> 3) == 30 ? 4
+                                                    : 1;
+        i += std::min(len, text.size() - i);
+    }
+    return chars >= width ? text : text + std::string(width - chars, ' ');
+}
+
 std::string Members(const FavoriteGroup& g) {
     std::string out;
     for (const Service* m : g.members)
@@ -92,16 +110,17 @@ void PrintTable(const velkport::channels::ChannelDatabase& db) {
             flags += s->scrambled ? 'S' : '-';
             flags += s->locked ? 'L' : '-';
             flags += s->skipped ? 'K' : '-';
-            std::printf("  %5d  %-32s %6d %6d %6d %9d %7d %4d  %s\n", s->channelNumber,
-                        OneLine(s->name).c_str(), s->sid, s->tsid, s->onid, s->carrierFrequency,
-                        s->carrierSymbolRate, s->carrierQam, flags.c_str());
+            std::printf("  %5d  %s %6d %6d %6d %9d %7d %4d  %s\n", s->channelNumber,
+                        PadToCharacters(OneLine(s->name), 32).c_str(), s->sid, s->tsid, s->onid,
+                        s->carrierFrequency, s->carrierSymbolRate, s->carrierQam, flags.c_str());
         }
         std::printf("\n");
     }
     for (int kind : {kTv, kRadio}) {
         std::printf("%s\n", Msg(kind == kTv ? 283 : 284).c_str());
         for (const FavoriteGroup* g : db.favoriteGroups(kind))
-            std::printf("  %-20s %s\n", OneLine(g->name).c_str(), Members(*g).c_str());
+            std::printf("  %s %s\n", PadToCharacters(OneLine(g->name), 20).c_str(),
+                        Members(*g).c_str());
     }
 }
 

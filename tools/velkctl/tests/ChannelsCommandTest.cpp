@@ -131,7 +131,8 @@ TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {
 TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
     const fs::path file = dir / "fav.xml";
     fixtures::writeFile(
-        file, list(service(1, "A", "TV") + service(2, "B", "TV") + service(1, "R", "Radio") +
+        file, list(service(1, "A", "TV") + service(2, "B", "TV") + service(3, "Kanal Süd", "TV") +
+                   service(1, "R", "Radio") +
                    "<Favoritelist><FavoriteGroup><Name>Mix</Name><ServiceType>Radio</ServiceType>"
                    "<ChannelNo>1</ChannelNo></FavoriteGroup><FavoriteGroup><Name>News</Name>"
                    "<ServiceType>TV</ServiceType><ChannelNo>2</ChannelNo><ChannelNo>1</ChannelNo>"
@@ -142,6 +143,20 @@ TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
     Outcome table = velk({"channels", "show", file.string()});
     ASSERT_EQ(table.status, 0);
     EXPECT_NE(table.out.find("TV Favorites"), std::string::npos);
+    // Columns line up on the terminal whatever the name's bytes: the frequency of a row with an
+    // umlaut starts in the same character column as that of an ASCII row.
+    auto frequencyColumn = [&](const std::string& rowStart) {
+        const std::size_t row = table.out.find(rowStart);
+        const std::size_t at = table.out.find("346000", row);
+        if (row == std::string::npos || at == std::string::npos)
+            return std::string::npos;
+        std::size_t column = 0;
+        for (std::size_t i = table.out.rfind('\n', row) + 1; i < at; ++i)
+            column += (static_cast<unsigned char>(table.out[i]) & 0xC0) != 0x80 ? 1 : 0;
+        return column;
+    };
+    EXPECT_NE(frequencyColumn("      2  B "), std::string::npos) << table.out;
+    EXPECT_EQ(frequencyColumn("      3  Kanal Süd "), frequencyColumn("      2  B ")) << table.out;
 }
 
 TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBack) {
