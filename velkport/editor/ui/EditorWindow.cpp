@@ -148,6 +148,11 @@ EditorWindow::~EditorWindow() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     exchange_->wait();
     editor_->setListener({});
+    // The controls and the model read the editor logic: they go before it does.
+    fillingTree_ = true;
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+    delete model_;
+    model_ = nullptr;
 }
 
 QTreeWidget* EditorWindow::membersList() const {
@@ -819,6 +824,8 @@ bool EditorWindow::inThisWindow(QObject* watched) const {
 }
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (destroying_)
+        return false;
     const QEvent::Type type = event->type();
     // Drops on the three controls.
     if (watched == services_->viewport() || watched == tree_->viewport() ||
