@@ -1,5 +1,11 @@
 #include "velkport/channels/ChannelListFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -201,6 +207,66 @@ int readDocument(ChannelDatabase& db, IXML_Document* doc) {
     return 0;
 }
 
+// The parser takes its own copy of the text, ended by a single NUL, and two of its scans can step
+// past that NUL on malformed input and read on through whatever memory follows:
+// - an unclosed CDATA section whose first byte that is not an XML character (a control byte, or
+//   any byte of 0x80 and above, which it sees as negative) is one of the last two bytes: it then
+//   moves on three bytes as if over "]]>";
+// - a character reference "&#" or "&#x" with nothing but digits after it up to the end: its digit
+//   scan takes the terminating NUL for a digit and goes on.
+// Padding after the NUL cannot help, as only the text up to the first NUL is copied. Two line feeds
+// after the text stop both: the CDATA jump then lands on the NUL at the latest, and a line feed
+// ends any digit run. White space after the root element is allowed and changes no outcome; the
+// documents it does change were refused before and stay refused.
+constexpr std::string_view kParserGuard = "\n\n";
+
+// Parses text up to its first NUL, as the parser reads a file.
+int parseGuarded(std::string_view text, IXML_Document** doc) {
+    std::string guarded(text.substr(0, text.find('\0')));
+    guarded.append(kParserGuard);
+    return ixmlParseBufferEx(guarded.c_str(), doc);
+}
+
+// Closes a descriptor on every way out of loadFile.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Reads a whole channel list file. The failures are named as the parser's own file reader names
+// them: a file that cannot be opened is NO_SUCH_FILE; a folder is INSUFFICIENT_MEMORY (its size
+// reads as endless), and so is a file larger than kMaxFileSize; an empty file, or something
+// without a size (a device, a pipe), is SYNTAX_ERR.
+int loadFile(const std::filesystem::path& path, std::string& text) {
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    if (file.fd < 0)
+        return IXML_NO_SUCH_FILE;
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        return IXML_NO_SUCH_FILE;
+    if (S_ISDIR(st.st_mode))
+        return IXML_INSUFFICIENT_MEMORY;
+    if (!S_ISREG(st.st_mode) || st.st_size <= 0)
+        return IXML_SYNTAX_ERR;
+    if (static_cast<std::uintmax_t>(st.st_size) > ChannelListFile::kMaxFileSize)
+        return IXML_INSUFFICIENT_MEMORY;
+    text.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    while (have < text.size()) {
+        const ssize_t n = ::read(file.fd, text.data() + have, text.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;  // shrank while being read: take what is there
+        have += static_cast<std::size_t>(n);
+    }
+    text.resize(have);
+    return have == 0 ? IXML_SYNTAX_ERR : ChannelListFile::kSuccess;
+}
+
 int finishRead(ChannelDatabase& db, int rc, IXML_Document* raw, shell::Prompter& prompter) {
     IxmlDocumentPtr doc(raw);
     if (rc != ChannelListFile::kSuccess && rc != ChannelListFile::kFileDone) {
@@ -339,17 +405,21 @@ void appendGroups(EntryBuilder& b, IXML_Node* list, const std::vector<FavoriteGr
 int ChannelListFile::read(ChannelDatabase& db, const std::filesystem::path& path,
                           shell::Prompter& prompter) {
     db.clear();
+    std::string text;
+    int rc = loadFile(path, text);
     IXML_Document* doc = nullptr;
-    const int rc = ixmlLoadDocumentEx(path.c_str(), &doc);
+    if (rc == kSuccess)
+        rc = parseGuarded(text, &doc);
     return finishRead(db, rc, doc, prompter);
 }
 
 int ChannelListFile::readText(ChannelDatabase& db, std::string_view xml,
                               shell::Prompter& prompter) {
     db.clear();
-    const std::string text(xml);  // the parser reads up to the first NUL, as from a file
     IXML_Document* doc = nullptr;
-    const int rc = ixmlParseBufferEx(text.c_str(), &doc);
+    // The parser refuses an empty buffer; it gets the chance to say so in its own words.
+    const int rc =
+        xml.empty() || xml.front() == '\0' ? ixmlParseBufferEx("", &doc) : parseGuarded(xml, &doc);
     return finishRead(db, rc, doc, prompter);
 }
 

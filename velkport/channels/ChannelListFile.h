@@ -3,6 +3,7 @@
 // enters the program. The reader takes satellites, transponders, services and favorite groups;
 // the writer stores services and favorite groups only.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@ class ChannelListFile {
   public:
     static constexpr int kSuccess = 0;
     static constexpr int kFileDone = 104;
+    // A receiver's full list is a few megabytes; a larger file is not read.
+    static constexpr std::uintmax_t kMaxFileSize = 64u * 1024 * 1024;
 
     // Replaces the database by the file's content. A parser failure shows the ixml error name
     // and leaves the database empty. Returns the parser's result code (0 or 104 when read).

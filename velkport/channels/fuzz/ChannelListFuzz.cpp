@@ -5,7 +5,6 @@
 #include <string>
 
 #include "velkport/channels/ChannelListFile.h"
-#include "velkport/channels/IxmlHandles.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VELK_LSAN 1
@@ -21,16 +20,17 @@
 namespace {
 
 // ixml 1.8 leaks a text node when text follows the root element (the parse then fails with
-// HIERARCHY_REQUEST_ERR). Documents that ixml refuses are read with leak checking paused, so
-// that the fuzzer reports faults of our own and not that one.
-bool parserRefuses(const std::string& text) {
+// HIERARCHY_REQUEST_ERR). Documents that the reader refuses are read with leak checking paused,
+// so that the fuzzer reports faults of our own and not that one. The verdict comes from the
+// reader itself, never from ixml on the raw bytes: the reader guards ixml against reading past
+// the end of cut-off text, and ixml alone does not.
+bool readerRefuses(const std::string& text, velkport::channels::ChannelDatabase& db) {
 #ifdef VELK_LSAN
     __lsan::ScopedDisabler pause;
 #endif
-    IXML_Document* doc = nullptr;
-    const int rc = ixmlParseBufferEx(text.c_str(), &doc);
-    velkport::channels::IxmlDocumentPtr owned(doc);
-    return rc != 0;
+    velkport::shell::SilentPrompter prompter;
+    return velkport::channels::ChannelListFile::readText(db, text, prompter) !=
+           velkport::channels::ChannelListFile::kSuccess;
 }
 
 }  // namespace
@@ -39,16 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace velkport::channels;
     velkport::shell::SilentPrompter prompter;
     const std::string input(reinterpret_cast<const char*>(data), size);
-    ChannelDatabase db;
-    if (parserRefuses(input)) {
-#ifdef VELK_LSAN
-        __lsan::ScopedDisabler pause;
-#endif
-        ChannelListFile::readText(db, input, prompter);
-        if (db.countServices(kTv) != 0 || db.countServices(kRadio) != 0)
-            std::abort();  // a refused document leaves the database empty
-        return 0;
+    {
+        ChannelDatabase refused;
+        if (readerRefuses(input, refused)) {
+            if (refused.countServices(kTv) != 0 || refused.countServices(kRadio) != 0)
+                std::abort();  // a refused document leaves the database empty
+            return 0;
+        }
     }
+    ChannelDatabase db;
     ChannelListFile::readText(db, input, prompter);
     const std::string text =
         ChannelListFile::toText(db, db.favoriteGroups(kTv), db.favoriteGroups(kRadio));

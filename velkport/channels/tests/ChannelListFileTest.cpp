@@ -130,6 +130,53 @@ TEST(ChannelListRead, AParserFailureShowsTheErrorNameAndLeavesTheDatabaseEmpty) 
     EXPECT_TRUE(q.said("NO_SUCH_FILE"));
 }
 
+TEST(ChannelListRead, FilesWithoutAListAreNamedAsTheParserNamesThem) {
+    fixtures::TempDir dir;
+    ChannelDatabase db;
+    fixtures::RecordingPrompter p;
+    fixtures::writeFile(dir / "empty.xml", "");
+    EXPECT_EQ(ChannelListFile::read(db, dir / "empty.xml", p), 12);
+    EXPECT_TRUE(p.said("SYNTAX_ERR"));
+    std::filesystem::create_directories(dir / "folder.xml");
+    EXPECT_EQ(ChannelListFile::read(db, dir / "folder.xml", p), 102);
+    EXPECT_TRUE(p.said("INSUFFICIENT_MEMORY"));
+
+    // The parser reads up to the first NUL: what follows it is never looked at.
+    fixtures::writeFile(dir / "nul.xml", std::string("\0", 1) + listXml(serviceXml(1, "a", "TV")));
+    EXPECT_EQ(ChannelListFile::read(db, dir / "nul.xml", p), 0);
+    EXPECT_EQ(db.countServices(kTv), 0);
+    fixtures::writeFile(dir / "tail.xml",
+                        listXml(serviceXml(1, "a", "TV")) + std::string("\0<junk", 6));
+    EXPECT_EQ(ChannelListFile::read(db, dir / "tail.xml", p), 0);
+    EXPECT_EQ(db.countServices(kTv), 1);
+}
+
+// A list cut short by a receiver that dropped the connection: every cut is refused (or, before
+// the first element, reads as empty), from a file exactly as from memory. The parser once read
+// past the end of such text in an unclosed CDATA section and in a character reference.
+TEST(ChannelListRead, AListCutAnywhereIsRefusedTheSameFromAFileAndFromMemory) {
+    const std::string full =
+        listXml(serviceXml(1, "<![CDATA[Kanal]]>", "TV") + serviceXml(2, "S&#xFC;d &#228;", "TV"));
+    fixtures::TempDir dir;
+    fixtures::RecordingPrompter p;
+    for (std::size_t cut = 1; cut < full.size() - 1; ++cut) {
+        const std::string part = full.substr(0, cut);
+        fixtures::writeFile(dir / "cut.xml", part);
+        ChannelDatabase fromFile;
+        ChannelDatabase fromText;
+        const int rc = ChannelListFile::read(fromFile, dir / "cut.xml", p);
+        EXPECT_EQ(ChannelListFile::readText(fromText, part, p), rc) << cut;
+        EXPECT_EQ(fromFile.countServices(kTv), 0) << cut;
+        EXPECT_EQ(fromText.countServices(kTv), 0) << cut;
+    }
+    ChannelDatabase db;
+    EXPECT_EQ(ChannelListFile::readText(db, full, p), 0);
+    EXPECT_EQ(db.countServices(kTv), 2);
+    EXPECT_EQ(ChannelListFile::readText(db, "<Servicelist><Name><![CDATA[x\x02", p), 12);
+    EXPECT_EQ(ChannelListFile::readText(db, "<Servicelist><Name>&#x", p), 106);
+    EXPECT_EQ(ChannelListFile::readText(db, "<Servicelist><Name>&#12", p), 106);
+}
+
 TEST(ChannelListRead, ErrorNamesCoverTheLibraryCodes) {
     EXPECT_STREQ(ChannelListFile::ixmlErrorName(0), "SUCCESS");
     EXPECT_STREQ(ChannelListFile::ixmlErrorName(12), "SYNTAX_ERR");
