@@ -228,6 +228,18 @@ std::uint64_t RecordManager::PcFreeSpace() const {
     return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize / kMiB;
 }
 
+std::optional<DiskUsage> RecordManager::PcDiskUsage() const {
+    struct statvfs st {};
+    if (localFolder_.empty() || ::statvfs(localFolder_.c_str(), &st) != 0)
+        return std::nullopt;
+    const std::uint64_t total = static_cast<std::uint64_t>(st.f_blocks) * st.f_frsize / kMiB;
+    const std::uint64_t free = std::min<std::uint64_t>(PcFreeSpace(), total);
+    DiskUsage usage;
+    usage.totalMiB = static_cast<std::uint32_t>(std::min<std::uint64_t>(total, UINT32_MAX));
+    usage.usedMiB = static_cast<std::uint32_t>(std::min<std::uint64_t>(total - free, UINT32_MAX));
+    return usage;
+}
+
 DriveKindValue RecordManager::DriveKind() const {
     if (options_.assumeSizeLimitedFileSystem)
         return DriveKindValue::Fat32;

@@ -121,6 +121,8 @@ class RecordManager {
     std::optional<DiskUsage> ReceiverDiskUsage();
     std::optional<std::uint64_t> ReceiverFreeSpace();
     std::uint64_t PcFreeSpace() const;  // MiB, 0 when unknown
+    // Used and total MiB of the drive that holds the local folder (the PC disk bar).
+    std::optional<DiskUsage> PcDiskUsage() const;
     DriveKindValue DriveKind() const;
     bool SplitsFiles() const;  // whether downloads are split into parts here
     bool FoldersSupported();

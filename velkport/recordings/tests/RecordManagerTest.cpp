@@ -401,3 +401,16 @@ TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
     ASSERT_TRUE(usage);
     EXPECT_GT(usage->totalMiB, 0u);
 }
+
+TEST_F(RecordManagerTest, PcDiskBarReadsTheDriveOfTheLocalFolder) {
+    auto m = manager();
+    auto usage = m.PcDiskUsage();
+    ASSERT_TRUE(usage);
+    EXPECT_GT(usage->totalMiB, 0u);
+    EXPECT_LE(usage->usedMiB, usage->totalMiB);
+    // Free space and the bar agree within what the drive changes between the two reads.
+    const auto free = static_cast<std::int64_t>(m.PcFreeSpace());
+    EXPECT_LE(std::llabs(free - static_cast<std::int64_t>(usage->freeMiB())), 64);
+    m.setLocalFolder(local_ / "missing");
+    EXPECT_FALSE(m.PcDiskUsage());
+}

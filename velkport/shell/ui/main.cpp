@@ -28,6 +28,10 @@
 #include "velkport/editor/ui/EditorWindow.h"
 #define VELK_HAVE_EDITOR 1
 #endif
+#if __has_include("velkport/recordings/ui/RecordingsWindow.h")
+#include "velkport/recordings/ui/RecordingsWindow.h"
+#define VELK_HAVE_RECORDINGS 1
+#endif
 
 namespace {
 
@@ -113,6 +117,16 @@ int main(int argc, char** argv) {
         [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
             return new velkport::editor::EditorWindow(app, prompter, online, std::move(notify),
                                                       owner);
+        });
+#endif
+#ifdef VELK_HAVE_RECORDINGS
+    window.setManagerFactory(
+        Manager::Record,
+        [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+            auto* w = new velkport::recordings::RecordingsWindow(table, prompter, online,
+                                                                 std::move(notify), {}, {}, owner);
+            w->setAttribute(Qt::WA_DeleteOnClose);  // the main window's slot empties at close
+            return w;
         });
 #endif
     window.setConnectStep([&] { return RunConnectStep(app, prompter, settings, &window); });
