@@ -198,6 +198,13 @@ RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& p
     updateControls();
 }
 
+QWidget* RecordingsWindow::Create(link::ChannelTable& table, shell::Prompter& prompter, bool online,
+                                  std::function<void(int)> notify, QWidget* owner) {
+    auto* w = new RecordingsWindow(table, prompter, online, std::move(notify), {}, {}, owner);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    return w;
+}
+
 RecordingsWindow::~RecordingsWindow() {
     // A worker that still runs is asked to stop; its questions are answered No from now on, and
     // this thread's events keep moving until it has ended.

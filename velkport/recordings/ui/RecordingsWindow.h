@@ -72,6 +72,11 @@ class RecordingsWindow : public QWidget {
                      RecordManagerOptions options = {}, QWidget* parent = nullptr);
     ~RecordingsWindow() override;
 
+    // The window as the main window opens it for Record: it goes away when it closes, so that
+    // the main window's slot empties.
+    static QWidget* Create(link::ChannelTable& table, shell::Prompter& prompter, bool online,
+                           std::function<void(int)> notify, QWidget* owner);
+
     RecordManager& manager() { return *manager_; }
     bool online() const { return online_; }
     bool workerRunning() const { return running_.load(); }

@@ -123,10 +123,8 @@ int main(int argc, char** argv) {
     window.setManagerFactory(
         Manager::Record,
         [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
-            auto* w = new velkport::recordings::RecordingsWindow(table, prompter, online,
-                                                                 std::move(notify), {}, {}, owner);
-            w->setAttribute(Qt::WA_DeleteOnClose);  // the main window's slot empties at close
-            return w;
+            return velkport::recordings::RecordingsWindow::Create(table, prompter, online,
+                                                                  std::move(notify), owner);
         });
 #endif
     window.setConnectStep([&] { return RunConnectStep(app, prompter, settings, &window); });

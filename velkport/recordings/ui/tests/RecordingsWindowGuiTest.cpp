@@ -341,6 +341,15 @@ TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnThePcWithTheirParts) {
     QTreeWidget* pcList = window->pcList();
     ASSERT_EQ(pcList->topLevelItemCount(), 1);
 
+    // "Open" hands the file to the player.
+    QString opened;
+    window->setFileOpener([&](const QString& path) { opened = path; });
+    select(pcList, {0});
+    auto menu = window->makeMenu(pcList);
+    ASSERT_EQ(menu->actions().first()->text(), "Open");
+    menu->actions().first()->trigger();
+    EXPECT_EQ(opened.toStdString(), (local / kNewsFile).string());
+
     pcList->topLevelItem(0)->setText(kPcName, "Evening");
     EXPECT_EQ(pcList->topLevelItem(0)->text(kPcName), "Evening.ts");
     EXPECT_EQ(localFiles(), (Strings{"Evening.ts", "Evening_1.ts.ots"}));
