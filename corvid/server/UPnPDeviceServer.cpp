@@ -81,9 +81,9 @@ void UPnPDeviceServer::MakeDescription() {
     // The stack expects the device namespace on the root element.
     ixmlElement_setAttribute(reinterpret_cast<IXML_Element*>(root), "xmlns",
                              "urn:schemas-upnp-org:device-1-0");
-    IXML_Element* spec = addElement(doc, root, "specVersion");
-    addElement(doc, node(spec), "major", "1");
-    addElement(doc, node(spec), "minor", "0");
+    IXML_Element* version = addElement(doc, root, "specVersion");
+    addElement(doc, node(version), "major", "1");
+    addElement(doc, node(version), "minor", "0");
     IXML_Node* device = node(addElement(doc, root, "device"));
     addElement(doc, device, "deviceType", "urn:schemas-upnp-org:device:MediaServer:1");
     addElement(doc, device, "friendlyName", friendlyName_.c_str());
