@@ -10,7 +10,7 @@
 namespace velkport::shell {
 
 class SettingsStore {
-public:
+  public:
     // The default file: $XDG_CONFIG_HOME (or ~/.config) + "/Quintavo/Velkport.ini".
     static std::filesystem::path DefaultFile();
 
@@ -29,7 +29,7 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-private:
+  private:
     std::filesystem::path file_;
 };
 
