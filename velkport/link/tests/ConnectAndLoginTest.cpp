@@ -81,10 +81,13 @@ class ConnectAndLoginTest : public ::testing::Test {
     std::unique_ptr<receiversim::FtpServer> server_;
 };
 
-TEST_F(ConnectAndLoginTest, StartsWithAnEmptyAddressAndRootWhenNothingIsRemembered) {
+TEST_F(ConnectAndLoginTest, ClosesTheUpgradeWindowAndShowsRootAndNoAddressWhenNothingIsRemembered) {
+    int closedAtRun = -1;
     view_.presses.push_back({ConnectResult::Cancel, "", ""});
     ConnectAndLogin step(app_, prompter_, &settings_);
+    step.SetCloseUpgradeWindow([&] { closedAtRun = view_.runs; });
     EXPECT_FALSE(step.Run(view_));
+    EXPECT_EQ(closedAtRun, 0);
     EXPECT_EQ(view_.shownAddress, "(not set)");
     EXPECT_EQ(view_.shownUserId, "root");
     EXPECT_FALSE(settings_.LoadLastAddress().has_value());
@@ -116,7 +119,7 @@ TEST_F(ConnectAndLoginTest, AnEmptyFieldKeepsTheDialogOpenWithItsMessage) {
         EXPECT_EQ(e.icon, shell::PromptIcon::Error);
 }
 
-TEST_F(ConnectAndLoginTest, ChecksTheUserIdFirstThenThePinThenTheAddress) {
+TEST_F(ConnectAndLoginTest, ChecksUserIdPinAndAddressInTurnButNotThePinsLength) {
     ConnectDialog dialog(view_, prompter_, &settings_);
     EXPECT_FALSE(dialog.OnConnect("", "", ""));
     EXPECT_FALSE(dialog.OnConnect("", "root", ""));
@@ -124,35 +127,23 @@ TEST_F(ConnectAndLoginTest, ChecksTheUserIdFirstThenThePinThenTheAddress) {
     EXPECT_EQ(prompter_.texts(),
               (std::vector<std::string>{"Input user id", "Input password", "Input IP address"}));
     EXPECT_FALSE(settings_.LoadLastAddress().has_value());  // nothing stored on a refusal
-}
-
-TEST_F(ConnectAndLoginTest, AcceptsAPinOfAnyLengthAndLeavesTheJudgementToTheReceiver) {
-    ConnectDialog dialog(view_, prompter_, nullptr);
+    prompter_.entries.clear();
     EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", "1"));
     EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", std::string(300, '7')));
     EXPECT_TRUE(prompter_.entries.empty());
 }
 
-TEST_F(ConnectAndLoginTest, OffLineSucceedsWithoutCheckingStoringOrConnecting) {
-    app_.receiverAddress = "";
-    view_.presses.push_back({ConnectResult::OffLine, "", ""});
+TEST_F(ConnectAndLoginTest, OffLineSucceedsWithoutCheckingStoringOrConnectingAndKeepsTheOldLink) {
+    app_.receiverAddress = "127.0.0.1";
+    app_.pinCode = "8642";
+    view_.presses.push_back({ConnectResult::OffLine, "10.9.9.9", ""});
     ConnectAndLogin step(app_, prompter_, &settings_);
     EXPECT_TRUE(step.Run(view_));
     EXPECT_FALSE(step.Online());
-    EXPECT_EQ(app_.receiverAddress, "");
-    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
-    EXPECT_TRUE(prompter_.entries.empty());
-}
-
-TEST_F(ConnectAndLoginTest, OffLineAtAReconnectKeepsThePreviousConnection) {
-    app_.receiverAddress = "127.0.0.1";
-    app_.userId = "root";
-    app_.pinCode = "8642";
-    view_.presses.push_back({ConnectResult::OffLine, "10.9.9.9", "1"});
-    ConnectAndLogin step(app_, prompter_, &settings_);
-    EXPECT_TRUE(step.Run(view_));
     EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
     EXPECT_EQ(app_.pinCode, "8642");
+    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
+    EXPECT_TRUE(prompter_.entries.empty());
 }
 
 TEST_F(ConnectAndLoginTest, AWrongPinFailsAfterTheClientsOwnMessageButTheAddressIsRemembered) {
@@ -175,15 +166,6 @@ TEST_F(ConnectAndLoginTest, AnUnreachableReceiverFailsWithBothMessages) {
     EXPECT_FALSE(step.Run(view_));
     EXPECT_EQ(prompter_.texts(),
               (std::vector<std::string>{"Error OpenChannel", ConnectAndLogin::kLoginFailed}));
-}
-
-TEST_F(ConnectAndLoginTest, ClosesTheUpgradeWindowBeforeTheDialogOpens) {
-    int closedAtRun = -1;
-    view_.presses.push_back({ConnectResult::Cancel, "", ""});
-    ConnectAndLogin step(app_, prompter_, &settings_);
-    step.SetCloseUpgradeWindow([&] { closedAtRun = view_.runs; });
-    step.Run(view_);
-    EXPECT_EQ(closedAtRun, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -47,6 +48,17 @@ class ServerSide {
         Read();
         Send("230 in");
     }
+    // After the logon: answers TYPE and PORT, connects the data connection and reads the
+    // transfer command.
+    common::Socket OpenData() {
+        Welcome();
+        Read();
+        Send("200 binary");
+        common::Socket data = ConnectData(Read());
+        Send("200 port ok");
+        Read();
+        return data;
+    }
     // Parses "PORT h1,h2,h3,h4,p1,p2" and connects to it.
     common::Socket ConnectData(const std::string& portLine) {
         int h1, h2, h3, h4, p1, p2;
@@ -87,47 +99,54 @@ class ScriptedServer {
 
 class FtpClientFaultTest : public ::testing::Test {
   protected:
+    // Logs on to a script that begins with Welcome() or OpenData().
+    FtpClient& LoggedOn(ScriptedServer& server, std::chrono::milliseconds limit = 5s) {
+        client_.emplace(prompter_, limit);
+        EXPECT_TRUE(client_->LogOn("127.0.0.1", server.port(), "root", "1"));
+        return *client_;
+    }
+    // A logon that must fail, with the reply it leaves.
+    std::string FailedLogOn(ScriptedServer& server, std::chrono::milliseconds limit = 5s) {
+        FtpClient client(prompter_, limit);
+        EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+        client.Close();
+        return client.LastReply();
+    }
+
     fixtures::RecordingPrompter prompter_;
     fixtures::TempDir local_;
+    std::optional<FtpClient> client_;
 };
 
-TEST_F(FtpClientFaultTest, SendsThePassLineASecondTimeAndGivesUpAfterTwoClass3Answers) {
-    std::vector<std::string> seen;
-    {
-        ScriptedServer server([&](ServerSide& s) {
-            s.Send("220 ready");
-            seen.push_back(s.Read());
-            s.Send("331 pin please");
-            seen.push_back(s.Read());
-            s.Send("332 account please");
-            seen.push_back(s.Read());
-            s.Send("332 account please");
-            s.Read();  // until the client hangs up
-        });
-        FtpClient client(prompter_, 5s);
-        EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "4321"));
-        EXPECT_EQ(client.LastReply(), "Logon failed");
-        EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Error Summat has gone wrong"});
-        client.Close();
+TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfterTheSecond) {
+    for (const bool acceptSecond : {false, true}) {
+        SCOPED_TRACE(acceptSecond);
+        prompter_.entries.clear();
+        std::vector<std::string> seen;
+        {
+            ScriptedServer server([&](ServerSide& s) {
+                s.Send("220 ready");
+                seen.push_back(s.Read());
+                s.Send("331 pin please");
+                seen.push_back(s.Read());
+                s.Send("332 account please");
+                seen.push_back(s.Read());
+                s.Send(acceptSecond ? "230 in" : "332 account please");
+                s.Read();  // until the client hangs up
+            });
+            FtpClient client(prompter_, 5s);
+            EXPECT_EQ(client.LogOn("127.0.0.1", server.port(), "root", "4321"), acceptSecond);
+            if (!acceptSecond) {
+                EXPECT_EQ(client.LastReply(), "Logon failed");
+                EXPECT_EQ(prompter_.texts(),
+                          std::vector<std::string>{"Error Summat has gone wrong"});
+            } else {
+                EXPECT_TRUE(prompter_.entries.empty());
+            }
+            client.Close();
+        }
+        EXPECT_EQ(seen, (std::vector<std::string>{"USER root", "PASS 4321", "PASS 4321"}));
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"USER root", "PASS 4321", "PASS 4321"}));
-}
-
-TEST_F(FtpClientFaultTest, LogsOnWhenTheRepeatedPassLineIsAccepted) {
-    ScriptedServer server([](ServerSide& s) {
-        s.Send("220 ready");
-        s.Read();
-        s.Send("331 pin please");
-        s.Read();
-        s.Send("332 once more");
-        s.Read();
-        s.Send("230 in");
-        s.Read();
-    });
-    FtpClient client(prompter_, 5s);
-    EXPECT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_TRUE(prompter_.entries.empty());
-    client.LogOff();
 }
 
 TEST_F(FtpClientFaultTest, ANegativeGreetingFailsWithoutAMessage) {
@@ -135,11 +154,8 @@ TEST_F(FtpClientFaultTest, ANegativeGreetingFailsWithoutAMessage) {
         s.Send("421 Service not available");
         s.Read();
     });
-    FtpClient client(prompter_, 5s);
-    EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_EQ(client.LastReply(), "421 Service not available");
+    EXPECT_EQ(FailedLogOn(server), "421 Service not available");
     EXPECT_TRUE(prompter_.entries.empty());
-    client.Close();
 }
 
 TEST_F(FtpClientFaultTest, AnUnreachableServerIsReportedAsNotConnected) {
@@ -155,57 +171,42 @@ TEST_F(FtpClientFaultTest, AnUnreachableServerIsReportedAsNotConnected) {
     EXPECT_EQ(client.HostText(), "127.0.0.1:" + std::to_string(closedPort));
 }
 
-TEST_F(FtpClientFaultTest, AServerThatStopsAnsweringFailsTheLogonWithinTheTimeLimit) {
-    ScriptedServer server([](ServerSide& s) {
-        s.Send("220 ready");
-        s.Read();  // USER arrives, and no answer ever comes
-        s.Read();
-    });
-    FtpClient client(prompter_, 300ms);
-    const auto start = Clock::now();
-    EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_LT(Clock::now() - start, 5s);
-    EXPECT_EQ(client.LastReply(), "Network Error");
-    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Error Read String"});
-    client.Close();
-}
-
-TEST_F(FtpClientFaultTest, AReplyTrickledSlowerThanTheTimeLimitFails) {
-    // Each piece arrives well inside the limit, the whole reply does not.
-    ScriptedServer server([](ServerSide& s) {
-        for (int i = 0; i < 60; ++i) {
-            if (!s.SendRaw("2"))
-                return;
-            std::this_thread::sleep_for(50ms);
-        }
-    });
-    FtpClient client(prompter_, 300ms);
-    const auto start = Clock::now();
-    EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_LT(Clock::now() - start, 2s);
-    client.Close();
-}
-
-TEST_F(FtpClientFaultTest, AnEndlessMultiLineGreetingFails) {
-    ScriptedServer server([](ServerSide& s) {
-        while (s.Send("220-and more"))
-            ;
-    });
-    FtpClient client(prompter_, 5s);
-    EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_EQ(client.LastReply(), "Network Error");
-    client.Close();  // the script's send fails once the client is gone
-}
-
-TEST_F(FtpClientFaultTest, AnOverLongReplyLineFails) {
-    ScriptedServer server([](ServerSide& s) {
-        s.SendRaw("220 " + std::string(100000, 'x') + "\r\n");
-        s.Read();
-    });
-    FtpClient client(prompter_, 5s);
-    EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_EQ(client.LastReply(), "Network Error");
-    client.Close();
+TEST_F(FtpClientFaultTest, SilentSlowEndlessOrOverLongRepliesFailTheLogonWithinTheTimeLimit) {
+    {
+        ScriptedServer silent([](ServerSide& s) {
+            s.Send("220 ready");
+            s.Read();  // USER arrives, and no answer ever comes
+            s.Read();
+        });
+        const auto start = Clock::now();
+        EXPECT_EQ(FailedLogOn(silent, 300ms), "Network Error");
+        EXPECT_LT(Clock::now() - start, 5s);
+        EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Error Read String"});
+    }
+    {
+        // Each piece arrives well inside the limit, the whole reply does not.
+        ScriptedServer trickle([](ServerSide& s) {
+            for (int i = 0; i < 60 && s.SendRaw("2"); ++i)
+                std::this_thread::sleep_for(50ms);
+        });
+        const auto start = Clock::now();
+        FailedLogOn(trickle, 300ms);
+        EXPECT_LT(Clock::now() - start, 2s);
+    }
+    {
+        ScriptedServer endless([](ServerSide& s) {
+            while (s.Send("220-and more"))
+                ;
+        });
+        EXPECT_EQ(FailedLogOn(endless), "Network Error");
+    }
+    {
+        ScriptedServer overLong([](ServerSide& s) {
+            s.SendRaw("220 " + std::string(100000, 'x') + "\r\n");
+            s.Read();
+        });
+        EXPECT_EQ(FailedLogOn(overLong), "Network Error");
+    }
 }
 
 TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
@@ -220,8 +221,7 @@ TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
         s.Read();
     });
     fixtures::writeFile(local_ / "f", "x");
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+    FtpClient& client = LoggedOn(server);
     EXPECT_FALSE(client.TransferFile("f", local_ / "f", false));
     EXPECT_EQ(client.LastReply(), "500 no");
     client.Close();
@@ -231,12 +231,7 @@ TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
 
 TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndRemovesThePartialFile) {
     ScriptedServer server([](ServerSide& s) {
-        s.Welcome();
-        s.Read();
-        s.Send("200 binary");
-        common::Socket data = s.ConnectData(s.Read());
-        s.Send("200 port ok");
-        s.Read();  // RETR
+        common::Socket data = s.OpenData();
         s.Send("150 here it comes");
         data.sendAll("partial", 7, 5s);
         data.close();
@@ -244,8 +239,7 @@ TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndRemovesTh
         s.Read();
     });
     fixtures::writeFile(local_ / "got", "older file");
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+    FtpClient& client = LoggedOn(server);
     EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
     EXPECT_EQ(client.LastReply(), "451 Local error: the disk went away");
     EXPECT_FALSE(std::filesystem::exists(local_ / "got"));
@@ -255,12 +249,7 @@ TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndRemovesTh
 TEST_F(FtpClientFaultTest, AnUploadWhoseClosingReplyIsAFailureFails) {
     std::string stored;
     ScriptedServer server([&](ServerSide& s) {
-        s.Welcome();
-        s.Read();
-        s.Send("200 binary");
-        common::Socket data = s.ConnectData(s.Read());
-        s.Send("200 port ok");
-        s.Read();  // STOR
+        common::Socket data = s.OpenData();
         s.Send("150 send it");
         char buf[64];
         ssize_t n;
@@ -270,8 +259,7 @@ TEST_F(FtpClientFaultTest, AnUploadWhoseClosingReplyIsAFailureFails) {
         s.Read();
     });
     fixtures::writeFile(local_ / "firmware.bin", "firmware image");
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+    FtpClient& client = LoggedOn(server);
     EXPECT_FALSE(client.TransferFile("firmware.bin", local_ / "firmware.bin", false));
     EXPECT_EQ(client.LastReply(), "452 Insufficient storage space");
     client.Close();
@@ -279,45 +267,30 @@ TEST_F(FtpClientFaultTest, AnUploadWhoseClosingReplyIsAFailureFails) {
     EXPECT_TRUE(std::filesystem::exists(local_ / "firmware.bin"));
 }
 
-TEST_F(FtpClientFaultTest, ADataConnectionThatNeverComesFailsWithinTheTimeLimit) {
-    ScriptedServer server([](ServerSide& s) {
-        s.Welcome();
-        s.Read();
-        s.Send("200 binary");
-        s.Read();
-        s.Send("200 port ok");
-        s.Read();
-        s.Send("150 opening (but never connecting)");
-        s.Read();
-    });
-    FtpClient client(prompter_, 300ms);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    const auto start = Clock::now();
-    EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
-    EXPECT_LT(Clock::now() - start, 5s);
-    EXPECT_EQ(client.LastReply(), "Network Error");
-    EXPECT_FALSE(std::filesystem::exists(local_ / "got"));
-    client.Close();
-}
-
-TEST_F(FtpClientFaultTest, AStalledDownloadFailsWithinTheTimeLimit) {
-    ScriptedServer server([](ServerSide& s) {
-        s.Welcome();
-        s.Read();
-        s.Send("200 binary");
-        common::Socket data = s.ConnectData(s.Read());
-        s.Send("200 port ok");
-        s.Read();
-        s.Send("150 here it comes");
-        data.sendAll("some", 4, 5s);
-        s.Read();  // holds the data connection open until the client gives up
-    });
-    FtpClient client(prompter_, 300ms);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
-    EXPECT_EQ(client.LastReply(), "Network Error");
-    EXPECT_FALSE(std::filesystem::exists(local_ / "got"));
-    client.Close();
+TEST_F(FtpClientFaultTest, AMissingOrStalledDataConnectionFailsTheDownloadWithinTheTimeLimit) {
+    for (const bool connects : {false, true}) {
+        SCOPED_TRACE(connects);
+        ScriptedServer server([connects](ServerSide& s) {
+            s.Welcome();
+            s.Read();
+            s.Send("200 binary");
+            const std::string port = s.Read();
+            common::Socket data = connects ? s.ConnectData(port) : common::Socket();
+            s.Send("200 port ok");
+            s.Read();
+            s.Send("150 here it comes");
+            if (connects)
+                data.sendAll("some", 4, 5s);
+            s.Read();  // holds everything open until the client gives up
+        });
+        FtpClient& client = LoggedOn(server, 300ms);
+        const auto start = Clock::now();
+        EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
+        EXPECT_LT(Clock::now() - start, 5s);
+        EXPECT_EQ(client.LastReply(), "Network Error");
+        EXPECT_FALSE(std::filesystem::exists(local_ / "got"));
+        client.Close();
+    }
 }
 
 TEST_F(FtpClientFaultTest, RefusesToSendACommandWithALineBreakInIt) {
@@ -328,8 +301,7 @@ TEST_F(FtpClientFaultTest, RefusesToSendACommandWithALineBreakInIt) {
         s.Send("200 ok");
         s.Read();
     });
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
+    FtpClient& client = LoggedOn(server);
     EXPECT_FALSE(client.Command("CWD x\r\nDELE channel.xml"));
     EXPECT_EQ(client.LastReply(), "Network Error");
     EXPECT_TRUE(client.Command("NOOP"));
@@ -338,26 +310,20 @@ TEST_F(FtpClientFaultTest, RefusesToSendACommandWithALineBreakInIt) {
 }
 
 TEST_F(FtpClientFaultTest, LogOffSaysQuitAndDestructionSaysNothing) {
-    std::string afterLogon1, afterLogon2;
-    {
-        ScriptedServer server([&](ServerSide& s) {
-            s.Welcome();
-            afterLogon1 = s.Read();
-        });
-        FtpClient client(prompter_, 5s);
-        ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-        client.LogOff();
+    for (const bool logOff : {true, false}) {
+        std::string afterLogon = "unset";
+        {
+            ScriptedServer server([&](ServerSide& s) {
+                s.Welcome();
+                afterLogon = s.Read();
+            });
+            FtpClient& client = LoggedOn(server);
+            if (logOff)
+                client.LogOff();
+            client_.reset();
+        }
+        EXPECT_EQ(afterLogon, logOff ? "QUIT" : "");
     }
-    {
-        ScriptedServer server([&](ServerSide& s) {
-            s.Welcome();
-            afterLogon2 = s.Read();
-        });
-        FtpClient client(prompter_, 5s);
-        ASSERT_TRUE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
-    }
-    EXPECT_EQ(afterLogon1, "QUIT");
-    EXPECT_EQ(afterLogon2, "");
 }
 
 }  // namespace

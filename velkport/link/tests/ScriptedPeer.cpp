@@ -146,15 +146,9 @@ bool ScriptedPeer::play(const common::Socket& s, const std::vector<Step>& script
                     return false;
                 break;
             }
-            case Step::Stall: {
-                std::uint8_t sink[4096];
-                while (!stopping()) {
-                    ssize_t n = s.receiveSome(sink, sizeof sink, kTick);
-                    if (n == 0 || (n < 0 && errno != ETIMEDOUT))
-                        return false;
-                }
+            case Step::Stall:
+                drainUntilClosed(s);
                 return false;
-            }
             case Step::SendForever:
                 while (!stopping())
                     if (!s.sendAll(step.bytes.data(), step.bytes.size(), kTick * 5))
