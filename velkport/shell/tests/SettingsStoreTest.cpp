@@ -83,7 +83,7 @@ TEST_F(SettingsStoreTest, TheLastAddressComesBackInTheNextRun) {
     EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLastFtpIP=10.0.0.7\n");
 }
 
-TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsRefused) {
+TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsNeitherStoredNorLoaded) {
     SettingsStore store;
     std::string fits = "/" + std::string(496, 'p') + "\xC3\xA4";  // bytes count, not characters
     ASSERT_EQ(fits.size(), 499u);
@@ -95,12 +95,10 @@ TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsRefused) {
     EXPECT_FALSE(store.SaveLastAddress(tooLong));
     EXPECT_EQ(store.LoadLocalPath(), fits);  // the old value is kept
     EXPECT_FALSE(store.LoadLastAddress());
-}
 
-TEST_F(SettingsStoreTest, AnOverlongValueWrittenByHandIsNotLoaded) {
+    // Nor is an overlong value written by hand loaded.
     fixtures::writeFile(file, "[Setting]\nLastFtpIP=" + std::string(500, '1') +
                                   "\nLocalPath=" + std::string(600, 'p') + "\n");
-    SettingsStore store;
     EXPECT_FALSE(store.LoadLastAddress());
     EXPECT_FALSE(store.LoadLocalPath());
 }
