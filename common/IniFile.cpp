@@ -1,5 +1,7 @@
 #include "common/IniFile.h"
 
+#include "common/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,15 +34,6 @@ char lowerAscii(char c) {
 bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
-
-// Closes a descriptor on every path out of save().
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -130,7 +123,7 @@ IniFile::LoadResult IniFile::load(const std::filesystem::path& file) {
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? LoadResult::Missing : LoadResult::Unreadable;
-    Fd guard{fd};
+    FileDescriptor guard(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize)
@@ -338,12 +331,11 @@ bool IniFile::save(const std::filesystem::path& file) const {
     if (folder.empty())
         folder = ".";
     std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    Fd fd{::mkstemp(tmpl.data())};
-    if (fd.fd < 0)
+    FileDescriptor fd(::mkstemp(tmpl.data()));
+    if (!fd.valid())
         return false;
-    bool ok = ::fchmod(fd.fd, mode) == 0 && writeAll(fd.fd, text()) && ::fsync(fd.fd) == 0;
-    ok = ::close(fd.fd) == 0 && ok;
-    fd.fd = -1;
+    bool ok = ::fchmod(fd.fd(), mode) == 0 && writeAll(fd.fd(), text()) && ::fsync(fd.fd()) == 0;
+    ok = fd.close() && ok;
     if (ok)
         ok = ::rename(tmpl.c_str(), target.c_str()) == 0;
     if (!ok)

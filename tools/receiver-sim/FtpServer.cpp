@@ -1,5 +1,7 @@
 #include "tools/receiver-sim/FtpServer.h"
 
+#include "common/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,27 +29,6 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 constexpr std::size_t kPiece = 65536;
-
-// A file descriptor that closes itself.
-class FileHandle {
-  public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    bool close() {
-        if (fd_ < 0)
-            return true;
-        int r = ::close(fd_);
-        fd_ = -1;
-        return r == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 std::string upper(std::string s) {
     for (auto& c : s)
@@ -260,7 +241,7 @@ void Conversation::doRetr(const std::string& argument) {
         reply("550 " + argument + ": No such file.");
         return;
     }
-    FileHandle file(::open(local.c_str(), O_RDONLY | O_CLOEXEC));
+    common::FileDescriptor file(::open(local.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!file.valid() || ::fstat(file.fd(), &st) != 0) {
         havePort_ = false;
@@ -317,7 +298,8 @@ void Conversation::doStor(const std::string& argument) {
         reply("553 Could not create file.");
         return;
     }
-    FileHandle file(::open(local.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    common::FileDescriptor file(
+        ::open(local.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!file.valid()) {
         havePort_ = false;
         reply("553 Could not create file.");

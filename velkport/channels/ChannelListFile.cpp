@@ -1,5 +1,7 @@
 #include "velkport/channels/ChannelListFile.h"
 
+#include "common/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -227,25 +229,16 @@ int parseGuarded(std::string_view text, IXML_Document** doc) {
     return ixmlParseBufferEx(guarded.c_str(), doc);
 }
 
-// Closes a descriptor on every way out of loadFile.
-struct FileDescriptor {
-    int fd = -1;
-    ~FileDescriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 // Reads a whole channel list file. The failures are named as the parser's own file reader names
 // them: a file that cannot be opened is NO_SUCH_FILE; a folder is INSUFFICIENT_MEMORY (its size
 // reads as endless), and so is a file larger than kMaxFileSize; an empty file, or something
 // without a size (a device, a pipe), is SYNTAX_ERR.
 int loadFile(const std::filesystem::path& path, std::string& text) {
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    if (file.fd < 0)
+    common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.valid())
         return IXML_NO_SUCH_FILE;
     struct stat st {};
-    if (::fstat(file.fd, &st) != 0)
+    if (::fstat(file.fd(), &st) != 0)
         return IXML_NO_SUCH_FILE;
     if (S_ISDIR(st.st_mode))
         return IXML_INSUFFICIENT_MEMORY;
@@ -256,7 +249,7 @@ int loadFile(const std::filesystem::path& path, std::string& text) {
     text.resize(static_cast<std::size_t>(st.st_size));
     std::size_t have = 0;
     while (have < text.size()) {
-        const ssize_t n = ::read(file.fd, text.data() + have, text.size() - have);
+        const ssize_t n = ::read(file.fd(), text.data() + have, text.size() - have);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -1,5 +1,7 @@
 #include "velkport/link/FtpClient.h"
 
+#include "common/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,28 +26,6 @@ constexpr const char* kErrorSendCommand = "Error Send Command";
 constexpr const char* kErrorReadString = "Error Read String";
 constexpr const char* kErrorInvalidResponse = "Error Invalid Response";
 constexpr const char* kErrorGoneWrong = "Error Summat has gone wrong";
-
-// A file descriptor that closes itself.
-class LocalFile {
-  public:
-    explicit LocalFile(int fd) : fd_(fd) {}
-    ~LocalFile() { close(); }
-    LocalFile(const LocalFile&) = delete;
-    LocalFile& operator=(const LocalFile&) = delete;
-    int fd() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // False when the data did not reach the file system.
-    bool close() {
-        if (fd_ < 0)
-            return true;
-        int r = ::close(fd_);
-        fd_ = -1;
-        return r == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -227,9 +207,9 @@ bool FtpClient::Upload(const common::Socket& data, int fd) {
 
 bool FtpClient::TransferFile(const std::string& remoteName, const std::filesystem::path& localPath,
                              bool download) {
-    LocalFile file(download
-                       ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
-                       : ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
+    common::FileDescriptor file(
+        download ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                 : ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
         lastReply_ = kCannotOpenLocalFile;
         return false;
