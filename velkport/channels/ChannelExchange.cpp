@@ -46,6 +46,39 @@ void ChannelExchange::pause(int ms) const {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool ChannelExchange::transfer(const std::filesystem::path& temp, bool download) {
+    shell::Prompter& prompter = editor_.prompter();
+    link::FtpClient ftp(prompter, timeout_);
+    progress_.setPosition(10);
+    pause(100);
+    bool loggedOn = false;
+    bool ok =
+        ftp.LogOn(context_.receiverAddress, context_.ftpPort, context_.userId, context_.pinCode);
+    if (ok) {
+        loggedOn = true;
+        progress_.setPosition(20);
+        pause(100);
+        ok = ftp.Command(cwdCommand());
+    }
+    if (ok) {
+        progress_.setPosition(50);
+        pause(100);
+        ok = ftp.TransferFile(kRemoteName, temp, download);
+    }
+    if (!ok) {
+        prompter.showMessage(ftp.LastReply(), PromptIcon::Error);
+        if (loggedOn)
+            ftp.LogOff();
+        progress_.hide();
+        return false;
+    }
+    ftp.LogOff();
+    progress_.setPosition(100);
+    pause(500);
+    progress_.hide();
+    return true;
+}
+
 int ChannelExchange::sendChannelList() {
     if (editor_.empty())
         return kStopped;
@@ -54,71 +87,24 @@ int ChannelExchange::sendChannelList() {
     std::filesystem::remove(temp, ec);  // an old copy is never sent in place of this one
     if (!editor_.writeChannelList(temp, true))
         return kStopped;  // renumbering declined: nothing is uploaded
-    shell::Prompter& prompter = editor_.prompter();
     progress_.show("Sending Channels ...");
-    link::FtpClient ftp(prompter, timeout_);
-    progress_.setPosition(10);
-    pause(100);
-    auto fail = [&](bool loggedOn) {
-        prompter.showMessage(ftp.LastReply(), PromptIcon::Error);
-        if (loggedOn)
-            ftp.LogOff();
-        progress_.hide();
+    if (!transfer(temp, false))
         return kFailed;
-    };
-    if (!ftp.LogOn(context_.receiverAddress, context_.ftpPort, context_.userId, context_.pinCode))
-        return fail(false);
-    progress_.setPosition(20);
-    pause(100);
-    if (!ftp.Command(cwdCommand()))
-        return fail(true);
-    progress_.setPosition(50);
-    pause(100);
-    if (!ftp.TransferFile(kRemoteName, temp, false))
-        return fail(true);
-    progress_.setPosition(100);
-    pause(500);
-    progress_.hide();
-    ftp.LogOff();
     std::filesystem::remove(temp, ec);
     return kDone;
 }
 
 int ChannelExchange::loadChannelList() {
     editor_.clearAll();
-    shell::Prompter& prompter = editor_.prompter();
     progress_.show("Loading Channels ...");
     const auto temp = tempPath();
     std::error_code ec;
     std::filesystem::remove(temp, ec);
-    link::FtpClient ftp(prompter, timeout_);
-    progress_.setPosition(10);
-    pause(100);
-    auto fail = [&](bool loggedOn) {
-        prompter.showMessage(ftp.LastReply(), PromptIcon::Error);
-        if (loggedOn)
-            ftp.LogOff();
-        progress_.hide();
-        std::filesystem::remove(temp, ec);
-        return kFailed;
-    };
-    if (!ftp.LogOn(context_.receiverAddress, context_.ftpPort, context_.userId, context_.pinCode))
-        return fail(false);
-    progress_.setPosition(20);
-    pause(100);
-    if (!ftp.Command(cwdCommand()))
-        return fail(true);
-    progress_.setPosition(50);
-    pause(100);
-    if (!ftp.TransferFile(kRemoteName, temp, true))
-        return fail(true);
-    ftp.LogOff();
-    progress_.setPosition(100);
-    pause(500);
-    progress_.hide();
-    editor_.readChannelList(temp);
+    const bool ok = transfer(temp, true);
+    if (ok)
+        editor_.readChannelList(temp);
     std::filesystem::remove(temp, ec);
-    return kDone;
+    return ok ? kDone : kFailed;
 }
 
 bool ChannelExchange::start(bool send, std::function<void(int)> done) {

@@ -58,6 +58,9 @@ class ChannelExchange {
 
   private:
     void pause(int ms) const;
+    // Logs on, changes to the channel list folder and moves the file one way; a failure shows
+    // the client's last reply. The progress window is hidden either way.
+    bool transfer(const std::filesystem::path& temp, bool download);
     bool start(bool send, std::function<void(int)> done);
 
     const shell::AppContext& context_;
