@@ -23,18 +23,6 @@ TEST(ChannelDatabase, ServicesGoToTheFirstFreeSlotOfTheirKindAndDataIsNeverKept)
     EXPECT_EQ(db.service(kTv, 1)->name, "B");
 }
 
-TEST(ChannelDatabase, FullTablesRefuseTheNextService) {
-    ChannelDatabase db;
-    for (int i = 0; i < kMaxTvServices; ++i)
-        ASSERT_TRUE(db.addService(service(kTv, i + 1, "tv")));
-    for (int i = 0; i < kMaxRadioServices; ++i)
-        ASSERT_TRUE(db.addService(service(kRadio, i + 1, "radio")));
-    EXPECT_FALSE(db.addService(service(kTv, 3501, "one too many")));
-    EXPECT_FALSE(db.addService(service(kRadio, 1501, "one too many")));
-    EXPECT_EQ(db.countServices(kTv), 3500);
-    EXPECT_EQ(db.countServices(kRadio), 1500);
-}
-
 TEST(ChannelDatabase, RebuildingATableFollowsTheGivenOrderAndLosesNoService) {
     ChannelDatabase db;
     for (int i = 1; i <= 4; ++i)

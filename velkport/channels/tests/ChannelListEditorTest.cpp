@@ -55,6 +55,12 @@ class Editor : public ::testing::Test {
             out.push_back(r.shownNumber());
         return out;
     }
+    static std::vector<int> oneTo(int n) {
+        std::vector<int> out;
+        for (int i = 1; i <= n; ++i)
+            out.push_back(i);
+        return out;
+    }
     std::string tableOrder(int kind = kTv) const {
         std::string out;
         for (const Service* s : editor.database().services(kind))
@@ -69,28 +75,22 @@ class Editor : public ::testing::Test {
 
 // ---- renumbering and sorting
 
-TEST_F(Editor, RenumberingAListShowingFiveTwoNineGivesOneTwoThree) {
+TEST_F(Editor, RenumberingNumbersTheShownRowsFromOneAndTheTableFollows) {
     load({5, 2, 9});
     editor.sortByColumn(Column::ServiceName);  // the first header click sorts ascending: A B C
-    ASSERT_EQ(numbers(), (std::vector<int>{5, 2, 9}));
+    editor.sortByColumn(Column::ServiceName);  // descending: C B A
+    ASSERT_EQ(numbers(), (std::vector<int>{9, 2, 5}));
     editor.renumber();
     EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(tableOrder(), "ABC");
+    EXPECT_EQ(tableOrder(), "CBA");
     EXPECT_EQ(editor.database().service(kTv, 1)->channelNumber, 2);
 }
 
-TEST_F(Editor, TheTableFollowsTheRowOrderAfterRenumbering) {
-    load({1, 2, 3});
-    editor.sortByColumn(Column::ServiceName);
-    editor.sortByColumn(Column::ServiceName);  // descending: C B A
-    editor.renumber();
-    EXPECT_EQ(tableOrder(), "CBA");
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
-}
-
-TEST_F(Editor, HeaderClicksToggleTheDirectionWhicheverColumnWasSorted) {
+TEST_F(Editor, HeaderClicksToggleTheDirectionAndKeepTheFocusedService) {
     load({3, 1, 2});
+    editor.setFocusedRow(0);  // A
     editor.sortByColumn(Column::ChannelNo);
+    EXPECT_EQ(editor.row(editor.focusedRow()).service->name, "A");
     EXPECT_TRUE(editor.sortAscending());
     EXPECT_EQ(order(), "BCA");
     editor.sortByColumn(Column::ServiceName);
@@ -99,13 +99,6 @@ TEST_F(Editor, HeaderClicksToggleTheDirectionWhicheverColumnWasSorted) {
     editor.sortByColumn(Column::ChannelNo);
     EXPECT_TRUE(editor.sortAscending());
     EXPECT_EQ(order(), "BCA");
-}
-
-TEST_F(Editor, SortingKeepsTheFocusedServiceFocused) {
-    load({3, 1, 2});
-    editor.setFocusedRow(0);  // A
-    editor.sortByChannelNumber();
-    EXPECT_EQ(editor.row(editor.focusedRow()).service->name, "A");
 }
 
 TEST_F(Editor, NumericColumnsSortByValueTextColumnsByText) {
@@ -264,24 +257,20 @@ TEST_F(Editor, DroppingRowsPutsThemAfterTheRowUnderTheCursorWithoutRenumbering) 
 
 // ---- edit, add, delete, flags
 
-TEST_F(Editor, EditingChannelTwoToFourShiftsThreeAndFourDown) {
+TEST_F(Editor, EditingAChannelNumberShiftsTheNumbersInBetween) {
     load({1, 2, 3, 4, 5});
     editor.selectOnly({1});
     dialogs.edit = [](Service& s) {
-        s.channelNumber = 4;
+        s.channelNumber = 4;  // 2 -> 4: three and four move down
         s.name = "Bee";
     };
     ASSERT_TRUE(editor.editChannel(dialogs));
     EXPECT_EQ(numbers(), (std::vector<int>{1, 4, 2, 3, 5}));
     EXPECT_EQ(editor.row(1).service->name, "Bee");
-}
-
-TEST_F(Editor, EditingChannelFourToTwoShiftsTwoAndThreeUp) {
-    load({1, 2, 3, 4, 5});
-    editor.selectOnly({3});
-    dialogs.edit = [](Service& s) { s.channelNumber = 2; };
+    editor.selectOnly({4});
+    dialogs.edit = [](Service& s) { s.channelNumber = 2; };  // 5 -> 2: two to four move up
     ASSERT_TRUE(editor.editChannel(dialogs));
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 3, 4, 2, 5}));
+    EXPECT_EQ(numbers(), (std::vector<int>{1, 5, 3, 4, 2}));
 }
 
 TEST_F(Editor, EditNeedsExactlyOneRowAndCancelChangesNothing) {
@@ -327,10 +316,7 @@ TEST_F(Editor, AnEmptyChannelNeedsConsecutiveNumbers) {
 }
 
 TEST_F(Editor, AFullListRefusesAnEmptyChannel) {
-    std::vector<int> all(kMaxRadioServices);
-    for (int i = 0; i < kMaxRadioServices; ++i)
-        all[static_cast<std::size_t>(i)] = i + 1;
-    load(all, kRadio);
+    load(oneTo(kMaxRadioServices), kRadio);
     editor.setFocusedRow(0);
     EXPECT_FALSE(editor.addEmptyChannel());
     EXPECT_EQ(editor.database().countServices(kRadio), kMaxRadioServices);
@@ -398,13 +384,16 @@ TEST_F(Editor, NewGroupsTakeTheFirstFreeFavoriteName) {
     EXPECT_EQ(b->id, 2);
 }
 
-TEST_F(Editor, ANinthGroupOfAKindIsRefused) {
+TEST_F(Editor, ANinthGroupOfAKindIsRefusedUntilADeleteFreesASlot) {
     for (int i = 0; i < 8; ++i)
         ASSERT_NE(editor.createFavorite(kTv), nullptr);
     EXPECT_EQ(editor.createFavorite(kTv), nullptr);
     EXPECT_TRUE(prompter.said("Can not create more favorite"));
     EXPECT_NE(editor.createFavorite(kRadio), nullptr);
-    editor.deleteFavorite(editor.branch(kTv)[2]);
+    editor.selectGroup(editor.branch(kTv)[2]);
+    ASSERT_TRUE(editor.deleteFavorite(editor.branch(kTv)[2]));
+    EXPECT_EQ(editor.selectedGroup(), nullptr);
+    EXPECT_EQ(editor.database().freeFavoriteId(kTv), 4);
     FavoriteGroup* again = editor.createFavorite(kTv);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->id, 4);
@@ -422,21 +411,18 @@ TEST_F(Editor, CreateFavoriteTakesTheKindOfTheTreeSelection) {
 }
 
 TEST_F(Editor, AddingStopsAtOneHundredAndSkipsMembers) {
-    std::vector<int> all(110);
-    for (int i = 0; i < 110; ++i)
-        all[static_cast<std::size_t>(i)] = i + 1;
-    load(all);
+    load(oneTo(110));
     FavoriteGroup* g = editor.createFavorite(kTv);
-    std::vector<int> first95;
-    for (int i = 0; i < 95; ++i)
-        first95.push_back(i);
-    editor.selectOnly(first95);
+    std::vector<int> rows = oneTo(95);
+    for (int& r : rows)
+        --r;  // rows 0..94
+    editor.selectOnly(rows);
     editor.addToFavorite(g);
     ASSERT_EQ(g->memberCount(), 95);
-    std::vector<int> ten;
-    for (int i = 90; i < 100 + 3; ++i)  // 5 already members, then 8 new ones
-        ten.push_back(i);
-    editor.selectOnly(ten);
+    rows = oneTo(13);
+    for (int& r : rows)
+        r += 89;  // rows 90..102: 5 already members, then 8 new ones
+    editor.selectOnly(rows);
     editor.addToFavorite(g);
     EXPECT_EQ(g->memberCount(), 100);
     EXPECT_EQ(g->members[95], editor.row(95).service);
@@ -541,15 +527,6 @@ TEST_F(Editor, RenamingFollowsTheNameRules) {
     EXPECT_TRUE(editor.renameFavorite(b, "FAVORITE(1)"));  // its own name in other letters
     EXPECT_EQ(b->name, "FAVORITE(1)");
     EXPECT_TRUE(editor.renameFavorite(r, "favorite(1)"));  // same name, other kind
-}
-
-TEST_F(Editor, DeletingAGroupFreesItsSlot) {
-    FavoriteGroup* a = editor.createFavorite(kTv);
-    editor.selectGroup(a);
-    ASSERT_TRUE(editor.deleteFavorite(a));
-    EXPECT_EQ(editor.selectedGroup(), nullptr);
-    EXPECT_TRUE(editor.branch(kTv).empty());
-    EXPECT_EQ(editor.database().freeFavoriteId(kTv), 1);
 }
 
 // ---- open
