@@ -1,6 +1,5 @@
 // The virtual directory's callbacks, called the way the web server calls them.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -83,47 +82,6 @@ TEST_F(ContentVirtualDirectoryTest, RefusesPathsOutsideContentIndexPagesAndUnkno
     ContentVirtualDirectory empty;
     EXPECT_EQ(empty.getInfo(url("a").c_str(), info), 0);  // no tree: nothing to say
     EXPECT_EQ(empty.open(url("a").c_str(), false), nullptr);
-}
-
-TEST_F(ContentVirtualDirectoryTest, OpenReadSeekAndCloseServeTheBytes) {
-    void* h = vdir_.open(url("b").c_str(), false);
-    ASSERT_NE(h, nullptr);
-    char buf[4096];
-    EXPECT_EQ(vdir_.read(h, buf, 10), 10);
-    EXPECT_EQ(std::string(buf, 10), std::string(10, 'b'));
-    EXPECT_EQ(vdir_.seek(h, -5, SEEK_END), 0);
-    EXPECT_EQ(vdir_.read(h, buf, sizeof buf), 5);
-    EXPECT_EQ(vdir_.read(h, buf, sizeof buf), 0);
-    EXPECT_EQ(vdir_.close(h), 0);
-}
-
-TEST_F(ContentVirtualDirectoryTest, ReportsAndSeeksPast4GiB) {
-    const auto big = dir_ / "big.mp3";
-    {
-        const int fd = ::open(big.c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_EQ(::ftruncate(fd, 5368709120LL), 0);
-        ASSERT_EQ(::pwrite(fd, "Z", 1, 4294967296LL + 7), 1);
-        ::close(fd);
-    }
-    auto tree = std::make_shared<ShareTree>("http://127.0.0.1:1/content");
-    tree->Init();
-    tree->AddShare(dir_.path().string(), "music");
-    tree->Start();
-    vdir_.SetTree(tree);
-    std::string id;
-    for (const auto& o : tree->objects())
-        id = o->title == "big" ? o->id : id;
-    const std::string path = "/content/audio/" + id + "/big.mp3";
-    WebFileInfo info;
-    ASSERT_EQ(vdir_.getInfo(path.c_str(), info), 0);
-    EXPECT_EQ(info.length, 5368709120LL);
-    void* h = vdir_.open(path.c_str(), false);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(vdir_.seek(h, 4294967296LL + 7, SEEK_SET), 0);
-    char c = 0;
-    EXPECT_EQ(vdir_.read(h, &c, 1), 1);
-    EXPECT_EQ(c, 'Z');
-    vdir_.close(h);
 }
 
 // Many threads asking for two different files at once: each answer must be the whole entry of

@@ -10,14 +10,11 @@ namespace {
 
 const std::string kWeb = std::string(VELK_SOURCE_DIR) + "/corvid/server/web";
 
-TEST(Scpd, ContentDirectoryDeclaresEveryActionAndVariableTheServiceUses) {
+// Every action is called against the running server elsewhere; here the loader's view of the
+// shipped file: variables whose value is empty, Browse's argument order, allowed values.
+TEST(Scpd, ContentDirectoryDeclaresEveryVariableTheServiceUses) {
     UpnpService s("urn:schemas-upnp-org:service:ContentDirectory:1", nullptr);
     ASSERT_EQ(s.LoadDescription(kWeb + "/ContentDirectory.xml"), 0);
-    for (const char* a :
-         {"GetSearchCapabilities", "GetSortCapabilities", "GetSystemUpdateID", "Browse", "Search",
-          "CreateObject", "DestroyObject", "UpdateObject", "ImportResource", "ExportResource",
-          "StopTransferResource", "GetTransferProgress", "DeleteResource", "CreateReference"})
-        EXPECT_NE(s.FindAction(a), nullptr) << a;
     for (const char* v :
          {"TransferIDs", "A_ARG_TYPE_TransferStatus", "SystemUpdateID", "SearchCapabilities",
           "SortCapabilities", "A_ARG_TYPE_ObjectID", "A_ARG_TYPE_Result", "A_ARG_TYPE_TransferID",
@@ -37,20 +34,6 @@ TEST(Scpd, ContentDirectoryDeclaresEveryActionAndVariableTheServiceUses) {
               (std::vector<std::string>{"BrowseMetadata", "BrowseDirectChildren"}));
     EXPECT_EQ(vars.front().name, "TransferIDs");
     EXPECT_EQ(vars.front().sendEvents, "yes");
-}
-
-TEST(Scpd, ConnectionManagerRelatesEveryConnectionInfoOutput) {
-    UpnpService s("urn:schemas-upnp-org:service:ConnectionManager:1", nullptr);
-    ASSERT_EQ(s.LoadDescription(kWeb + "/ConnectionManager.xml"), 0);
-    for (const char* a : {"GetProtocolInfo", "GetCurrentConnectionIDs", "GetCurrentConnectionInfo",
-                          "PrepareForConnection", "ConnectionComplete"})
-        EXPECT_NE(s.FindAction(a), nullptr) << a;
-    for (const auto& arg : s.FindAction("GetCurrentConnectionInfo")->arguments)
-        EXPECT_TRUE(s.GetStateVariable(arg.relatedStateVariable).has_value()) << arg.name;
-    for (const char* v : {"SinkProtocolInfo", "CurrentConnectionIDs", "A_ARG_TYPE_ProtocolInfo",
-                          "A_ARG_TYPE_ConnectionStatus", "A_ARG_TYPE_AVTransportID",
-                          "A_ARG_TYPE_RcsID", "A_ARG_TYPE_ConnectionID", "A_ARG_TYPE_Direction"})
-        EXPECT_TRUE(s.GetStateVariable(v).has_value()) << v;
 }
 
 TEST(Scpd, StateVariablesStartAtTheirDefaultAndLookupsAreExact) {

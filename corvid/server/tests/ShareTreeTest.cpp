@@ -70,17 +70,6 @@ TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
     EXPECT_FALSE(ShareTree::Accepts(sharing::MediaType::Jpeg, "png"));
 }
 
-TEST(ShareTree, TtsRecordingsAreAddressedAsTs) {
-    fixtures::TempDir dir;
-    fixtures::writeFile(dir / "x.tts", "ts");
-    for (const char* type : {"video", "record"}) {
-        const auto tree = scan({{dir.path().string(), type}});
-        ASSERT_EQ(tree->objects().size(), 2u) << type;
-        EXPECT_EQ(tree->objects()[1]->resourceUrl, kBase + "/video/0000000000000002/x.ts");
-        EXPECT_EQ(tree->objects()[1]->upnpClass, "object.item.videoItem");
-    }
-}
-
 TEST(ShareTree, NumbersFollowTheDepthFirstWalkAcrossShares) {
     fixtures::TempDir dir;
     const auto a = dir / "A";

@@ -25,7 +25,6 @@ TEST(MediaType, NamesMapToTheFourTypesInAnyCase) {
     EXPECT_EQ(mediaTypeFromName("record"), MediaType::Record);
     EXPECT_FALSE(mediaTypeFromName("vlc").has_value());
     EXPECT_FALSE(mediaTypeFromName("pictures").has_value());
-    EXPECT_EQ(static_cast<int>(MediaType::Record), 3);
     EXPECT_TRUE(isShareTypeName("VLC"));
     EXPECT_FALSE(isShareTypeName("Vlc"));
 }
@@ -47,11 +46,12 @@ TEST(SharingSettings, AFreshProfileCreatesEveryValueAsItsDefault) {
     EXPECT_EQ(s.SubtitleEffect(), 2u);
 }
 
-TEST(SharingSettings, SavedOptionsComeBack) {
+TEST(SharingSettings, SavedOptionsComeBackWithLineBreaksAsBlanks) {
     fixtures::TempDir dir;
     {
-        SharingSettings s(dir.path());
+        SharingSettings s(dir / "config");  // the folder is made on the first save
         s.LoadSettings();
+        s.vlcPath = "a\nb";
         s.serverType = 1;
         s.audioBitrate = 192;
         s.receiverAddress = "192.168.1.40";
@@ -59,8 +59,9 @@ TEST(SharingSettings, SavedOptionsComeBack) {
         ASSERT_TRUE(s.SetSubtitleAlign(2));
         ASSERT_TRUE(s.SetSubtitleFont("DejaVuSans.ttf"));
     }
-    SharingSettings s(dir.path());
+    SharingSettings s(dir / "config");
     ASSERT_TRUE(s.LoadSettings());
+    EXPECT_EQ(s.vlcPath, "a b");
     EXPECT_EQ(s.serverType, 1u);
     EXPECT_EQ(s.audioBitrate, 192u);
     EXPECT_EQ(s.receiverAddress, "192.168.1.40");
@@ -110,18 +111,6 @@ TEST(SharingSettings, TheShareListIsStoredAndReadBackInSlotOrder) {
     EXPECT_EQ(s.Share(0)->mediaTypeName, "MUSIC");
     EXPECT_EQ(s.Share(0)->path, (dir / "a").string());
     EXPECT_EQ(s.Share(3), nullptr);
-}
-
-TEST(SharingSettings, ALineBreakInAnOptionIsStoredAsABlank) {
-    fixtures::TempDir dir;
-    {
-        SharingSettings s(dir / "config");  // the folder is made on the first save
-        s.vlcPath = "a\nb";
-        ASSERT_TRUE(s.SaveSettings());
-    }
-    SharingSettings s(dir / "config");
-    ASSERT_TRUE(s.LoadSettings());
-    EXPECT_EQ(s.vlcPath, "a b");
 }
 
 TEST(SharingSettings, ShareNamesDifferingOnlyInCaseAreTheSameShare) {
