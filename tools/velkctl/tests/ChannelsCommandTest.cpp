@@ -1,8 +1,7 @@
+// velkctl channels, run as a program against the emulated receiver and against pyftpdlib.
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,28 +9,23 @@
 #include "tests/fixtures/PyFtpServer.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
+#include "tools/velkctl/tests/VelkctlRunner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using velkctl::testing::Outcome;
+using velkctl::testing::RunVelkctl;
 
 const char* const kFolder = "ftproot/System/Programmliste (Channel List)";
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-fs::path velkctl() {
-    return fs::canonical("/proc/self/exe").parent_path().parent_path() / "velkctl";
+// Runs velkctl against the FTP server on `port`, with its cache in `cache`.
+Outcome velkAt(std::uint16_t port, const fs::path& cache, const std::vector<std::string>& args) {
+    std::vector<std::string> all = {
+        "--lang",    "ENG",   "--timeout", "10",         "--receiver",
+        "127.0.0.1", "--pin", "0000",      "--ftp-port", std::to_string(port)};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunVelkctl(all, {{"XDG_CACHE_HOME", cache.string()}});
 }
 
 std::string service(int no, const std::string& name, const std::string& type) {
@@ -62,27 +56,7 @@ class ChannelsCommand : public ::testing::Test {
 
     fs::path remote() const { return dir / "disk" / kFolder / "channel.xml"; }
 
-    // Runs velkctl with the receiver options; standard input is empty (no terminal).
-    Outcome velk(const std::vector<std::string>& args) {
-        std::string cmd = "XDG_CACHE_HOME=" + quote((dir / "cache").string()) + " " +
-                          quote(velkctl().string()) + " --lang ENG --timeout 10 --receiver " +
-                          "127.0.0.1 --pin 0000 --ftp-port " + std::to_string(port);
-        for (const auto& a : args)
-            cmd += " " + quote(a);
-        cmd += " </dev/null 2>" + quote((dir / "stderr").string());
-        Outcome r;
-        FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p)
-            return r;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            r.out.append(buf, n);
-        const int status = ::pclose(p);  // waits for the child
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.err = fixtures::readFile(dir / "stderr");
-        return r;
-    }
+    Outcome velk(const std::vector<std::string>& args) { return velkAt(port, dir / "cache", args); }
 
     fixtures::TempDir dir;
     std::unique_ptr<receiversim::ReceiverSim> sim;
@@ -193,24 +167,18 @@ TEST(ChannelsCommandPyFtpd, PullAndPushAgainstARealFtpServer) {
     o.root = dir / "disk";
     fixtures::PyFtpServer server(o);
     ASSERT_TRUE(server.ok()) << server.error();
-    auto run = [&](const std::string& args) {
-        const std::string cmd = "XDG_CACHE_HOME=" + quote(dir.path().string()) + " " +
-                                quote(velkctl().string()) +
-                                " --lang ENG --timeout 10 --receiver 127.0.0.1 --pin 0000 "
-                                "--ftp-port " +
-                                std::to_string(server.port()) + " " + args + " </dev/null";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto run = [&](const std::vector<std::string>& args) {
+        return velkAt(server.port(), dir.path(), args).status;
     };
     const fs::path file = dir / "l.xml";
     fixtures::writeFile(file, list(service(1, "Real", "TV")));
-    ASSERT_EQ(run("channels push " + quote(file.string())), 0);
+    ASSERT_EQ(run({"channels", "push", file.string()}), 0);
     EXPECT_NE(fixtures::readFile(dir / "disk" / kFolder / "channel.xml").find("Real"),
               std::string::npos);
-    ASSERT_EQ(run("channels pull " + quote((dir / "back.xml").string())), 0);
+    ASSERT_EQ(run({"channels", "pull", (dir / "back.xml").string()}), 0);
     EXPECT_NE(fixtures::readFile(dir / "back.xml").find("<Name>Real</Name>"), std::string::npos);
     fs::remove_all(dir / "disk" / "ftproot");
-    EXPECT_EQ(run("channels pull " + quote((dir / "x.xml").string()) + " 2>/dev/null"), 1);
+    EXPECT_EQ(run({"channels", "pull", (dir / "x.xml").string()}), 1);
 }
 
 }  // namespace
