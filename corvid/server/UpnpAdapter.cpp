@@ -56,11 +56,10 @@ int vdGetInfo(const char* filename, UpnpFileInfo* info, const void*) {
     UpnpFileInfo_set_LastModified(info, out.lastModified);
     UpnpFileInfo_set_IsDirectory(info, out.isDirectory ? 1 : 0);
     UpnpFileInfo_set_IsReadable(info, out.isReadable ? 1 : 0);
-    // The web server takes ownership of the content-type string, and reads it whatever the
-    // result (a missing one crashes it), so there is always one.
-    DOMString type = ixmlCloneDOMString(out.contentType.empty() ? "application/octet-stream"
-                                                                : out.contentType.c_str());
-    UpnpFileInfo_set_ContentType(info, type);
+    // The web server reads the content type whatever the result (a missing one crashes it), so
+    // there is always one. The setter keeps its own copy of the text.
+    std::string type = out.contentType.empty() ? "application/octet-stream" : out.contentType;
+    UpnpFileInfo_set_ContentType(info, type.data());
     if (!out.extraHeaders.empty())
         UpnpFileInfo_set_ExtraHeaders(info, out.extraHeaders.c_str());
     return rc;
