@@ -81,6 +81,18 @@ QPixmap BlankIcon() {
     return blank;
 }
 
+// Selects the rows whose text under role is one the batch just brought, and makes the last of
+// them the current row.
+void selectRows(QTreeWidget* list, int role, const std::function<bool(const std::string&)>& isNew) {
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        const bool fresh = isNew(S(item->data(0, role).toString()));
+        item->setSelected(fresh);
+        if (fresh)
+            list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    }
+}
+
 }  // namespace
 
 // Reports a transfer to the shared progress window on the user-interface thread; Cancel (or the
@@ -1102,16 +1114,10 @@ void RecordingsWindow::downloadSelected() {
             }
             refreshPcList();
             filling_ = true;
-            for (int i = 0; i < pcList_->topLevelItemCount(); ++i) {
-                QTreeWidgetItem* item = pcList_->topLevelItem(i);
-                const std::string name = S(item->data(0, kFileRole).toString());
-                const bool fresh =
-                    std::any_of(outcome->files.begin(), outcome->files.end(),
-                                [&](const fs::path& f) { return f.filename() == name; });
-                item->setSelected(fresh);
-                if (fresh)
-                    pcList_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-            }
+            selectRows(pcList_, kFileRole, [&](const std::string& name) {
+                return std::any_of(outcome->files.begin(), outcome->files.end(),
+                                   [&](const fs::path& f) { return f.filename() == name; });
+            });
             filling_ = false;
             finishTransfer(outcome->result);
             QTimer::singleShot(50, this, [this] {
@@ -1143,15 +1149,9 @@ void RecordingsWindow::uploadSelected() {
                     refreshReceiverList();
                     filling_ = true;
                     const auto& fresh = outcome->receiverNames;
-                    for (int i = 0; i < recList_->topLevelItemCount(); ++i) {
-                        QTreeWidgetItem* item = recList_->topLevelItem(i);
-                        const bool isNew =
-                            std::find(fresh.begin(), fresh.end(),
-                                      S(item->data(0, kNameRole).toString())) != fresh.end();
-                        item->setSelected(isNew);
-                        if (isNew)
-                            recList_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-                    }
+                    selectRows(recList_, kNameRole, [&](const std::string& name) {
+                        return std::find(fresh.begin(), fresh.end(), name) != fresh.end();
+                    });
                     filling_ = false;
                     finishTransfer(outcome->result);
                     QTimer::singleShot(50, this, [this] {
