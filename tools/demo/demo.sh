@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The demo behind "./run demo": starts the emulated receiver on a temporary disk seeded with the
-# sample data in tools/demo/sample, then shows Velkport's main job against it with velkctl:
-# the logon (and a refused one), fetching the channel list, and a file sent to the receiver and
-# fetched back byte for byte. The emulated receiver is stopped and the disk removed at the end.
+# sample data in tools/demo/sample, then shows Velkport's two main jobs against it with velkctl:
+# the logon (and a refused one), fetching the channel list, a file sent to the receiver and
+# fetched back byte for byte, and the receiver's recordings (a TV recording with its programme
+# text and a radio recording, made with ffmpeg when the demo starts) listed and one downloaded.
+# The emulated receiver is stopped and the disk removed at the end.
 #
 #   tools/demo/demo.sh            uses the programs in build/bin
 #   VELK_BIN_DIR=DIR demo.sh      uses the programs in DIR
@@ -23,6 +25,7 @@ for program in "$SIM" "$VELKCTL"; do
     exit 1
   fi
 done
+command -v ffmpeg >/dev/null || { echo "demo: ffmpeg is missing (./run setup)" >&2; exit 1; }
 
 bold=""; plain=""
 if [ -t 1 ]; then bold=$'\e[1m'; plain=$'\e[0m'; fi
@@ -71,6 +74,33 @@ disk="$work/disk"
 mkdir -p "$disk$CHANNEL_FOLDER" "$disk$SOFTWARE_FOLDER"
 cp "$SAMPLE/channel.xml" "$disk$CHANNEL_FOLDER/channel.xml"
 echo "channel list: $CHANNEL_FOLDER/channel.xml ($(wc -c < "$SAMPLE/channel.xml") bytes)"
+
+# The receiver keeps a recording as its transport stream NAME.ts with the list entry and the
+# programme guide's events in NAME.json beside it; NAME is the receiver's file name.
+TV_NAME=rec-evening-news
+RADIO_NAME=rec-morning-concert
+mkdir -p "$disk/recordings/tv" "$disk/recordings/radio"
+now=$(date +%s)
+ffmpeg -nostdin -loglevel error -f lavfi -i testsrc=size=720x576:rate=25 \
+  -f lavfi -i sine=frequency=440:sample_rate=48000 -t 6 -c:v mpeg2video -b:v 2M -c:a mp2 -ac 2 \
+  -f mpegts "$disk/recordings/tv/$TV_NAME.ts"
+cat >"$disk/recordings/tv/$TV_NAME.json" <<JSON
+{"channelNumber": 1, "channelName": "Demo One", "title": "Evening News",
+ "start": $((now - 7200)), "duration": 1800, "scrambled": 0,
+ "events": [{"start": $((now - 7200)), "duration": 1800, "name": "Evening News",
+             "description": "The day's headlines, then the weather for the weekend."},
+            {"start": $((now - 5400)), "duration": 2700, "name": "Nature Hour",
+             "description": "Cranes on their way south."}]}
+JSON
+ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=330:sample_rate=48000 -t 20 \
+  -c:a mp2 -b:a 128k -ac 2 -f mpegts "$disk/recordings/radio/$RADIO_NAME.ts"
+cat >"$disk/recordings/radio/$RADIO_NAME.json" <<JSON
+{"channelNumber": 101, "channelName": "Demo Radio", "title": "Morning Concert",
+ "start": $((now - 86400)), "duration": 3600, "scrambled": 0}
+JSON
+for f in "$disk/recordings/tv/$TV_NAME.ts" "$disk/recordings/radio/$RADIO_NAME.ts"; do
+  echo "recording: ${f#"$disk"} ($(wc -c < "$f") bytes)"
+done
 
 ftp_port="$(pick_ftp_port)" || { echo "demo: no free FTP port" >&2; exit 1; }
 port_base="$(pick_port_base)" || { echo "demo: no free run of command-channel ports" >&2; exit 1; }
@@ -126,6 +156,18 @@ else
   exit 1
 fi
 
+say "The receiver's recordings (command channel 5)"
+show "${common[@]}" recordings list
+show "${common[@]}" recordings list --radio
+say "Downloading the TV recording: transport stream, then its header with the programme text"
+mkdir -p "$work/recordings"
+show "${common[@]}" recordings download "$TV_NAME" --to "$work/recordings"
+downloaded=("$work/recordings"/*.ts)
+[ -f "${downloaded[0]}" ] || { echo "demo: the recording did not arrive" >&2; exit 1; }
+echo "arrived: $(basename "${downloaded[0]}"), $(wc -c < "${downloaded[0]}") bytes"
+say "The downloaded file's header: title, programme text and picture"
+show thumbnail "${downloaded[0]}" --out "$work/recordings/picture.png"
+
 say "Stopping the emulated receiver"
 kill -TERM "$sim_pid"
 status=0
@@ -155,12 +197,15 @@ if [ -n "${DISPLAY:-}" ] && [ -x "$VELKPORT" ]; then
   fi
   # The Connect dialog remembers the emulated receiver's address; the settings stay in $work.
   mkdir -p "$work/config/Quintavo"
-  printf '[Setting]\nLastFtpIP=127.0.0.1\n' >"$work/config/Quintavo/Velkport.ini"
+  printf '[Setting]\nLastFtpIP=127.0.0.1\nLocalPath=%s\n' "$work/recordings" \
+    >"$work/config/Quintavo/Velkport.ini"
   cat <<TEXT
 In the Connect dialog: pin code $PIN, then Connect. The function bar appears at the bottom
 right of the screen. "Channel" opens the editor: "Load from DVR" fetches the sample list; edit
-it, then "Send to DVR". "Upgrade" sends a firmware image (for example
-$SAMPLE/firmware-sample.bin). Close the function bar to end the demo.
+it, then "Send to DVR". "Record" opens the recordings window: the receiver's side lists
+"Evening News" (and, with Radio, "Morning Concert"), the PC side the file downloaded above.
+"Upgrade" sends a firmware image (for example $SAMPLE/firmware-sample.bin). Close the function
+bar to end the demo.
 TEXT
   XDG_CONFIG_HOME="$work/config" "$VELKPORT" --ftp-port "$ftp_port" --port-base "$port_base" ||
     true
