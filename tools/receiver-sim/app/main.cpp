@@ -1,6 +1,6 @@
 // receiver-sim: the emulated receiver as a program.
 //   receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N] [--port-base N] [--pin PIN]
-//                [--user root] [--busy CH]...
+//                [--user root] [--busy CH]... | --help
 // Prints the ports it chose on standard error and one line "ready" on standard output once it
 // listens; stops cleanly on SIGINT or SIGTERM. Port 0 picks free ports.
 #include <pthread.h>
@@ -15,9 +15,28 @@
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N]"
-                 " [--port-base N] [--pin PIN] [--user root] [--busy CH]...\n";
+void usage(std::ostream& out = std::cerr) {
+    out << "usage: receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N]"
+           " [--port-base N] [--pin PIN] [--user root] [--busy CH]...\n";
+}
+
+void help() {
+    usage(std::cout);
+    std::cout
+        << "\nThe emulated receiver: its FTP server and command channels 0-5, serving DIR as\n"
+           "the receiver's disk. Prints \"ready\" once it listens; SIGINT or SIGTERM stop it.\n"
+           "\n"
+           "  --root DIR      the receiver's disk (the FTP root); recordings live in\n"
+           "                  DIR/recordings/tv and DIR/recordings/radio\n"
+           "  --address IP    the address to listen on (default: 127.0.0.1)\n"
+           "  --ftp-port N    the FTP server's port; 0 picks a free one (default: 21)\n"
+           "  --port-base N   command channel n listens on N + n; 0 picks a free run\n"
+           "                  (default: 34000)\n"
+           "  --pin PIN       the pin code the logon needs (default: 0000)\n"
+           "  --user ID       the user id the logon needs (default: root)\n"
+           "  --busy CH       channel CH (0-5) answers the in-use query with busy; may be\n"
+           "                  given several times\n"
+           "  --help          this text\n";
 }
 
 bool number(const std::string& text, long low, long high, long& out) {
@@ -41,6 +60,10 @@ int main(int argc, char** argv) {
     bool haveRoot = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help") {
+            help();
+            return 0;
+        }
         if (i + 1 >= argc) {
             usage();
             return 2;
