@@ -1,11 +1,19 @@
 #include "corvid/sharing/SharingSettings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdlib>
 #include <system_error>
 
+#include "common/FileDescriptor.h"
 #include "common/IniFile.h"
+#include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/MediaType.h"
+#include "corvid/sharing/PasswordScrambler.h"
+#include "corvid/sharing/SambaShares.h"
 
 namespace corvid::sharing {
 
@@ -36,14 +44,6 @@ bool setValue(IniFile& ini, const std::string& section, const char* name, std::s
     return ini.set(section, name, value);
 }
 
-// Writes a settings file, creating its folder on first use.
-bool saveIni(const IniFile& ini, const std::filesystem::path& file) {
-    std::error_code ec;
-    if (file.has_parent_path())
-        std::filesystem::create_directories(file.parent_path(), ec);
-    return ini.save(file);
-}
-
 // Reads a number, storing the default when it is missing or unreadable.
 std::uint32_t readNumber(IniFile& ini, const char* name, bool& changed) {
     if (auto v = toNumber(ini.get(kSection, name)))
@@ -63,7 +63,67 @@ std::string readText(IniFile& ini, const char* name, bool& changed) {
 
 }  // namespace
 
-SharingSettings::SharingSettings(std::filesystem::path folder) : folder_(std::move(folder)) {}
+const char* ShareCheckMessage(ShareCheck check) {
+    switch (check) {
+        case ShareCheck::Added:
+            return "Add Success";
+        case ShareCheck::InvalidPath:
+            return "Invalid Path";
+        case ShareCheck::NoName:
+            return "Insert share name";
+        case ShareCheck::NameTooLong:
+            return "Share Name is too long";
+        case ShareCheck::SecondRecord:
+            return "Can not share more than one in case RECORD";
+        case ShareCheck::BadType:
+            return "Unknown media type";
+        case ShareCheck::TableFull:
+            return "No free share slot";
+        case ShareCheck::NameTaken:
+            return "The share name is already in use on this server";
+        case ShareCheck::SystemFailed:
+            return "The share could not be created";
+    }
+    return "";
+}
+
+SharingSettings::SharingSettings(std::filesystem::path folder, ShareSystem* system)
+    : folder_(std::move(folder)), system_(system) {
+    if (system_ == nullptr) {
+        ownRunner_ = std::make_unique<CommandRunner>();
+        ownSystem_ = std::make_unique<SambaShares>(*ownRunner_, sambaConfigFile());
+        system_ = ownSystem_.get();
+    }
+}
+
+SharingSettings::~SharingSettings() = default;
+
+std::string SharingSettings::sambaConfigFile() {
+    const char* conf = std::getenv("CORVID_SMB_CONF");
+    return conf != nullptr ? conf : "";
+}
+
+// The file holds the password: it is made readable by its owner alone before anything is
+// written into it, and its folder is the owner's alone when Corvid makes it.
+bool SharingSettings::saveIni(const common::IniFile& ini) const {
+    std::error_code ec;
+    if (!std::filesystem::exists(folder_, ec)) {
+        std::filesystem::create_directories(folder_, ec);
+        ::chmod(folder_.c_str(), 0700);
+    }
+    common::FileDescriptor fd(
+        ::open(settingsFile().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.valid() || ::fchmod(fd.fd(), 0600) != 0)
+        return false;
+    fd.close();
+    return ini.save(settingsFile());
+}
+
+bool SharingSettings::fileIsPrivate() const {
+    struct stat st {};
+    return ::stat(settingsFile().c_str(), &st) == 0 && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
 
 std::filesystem::path SharingSettings::defaultFolder() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
@@ -88,10 +148,14 @@ bool SharingSettings::LoadSettings() {
     pass = readText(ini, "Pass", changed);
     receiverAddress = readText(ini, "ip", changed);
     vlcPath = readText(ini, "vlcpath", changed);
-    // The password is unscrambled by the corvidlet link when it needs it; until then it stays
-    // empty in memory.
+    // Another user's file (or one that others can read) gives no password: it must be typed
+    // again. A key or cipher text of the wrong shape gives none either.
     password.clear();
-    return changed ? saveIni(ini, settingsFile()) : true;
+    if (fileIsPrivate() && key.size() == 32 && !pass.empty() && pass.size() % 16 == 0) {
+        if (auto plain = PasswordScrambler::Unscramble(key, pass))
+            password = *plain;
+    }
+    return changed ? saveIni(ini) : true;
 }
 
 bool SharingSettings::SaveSettings() {
@@ -104,55 +168,77 @@ bool SharingSettings::SaveSettings() {
     ok = setValue(ini, kSection, "videobitrate", std::to_string(videoBitrate)) && ok;
     ok = setValue(ini, kSection, "audiobitrate", std::to_string(audioBitrate)) && ok;
     ok = setValue(ini, kSection, "User", user) && ok;
+    const auto scrambled = PasswordScrambler::Scramble(password);
+    pass = scrambled ? scrambled->cipher : "";
+    key = scrambled ? scrambled->key : "";
     ok = setValue(ini, kSection, "Pass", pass) && ok;
     ok = setValue(ini, kSection, "Key", key) && ok;
     ok = setValue(ini, kSection, "ip", receiverAddress) && ok;
     ok = setValue(ini, kSection, "vlcpath", vlcPath) && ok;
-    return saveIni(ini, settingsFile()) && ok;
+    return saveIni(ini) && ok;
+}
+
+bool SharingSettings::SetServerType(std::uint32_t v) {
+    serverType = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetAutoStart(std::uint32_t v) {
+    autoStart = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetUseVlc(std::uint32_t v) {
+    useVlc = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetVideoBitrate(std::uint32_t v) {
+    videoBitrate = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetAudioBitrate(std::uint32_t v) {
+    audioBitrate = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetVlcPath(const std::string& v) {
+    if (v.size() > kMaxVlcPathLength)
+        return false;
+    vlcPath = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetReceiverAddress(const std::string& v) {
+    if (v.size() > kMaxAddressLength)
+        return false;
+    receiverAddress = v;
+    return SaveSettings();
+}
+bool SharingSettings::SetAccount(const std::string& newUser, const std::string& newPassword) {
+    if (newUser.size() > kMaxUserLength || newPassword.size() > kMaxPasswordLength)
+        return false;
+    user = newUser;
+    password = newPassword;
+    return SaveSettings();
 }
 
 bool SharingSettings::LoadShares() {
-    for (auto& s : shares_)
-        s.reset();
-    IniFile ini;
-    if (ini.load(sharesFile()) != IniFile::LoadResult::Loaded)
-        return true;  // no list stored yet
+    for (auto& share : shares_)
+        share.reset();
+    std::vector<ShareRecord> listed;
+    lastError_.clear();
+    if (!system_->List(listed, lastError_))
+        return false;
     std::size_t slot = 0;
-    for (const std::string& name : ini.sections()) {
+    for (const ShareRecord& record : listed) {
         if (slot >= kMaxShares)
             break;
-        const std::string type = ini.get(name, "Type").value_or("");
-        const std::string path = ini.get(name, "Path").value_or("");
-        if (!isShareTypeName(type) || path.empty() || name.empty() ||
-            name.size() > ShareRecord::kMaxNameLength)
-            continue;
-        auto rec = std::make_unique<ShareRecord>();
-        rec->name = name;
-        rec->mediaTypeName = type;
-        rec->path = path;
-        rec->readOnly = toNumber(ini.get(name, "ReadOnly")).value_or(0) != 0 ? 1 : 0;
-        shares_[slot++] = std::move(rec);
+        shares_[slot++] = std::make_unique<ShareRecord>(record);
     }
     return true;
 }
 
-bool SharingSettings::saveShares() const {
-    IniFile ini;
-    for (const auto& s : shares_) {
-        if (!s)
-            continue;
-        // A name the file cannot hold as a section refuses the whole list rather than losing
-        // the share on the next start.
-        if (!ini.set(s->name, "Type", s->mediaTypeName) || !ini.set(s->name, "Path", s->path) ||
-            !ini.set(s->name, "ReadOnly", s->readOnly ? "1" : "0"))
-            return false;
-    }
-    return saveIni(ini, sharesFile());
-}
-
 ShareCheck SharingSettings::AddShare(const ShareRecord& record) {
+    lastError_.clear();
     std::error_code ec;
-    if (record.path.empty() || !std::filesystem::is_directory(record.path, ec))
+    if (record.path.empty() || record.path.size() > ShareRecord::kMaxPathLength ||
+        !std::filesystem::is_directory(record.path, ec))
         return ShareCheck::InvalidPath;
     if (record.name.empty())
         return ShareCheck::NoName;
@@ -165,7 +251,7 @@ ShareCheck SharingSettings::AddShare(const ShareRecord& record) {
         return ShareCheck::SecondRecord;
     std::size_t freeSlot = kMaxShares;
     for (std::size_t i = 0; i < kMaxShares; ++i) {
-        // Share names, like the sections that store them, compare without regard to case.
+        // Share names compare without regard to case, as Samba's do.
         if (shares_[i] && IniFile::namesEqual(shares_[i]->name, record.name))
             return ShareCheck::NameTaken;
         if (!shares_[i] && freeSlot == kMaxShares)
@@ -173,19 +259,31 @@ ShareCheck SharingSettings::AddShare(const ShareRecord& record) {
     }
     if (freeSlot == kMaxShares)
         return ShareCheck::TableFull;
-    shares_[freeSlot] = std::make_unique<ShareRecord>(record);
-    if (!saveShares()) {
-        shares_[freeSlot].reset();
-        return ShareCheck::StoreFailed;
-    }
+    ShareRecord stored = record;
+    // A record share is always writable, so the receiver can record into it.
+    stored.readOnly = (record.readOnly != 0 && type != MediaType::Record) ? 1 : 0;
+    if (!system_->Create(stored, user, lastError_))
+        return ShareCheck::SystemFailed;
+    shares_[freeSlot] = std::make_unique<ShareRecord>(stored);
     return ShareCheck::Added;
 }
 
 bool SharingSettings::DeleteShare(std::size_t slot) {
-    if (slot >= kMaxShares || !shares_[slot])
+    lastError_.clear();
+    if (slot >= kMaxShares || !shares_[slot]) {
+        lastError_ = "no such share";
+        return false;
+    }
+    // The account keeps its access while another share still names the same folder.
+    bool lastOfFolder = true;
+    for (std::size_t i = 0; i < kMaxShares; ++i) {
+        if (i != slot && shares_[i] && shares_[i]->path == shares_[slot]->path)
+            lastOfFolder = false;
+    }
+    if (!system_->Remove(*shares_[slot], user, lastOfFolder, lastError_))
         return false;
     shares_[slot].reset();
-    return saveShares();
+    return true;
 }
 
 std::size_t SharingSettings::ShareCount() const {
@@ -221,7 +319,7 @@ std::uint32_t SharingSettings::subtitleValue(const char* name, std::uint32_t fir
 bool SharingSettings::setSubtitleValue(const char* name, const std::string& value) {
     IniFile ini;
     ini.load(settingsFile());
-    return setValue(ini, kSubtitleSection, name, value) && saveIni(ini, settingsFile());
+    return setValue(ini, kSubtitleSection, name, value) && saveIni(ini);
 }
 
 std::uint32_t SharingSettings::SubtitleAlign() const {

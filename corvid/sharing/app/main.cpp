@@ -1,7 +1,8 @@
-// corvid: Corvid's program. For now one command for home servers without a desktop:
+// corvid: Corvid's program for home servers without a desktop.
 //   corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] [--port N]
 // publishes the shares as a UPnP AV MediaServer, prints "description: URL" once it is advertised
-// and runs until SIGINT or SIGTERM.
+// and runs until SIGINT or SIGTERM. The File Sharing Server commands (shares, account, the
+// corvidlet link) are in SharingCommands.
 
 #include <signal.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "corvid/server/UpnpStack.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/app/SharingCommands.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ int usage() {
                  "usage: corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] "
                  "[--port N]\n"
                  "  TYPE is one of music, jpeg, video, record; without --share the stored share "
-                 "list is served.\n");
+                 "list is served.\n%s",
+                 corvid::app::SharingUsage());
     return 2;
 }
 
@@ -60,7 +63,17 @@ int serve(int argc, char** argv) {
                 std::fprintf(stderr, "corvid: unknown share type \"%s\"\n", type.c_str());
                 return usage();
             }
-            shares.emplace_back(value.substr(colon + 1), type);
+            const std::string folder = value.substr(colon + 1);
+            std::error_code ec;
+            if (!std::filesystem::is_directory(folder, ec) ||
+                access(folder.c_str(), R_OK | X_OK) != 0) {
+                std::fprintf(stderr,
+                             "corvid: the shared folder \"%s\" does not exist or cannot be read "
+                             "(give a full path: the shell does not expand ~ after \"%s:\")\n",
+                             folder.c_str(), type.c_str());
+                return 2;
+            }
+            shares.emplace_back(folder, type);
             sharesGiven = true;
         } else if (arg == "--interface" && hasValue) {
             interfaceName = argv[++i];
@@ -93,6 +106,7 @@ int serve(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
@@ -100,18 +114,19 @@ int serve(int argc, char** argv) {
     stack.SetRequestedInterface(interfaceName);
     stack.SetRequestedAddress(address);
     stack.SetRequestedPort(static_cast<std::uint16_t>(port));
-    const int rc = stack.Start(webDirectory());
+    const int rc = stack.Start(webDirectory(), shares);
     if (rc != 0) {
         std::fprintf(stderr, "corvid: the UPnP server did not start: %s (%d)\n",
                      corvid::server::upnp::errorMessage(rc), rc);
         return 1;
     }
-    stack.StartContent(shares);
     std::printf("description: %s\n", stack.DescriptionUrl().c_str());
     std::fflush(stdout);
 
     int received = 0;
-    sigwait(&stopSignals, &received);
+    // SIGHUP scans the shares again; SIGINT and SIGTERM stop the server.
+    while (sigwait(&stopSignals, &received) == 0 && received == SIGHUP)
+        stack.Rescan();
     stack.Stop();
     return 0;
 }
@@ -121,5 +136,7 @@ int serve(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "serve") == 0)
         return serve(argc - 2, argv + 2);
+    if (const int rc = corvid::app::RunSharingCommand(argc - 1, argv + 1); rc >= 0)
+        return rc;
     return usage();
 }

@@ -1,6 +1,7 @@
-// Corvid's options and share list, stored in per-user INI files.
+// Corvid's options in a per-user INI file, and its share table kept through a ShareSystem.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/IniFile.h"
 #include "corvid/sharing/MediaType.h"
@@ -10,31 +11,53 @@
 namespace corvid::sharing {
 namespace {
 
-ShareRecord share(const std::string& name, const std::string& type, const std::string& path) {
+// The system's share table, in memory; a name listed in refuse is turned down.
+class MemoryShares : public ShareSystem {
+  public:
+    bool List(std::vector<ShareRecord>& shares, std::string&) override {
+        shares = made;
+        return true;
+    }
+    bool Create(const ShareRecord& share, const std::string&, std::string& error) override {
+        if (share.name == refuse) {
+            error = "The share name is already in use on this server";
+            return false;
+        }
+        made.push_back(share);
+        return true;
+    }
+    bool Remove(const ShareRecord& share, const std::string&, bool, std::string&) override {
+        std::erase_if(made, [&](const ShareRecord& r) { return r.name == share.name; });
+        return true;
+    }
+    std::vector<ShareRecord> made;
+    std::string refuse;
+};
+
+ShareRecord share(const std::string& name, const std::string& type, const std::string& path,
+                  std::uint8_t readOnly = 1) {
     ShareRecord r;
     r.name = name;
     r.mediaTypeName = type;
     r.path = path;
+    r.readOnly = readOnly;
     return r;
 }
 
 TEST(MediaType, NamesMapToTheFourTypesInAnyCase) {
     EXPECT_EQ(mediaTypeFromName("MUSIC"), MediaType::Music);
-    EXPECT_EQ(mediaTypeFromName("jpeg"), MediaType::Jpeg);
     EXPECT_EQ(mediaTypeFromName("Video"), MediaType::Video);
-    EXPECT_EQ(mediaTypeFromName("record"), MediaType::Record);
     EXPECT_FALSE(mediaTypeFromName("vlc").has_value());
-    EXPECT_FALSE(mediaTypeFromName("pictures").has_value());
     EXPECT_TRUE(isShareTypeName("VLC"));
     EXPECT_FALSE(isShareTypeName("Vlc"));
 }
 
-TEST(SharingSettings, AFreshProfileCreatesEveryValueAsItsDefault) {
+TEST(SharingSettings, AFreshProfileCreatesEveryValueAsItsDefaultInAPrivateFile) {
     fixtures::TempDir dir;
-    SharingSettings s(dir.path());
+    MemoryShares system;
+    SharingSettings s(dir / "config", &system);
     ASSERT_TRUE(s.LoadSettings());
     EXPECT_EQ(s.serverType, 0u);
-    EXPECT_EQ(s.videoBitrate, 0u);
     common::IniFile ini;
     ASSERT_EQ(ini.load(s.settingsFile()), common::IniFile::LoadResult::Loaded);
     for (const char* name : {"Login", "AutoStart", "usevlc", "videobitrate", "audiobitrate",
@@ -44,85 +67,109 @@ TEST(SharingSettings, AFreshProfileCreatesEveryValueAsItsDefault) {
     EXPECT_EQ(s.SubtitleRealSize(), 18u);
     EXPECT_EQ(s.SubtitleColor(), 16777215u);
     EXPECT_EQ(s.SubtitleEffect(), 2u);
+    struct stat st {};
+    ASSERT_EQ(::stat(s.settingsFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-TEST(SharingSettings, SavedOptionsComeBackWithLineBreaksAsBlanks) {
+TEST(SharingSettings, OptionsAndThePasswordComeBackButThePasswordIsNeverStoredPlain) {
     fixtures::TempDir dir;
+    MemoryShares system;
     {
-        SharingSettings s(dir / "config");  // the folder is made on the first save
+        SharingSettings s(dir / "config", &system);
         s.LoadSettings();
         s.vlcPath = "a\nb";
-        s.serverType = 1;
         s.audioBitrate = 192;
-        s.receiverAddress = "192.168.1.40";
-        ASSERT_TRUE(s.SaveSettings());
+        ASSERT_TRUE(s.SetReceiverAddress("192.168.1.40"));
+        ASSERT_TRUE(s.SetAccount("pvr", "secret password 17"));
         ASSERT_TRUE(s.SetSubtitleAlign(2));
-        ASSERT_TRUE(s.SetSubtitleFont("DejaVuSans.ttf"));
+        EXPECT_FALSE(s.SetAccount(std::string(21, 'u'), "x"));
     }
-    SharingSettings s(dir / "config");
+    EXPECT_EQ(fixtures::readFile(dir / "config" / "corvid.ini").find("secret"), std::string::npos);
+    SharingSettings s(dir / "config", &system);
     ASSERT_TRUE(s.LoadSettings());
     EXPECT_EQ(s.vlcPath, "a b");
-    EXPECT_EQ(s.serverType, 1u);
     EXPECT_EQ(s.audioBitrate, 192u);
     EXPECT_EQ(s.receiverAddress, "192.168.1.40");
+    EXPECT_EQ(s.user, "pvr");
+    EXPECT_EQ(s.password, "secret password 17");
+    EXPECT_EQ(s.key.size(), 32u);
+    EXPECT_EQ(s.pass.size(), 64u);
     EXPECT_EQ(s.SubtitleAlign(), 2u);
-    EXPECT_EQ(s.SubtitleFont(), "DejaVuSans.ttf");
+
+    // A file that others can read (or a damaged key) gives no password.
+    ::chmod(s.settingsFile().c_str(), 0644);
+    SharingSettings open(dir / "config", &system);
+    open.LoadSettings();
+    EXPECT_EQ(open.password, "");
+    ::chmod(s.settingsFile().c_str(), 0600);
+    common::IniFile ini;
+    ini.load(s.settingsFile());
+    ini.set("Setting", "Key", "00");
+    ini.save(s.settingsFile());
+    SharingSettings damaged(dir / "config", &system);
+    damaged.LoadSettings();
+    EXPECT_EQ(damaged.password, "");
 }
 
-TEST(SharingSettings, NewSharesAreCheckedInOrder) {
+TEST(SharingSettings, NewSharesAreCheckedInOrderWithTheirMessages) {
     fixtures::TempDir dir;
-    const auto folder = dir / "media";
-    std::filesystem::create_directories(folder);
-    SharingSettings s(dir / "config");
-    EXPECT_EQ(s.AddShare(share("Music", "music", (dir / "missing").string())),
-              ShareCheck::InvalidPath);
-    EXPECT_EQ(s.AddShare(share("", "music", folder.string())), ShareCheck::NoName);
-    EXPECT_EQ(s.AddShare(share("ThirteenChars", "music", folder.string())),
-              ShareCheck::NameTooLong);
-    EXPECT_EQ(s.AddShare(share("TwelveChars1", "music", folder.string())), ShareCheck::Added);
-    EXPECT_EQ(s.AddShare(share("Music2", "music", folder.string())), ShareCheck::Added);
-    EXPECT_EQ(s.AddShare(share("Rec", "record", folder.string())), ShareCheck::Added);
-    EXPECT_EQ(s.AddShare(share("Rec2", "RECORD", folder.string())), ShareCheck::SecondRecord);
-    EXPECT_EQ(s.AddShare(share("Odd", "pictures", folder.string())), ShareCheck::BadType);
+    const std::string folder = dir.path().string();
+    MemoryShares system;
+    system.refuse = "Taken";
+    SharingSettings s(dir / "config", &system);
+    struct Case {
+        ShareRecord record;
+        ShareCheck result;
+        const char* message;
+    };
+    const Case cases[] = {
+        {share("Music", "music", folder + "/missing"), ShareCheck::InvalidPath, "Invalid Path"},
+        {share("", "music", folder), ShareCheck::NoName, "Insert share name"},
+        {share("ThirteenChars", "music", folder), ShareCheck::NameTooLong,
+         "Share Name is too long"},
+        {share("TwelveChars1", "music", folder), ShareCheck::Added, "Add Success"},
+        {share("Music2", "MUSIC", folder), ShareCheck::Added, "Add Success"},
+        {share("Rec", "record", folder), ShareCheck::Added, "Add Success"},
+        {share("Rec2", "RECORD", folder), ShareCheck::SecondRecord,
+         "Can not share more than one in case RECORD"},
+        {share("music2", "jpeg", folder), ShareCheck::NameTaken,
+         "The share name is already in use on this server"},
+        {share("Odd", "pictures", folder), ShareCheck::BadType, "Unknown media type"},
+        {share("Taken", "jpeg", folder), ShareCheck::SystemFailed,
+         "The share could not be created"},
+    };
+    for (const Case& c : cases) {
+        const ShareCheck got = s.AddShare(c.record);
+        EXPECT_EQ(got, c.result) << c.record.name;
+        EXPECT_STREQ(ShareCheckMessage(got), c.message) << c.record.name;
+    }
+    EXPECT_EQ(s.LastError(), "The share name is already in use on this server");
     EXPECT_EQ(s.ShareCount(), 3u);
     EXPECT_EQ(s.CountSharesOfType("music"), 2u);
-    EXPECT_EQ(s.CountSharesOfType("record"), 1u);
+    // A record share is made writable even when asked for read-only.
+    EXPECT_EQ(system.made.at(2).readOnly, 0);
+    EXPECT_EQ(system.made.at(0).readOnly, 1);
 }
 
-TEST(SharingSettings, TheShareListIsStoredAndReadBackInSlotOrder) {
+TEST(SharingSettings, TheTableIsTheSystemsShareListInSlotOrder) {
     fixtures::TempDir dir;
-    std::filesystem::create_directories(dir / "a");
-    std::filesystem::create_directories(dir / "b");
+    MemoryShares system;
     {
-        SharingSettings s(dir / "config");
-        ASSERT_EQ(s.AddShare(share("A", "video", (dir / "a").string())), ShareCheck::Added);
-        ASSERT_EQ(s.AddShare(share("B", "music", (dir / "b").string())), ShareCheck::Added);
-        ASSERT_EQ(s.AddShare(share("C", "jpeg", (dir / "b").string())), ShareCheck::Added);
+        SharingSettings s(dir / "config", &system);
+        ASSERT_EQ(s.AddShare(share("A", "video", dir.path())), ShareCheck::Added);
+        ASSERT_EQ(s.AddShare(share("B", "music", dir.path())), ShareCheck::Added);
         ASSERT_TRUE(s.DeleteShare(0));
-        ASSERT_EQ(s.AddShare(share("D", "MUSIC", (dir / "a").string())), ShareCheck::Added);
+        EXPECT_FALSE(s.DeleteShare(0));
+        ASSERT_EQ(s.AddShare(share("D", "jpeg", dir.path())), ShareCheck::Added);
         EXPECT_EQ(s.Share(0)->name, "D");  // the lowest free slot
     }
-    SharingSettings s(dir / "config");
+    SharingSettings s(dir / "config", &system);
     ASSERT_TRUE(s.LoadShares());
-    ASSERT_EQ(s.ShareCount(), 3u);
-    EXPECT_EQ(s.Share(0)->name, "D");
-    EXPECT_EQ(s.Share(1)->name, "B");
-    EXPECT_EQ(s.Share(2)->name, "C");
-    EXPECT_EQ(s.Share(0)->mediaTypeName, "MUSIC");
-    EXPECT_EQ(s.Share(0)->path, (dir / "a").string());
-    EXPECT_EQ(s.Share(3), nullptr);
-}
-
-TEST(SharingSettings, ShareNamesDifferingOnlyInCaseAreTheSameShare) {
-    fixtures::TempDir dir;
-    SharingSettings s(dir / "config");
-    ASSERT_EQ(s.AddShare(share("Movies", "video", dir.path().string())), ShareCheck::Added);
-    EXPECT_EQ(s.AddShare(share("MOVIES", "music", dir.path().string())), ShareCheck::NameTaken);
-    EXPECT_EQ(s.AddShare(share("Bad]Name", "music", dir.path().string())), ShareCheck::StoreFailed);
-    SharingSettings back(dir / "config");
-    ASSERT_TRUE(back.LoadShares());
-    ASSERT_EQ(back.ShareCount(), 1u);
-    EXPECT_EQ(back.Share(0)->mediaTypeName, "video");
+    ASSERT_EQ(s.ShareCount(), 2u);
+    EXPECT_EQ(s.Share(0)->name, "B");
+    EXPECT_EQ(s.Share(1)->name, "D");
+    EXPECT_EQ(s.Share(2), nullptr);
 }
 
 }  // namespace
