@@ -314,16 +314,21 @@ TEST(ServeStart, WithoutTheContentDirectoryDescriptionBrowseStillAnswers) {
     EXPECT_EQ(elementText(r.body, "Id"), "");
 }
 
-// Without --share the server publishes the share list stored in the user's settings folder.
+// Without --share the server publishes the system's share list.
 TEST(ServeStart, ServesTheStoredShareListWhenNoShareIsGiven) {
     fixtures::TempDir home;
     const auto music = home / "stored music";
     std::filesystem::create_directories(music);
     fixtures::writeFile(music / "kept.mp3", "x");
-    std::filesystem::create_directories(home / "config" / "corvid");
-    fixtures::writeFile(home / "config" / "corvid" / "shares.ini",
-                        "[Tunes]\nType=MUSIC\nPath=" + music.string() +
-                            "\nReadOnly=1\n\n[Player]\nType=vlc\nPath=/tmp\n");
+    // The share list is the system's Samba user shares: a stand-in `net` lists two.
+    std::filesystem::create_directories(home / "bin");
+    fixtures::writeFile(home / "bin" / "net",
+                        "#!/bin/sh\ncat <<'EOF'\n[Tunes]\npath=" + music.string() +
+                            "\ncomment=MUSIC\nusershare_acl=Everyone:R,\n\n[Player]\n"
+                            "path=/tmp\ncomment=vlc\nusershare_acl=Everyone:R,\nEOF\n");
+    std::filesystem::permissions(home / "bin" / "net", std::filesystem::perms::owner_all);
+    const std::string path = (home / "bin").string() + ":" + std::getenv("PATH");
+    setenv("PATH", path.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     ServeProcess server({"--address", "127.0.0.1"});
     ASSERT_TRUE(server.waitReady()) << server.output();
