@@ -1,23 +1,12 @@
 #include "corvid/server/ContentDirectoryService.h"
 
-#include <charconv>
-
+#include "corvid/server/BrowseArguments.h"
 #include "corvid/server/ContentVirtualDirectory.h"
 #include "corvid/server/DiagnosticLog.h"
 #include "corvid/server/UPnPDeviceServer.h"
 #include "corvid/server/UpnpAdapter.h"
 
 namespace corvid::server {
-
-namespace {
-
-int toInt(const std::string& s) {
-    int v = 0;
-    std::from_chars(s.data(), s.data() + s.size(), v);
-    return v;
-}
-
-}  // namespace
 
 ContentDirectoryService::ContentDirectoryService(std::string serviceType, UPnPDeviceServer* owner)
     : UpnpService(std::move(serviceType), owner) {}
@@ -57,25 +46,16 @@ void ContentDirectoryService::Browse(ActionRequest& request) {
     const auto tree = directory != nullptr ? directory->Tree() : nullptr;
     if (!tree)
         return;  // no content yet: no response
-    const std::string flag = request.argument("BrowseFlag");
-    const std::string objectId = request.argument("ObjectID");
-    const int start = toInt(request.argument("StartingIndex"));
-    const int requested = toInt(request.argument("RequestedCount"));
-    if (flag == "BrowseDirectChildren") {
-        int count = 0;
-        const XmlDocument doc = tree->BrowseDirectChildren(objectId, start, requested, count);
-        const std::string n = std::to_string(count);
-        SendActionResponse(request, {{"Result", doc.print()},
-                                     {"NumberReturned", n},
-                                     {"TotalMatches", n},
-                                     {"UpdateID", "10"}});
-    } else if (flag == "BrowseMetadata") {
-        const XmlDocument doc = tree->BrowseMetadata(objectId);
-        SendActionResponse(request, {{"Result", doc.print()},
-                                     {"NumberReturned", "2"},
-                                     {"TotalMatches", "2"},
-                                     {"UpdateID", "10"}});
-    }
+    BrowseAnswer answer = BrowseArguments::From(request.document()).Answer(*tree);
+    if (!answer.answered)
+        return;  // any other flag gets no response
+    const std::string n = std::to_string(answer.count);
+    ResponsePairs pairs;
+    pairs.emplace_back("Result", std::move(answer.result));
+    pairs.emplace_back("NumberReturned", n);
+    pairs.emplace_back("TotalMatches", n);
+    pairs.emplace_back("UpdateID", std::to_string(answer.updateId));
+    SendActionResponse(request, pairs);
 }
 
 }  // namespace corvid::server

@@ -1,9 +1,8 @@
 #pragma once
 // The content tree as the ContentDirectory sees it. ShareTree is the one implementation.
 
+#include <cstdint>
 #include <string>
-
-#include "corvid/server/XmlDocument.h"
 
 namespace corvid::server {
 
@@ -21,9 +20,12 @@ class ContentStore {
     virtual void Reserved1() = 0;
     virtual void Reserved2() = 0;
     virtual int Rescan() = 0;
-    virtual XmlDocument BrowseMetadata(const std::string& objectId) const = 0;
-    virtual XmlDocument BrowseDirectChildren(const std::string& objectId, int startingIndex,
+    // DIDL-Lite text; count: the number of elements in it.
+    virtual std::string BrowseMetadata(const std::string& objectId, int& count) const = 0;
+    virtual std::string BrowseDirectChildren(const std::string& objectId, int startingIndex,
                                              int requestedCount, int& count) const = 0;
+    // The update id a Browse of objectId reports.
+    virtual std::uint32_t UpdateIdOf(const std::string& objectId) const = 0;
 };
 
 }  // namespace corvid::server

@@ -1,6 +1,8 @@
 #include "corvid/server/ContentVirtualDirectory.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "corvid/server/ContentUrl.h"
 #include "corvid/server/DiagnosticLog.h"
@@ -27,17 +29,33 @@ int ContentVirtualDirectory::Register(const std::string& serverAddress, std::uin
 }
 
 void ContentVirtualDirectory::SetTree(std::shared_ptr<const ShareTree> tree) {
-    {
-        std::lock_guard lock(treeLock_);
-        tree_ = std::move(tree);
-    }
-    cache_.clear();
+    std::lock_guard lock(treeLock_);
+    tree_ = std::move(tree);
 }
 
 std::shared_ptr<const ShareTree> ContentVirtualDirectory::Tree() const {
     std::lock_guard lock(treeLock_);
     return tree_;
 }
+
+namespace {
+
+// The object behind a content path whose file is still inside a shared folder (a link swapped
+// in since the scan cannot lead elsewhere), or null.
+const MediaObject* servedObject(const ShareTree& tree, const char* path) {
+    std::string id;
+    if (ParseContentUrl(path, id) != 0)
+        return nullptr;
+    const MediaObject* object = tree.FindById(id);
+    if (object == nullptr)
+        return nullptr;
+    char real[PATH_MAX];
+    if (::realpath(object->path.c_str(), real) == nullptr || !tree.InsideShares(real))
+        return nullptr;
+    return object;
+}
+
+}  // namespace
 
 int ContentVirtualDirectory::getInfo(const char* path, WebFileInfo& info) {
     const auto tree = Tree();
@@ -56,45 +74,30 @@ int ContentVirtualDirectory::getInfo(const char* path, WebFileInfo& info) {
         DiagnosticLog::write("##### not found 2\n");
         return -1;
     }
-    if (auto hit = cache_.find(id)) {
-        info.length = static_cast<off_t>(hit->length);
-        info.lastModified = hit->lastModified;
-        info.contentType = hit->contentType;
-        return 0;
-    }
     // An id that names no object, or a file gone since the scan, is answered "not found" here:
-    // this web server would otherwise send an empty 200 answer before its open fails.
-    const MediaObject* object = tree->FindById(id);
-    if (object == nullptr)
+    // this web server would otherwise send an empty 200 answer before its open fails. The file
+    // is examined at every request, so a file that grew or shrank is served at its length now.
+    const MediaObject* object = servedObject(*tree, path);
+    if (object == nullptr || object->IsContainer())
         return -1;
-    ServedFile file;
     ServedFile::Info fileInfo;
-    const int rc = file.GetInfo(object->path, fileInfo);
-    if (rc != 0)
+    if (ServedFile::GetInfo(object->path, fileInfo) != 0 || fileInfo.isDirectory)
         return -1;
     info.length = static_cast<off_t>(fileInfo.length);
     info.lastModified = fileInfo.lastModified;
-    info.isDirectory = fileInfo.isDirectory;
-    info.isReadable = fileInfo.isReadable;
-    info.contentType = object->IsContainer() ? std::string("text/plain")
-                                             : MimeTypeFor(object->extension, object->mediaType);
-    if (!fileInfo.isDirectory)
-        cache_.store({id, fileInfo.length, fileInfo.lastModified, info.contentType, object->path});
-    return rc;
+    info.contentType = MimeTypeFor(object->extension, object->mediaType);
+    return 0;
 }
 
 void* ContentVirtualDirectory::open(const char* path, bool forWriting) {
     const auto tree = Tree();
-    if (!tree)
-        return nullptr;
-    std::string id;
-    if (ParseContentUrl(path, id) != 0)
-        return nullptr;
-    const MediaObject* object = tree->FindById(id);
-    if (object == nullptr)
+    if (!tree || forWriting)
+        return nullptr;  // nothing is ever written over HTTP
+    const MediaObject* object = servedObject(*tree, path);
+    if (object == nullptr || object->IsContainer())
         return nullptr;
     auto file = std::make_unique<ServedFile>();
-    if (!file->Open(object->path, forWriting))
+    if (!file->Open(object->path))
         return nullptr;
     // The web server owns the file from here until its close callback.
     return file.release();
@@ -105,8 +108,8 @@ int ContentVirtualDirectory::read(void* handle, char* buffer, std::size_t length
     return static_cast<ServedFile*>(handle)->Read(buffer, length);
 }
 
-int ContentVirtualDirectory::write(void* handle, const char* buffer, std::size_t length) {
-    return static_cast<ServedFile*>(handle)->Write(buffer, length);
+int ContentVirtualDirectory::write(void*, const char*, std::size_t) {
+    return -1;
 }
 
 int ContentVirtualDirectory::seek(void* handle, off_t offset, int origin) {

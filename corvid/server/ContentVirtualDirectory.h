@@ -1,13 +1,14 @@
 #pragma once
 // The web server's virtual directory "content": maps a resource URL back to its object's file
-// and serves it through the six file callbacks of the stack's web server.
+// and serves it through the six file callbacks of the stack's web server. Files are only ever
+// read: every request looks at the file as it is now (size, time, still there, still inside a
+// shared folder), and a request to write gets no file.
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "corvid/server/LastRequestCache.h"
 #include "corvid/server/ShareTree.h"
 #include "corvid/server/UpnpAdapter.h"
 
@@ -38,12 +39,9 @@ class ContentVirtualDirectory : public VirtualFileHandler {
     int seek(void* handle, off_t offset, int origin) override;
     int close(void* handle) override;
 
-    const LastRequestCache& cache() const { return cache_; }
-
   private:
     mutable std::mutex treeLock_;
     std::shared_ptr<const ShareTree> tree_;
-    LastRequestCache cache_;
     std::string baseUrl_;
 };
 

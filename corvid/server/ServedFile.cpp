@@ -24,19 +24,17 @@ int ServedFile::GetInfo(const std::string& path, Info& info) {
     return 0;
 }
 
-bool ServedFile::Open(const std::string& path, bool forWriting) {
+bool ServedFile::Open(const std::string& path) {
     Close();
-    const int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
-    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         return false;
     struct stat st {};
-    if (!forWriting && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         Close();
         return false;
     }
-    if (!forWriting)
-        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 
@@ -55,24 +53,6 @@ int ServedFile::Read(char* buffer, std::size_t length) {
         }
         if (n == 0)
             break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<int>(done);
-}
-
-int ServedFile::Write(const char* buffer, std::size_t length) {
-    if (fd_ < 0)
-        return -1;
-    if (length > static_cast<std::size_t>(INT_MAX))
-        length = static_cast<std::size_t>(INT_MAX);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(fd_, buffer + done, length - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return done > 0 ? static_cast<int>(done) : -1;
-        }
         done += static_cast<std::size_t>(n);
     }
     return static_cast<int>(done);

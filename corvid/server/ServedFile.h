@@ -1,6 +1,6 @@
 #pragma once
-// One file open for one HTTP request, from the web server's open to its close. Offsets and
-// lengths are 64-bit, so files over 4 GiB are served whole.
+// One file open for one HTTP request, from the web server's open to its close, for reading
+// only. Offsets and lengths are 64-bit, so files over 4 GiB are served whole.
 
 #include <sys/types.h>
 
@@ -26,12 +26,11 @@ class ServedFile {
     ServedFile& operator=(const ServedFile&) = delete;
 
     // 0 with the file's size and time, -1 when it cannot be examined.
-    virtual int GetInfo(const std::string& path, Info& info);
-    // Opens for reading (or for writing when forWriting); closes an open file first.
-    virtual bool Open(const std::string& path, bool forWriting);
+    static int GetInfo(const std::string& path, Info& info);
+    // Opens a regular file for reading; closes an open file first.
+    virtual bool Open(const std::string& path);
     // Bytes read (0 at the end), -1 on error.
     virtual int Read(char* buffer, std::size_t length);
-    virtual int Write(const char* buffer, std::size_t length);
     // origin as for lseek (SEEK_SET, SEEK_CUR, SEEK_END); 0 on success.
     virtual int Seek(off_t offset, int origin);
     virtual int Close();

@@ -2,12 +2,17 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <upnp/ixml.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <unordered_map>
 
+#include "corvid/server/DidlWriter.h"
 #include "corvid/server/Utf8Text.h"
 
 namespace corvid::server {
@@ -17,11 +22,6 @@ using sharing::MediaType;
 namespace {
 
 constexpr int kMaxDepth = 64;
-
-const char* const kDidlRoot =
-    "<DIDL-Lite xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-    "xmlns:upnp=\"urn:schemas-upnp-org:metadata-1-0/upnp/\" "
-    "xmlns=\"urn:schemas-upnp-org:metadata-1-0/DIDL-Lite/\"></DIDL-Lite>";
 
 std::string objectId(std::uint64_t n) {
     char buf[32];
@@ -33,6 +33,31 @@ std::string parentIdOf(std::uint64_t parent) {
     return parent == 0 ? "0" : objectId(parent);
 }
 
+// The number behind a well-formed id of 16 digits, 0 otherwise.
+std::uint64_t numberOf(const std::string& id) {
+    if (id.size() != 16)
+        return 0;
+    std::uint64_t n = 0;
+    for (char c : id) {
+        if (c < '0' || c > '9')
+            return 0;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n;
+}
+
+std::string realPathOf(const std::string& path) {
+    char buf[PATH_MAX];
+    return ::realpath(path.c_str(), buf) != nullptr ? std::string(buf) : std::string();
+}
+
+// FNV-1a, folded over the children of a folder so that a rescan sees which folders changed.
+void mix(std::uint64_t& h, const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i)
+        h = (h ^ p[i]) * 1099511628211ULL;
+}
+
 bool equalsNoCase(const std::string& a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i] != '\0'; ++i) {
@@ -40,19 +65,6 @@ bool equalsNoCase(const std::string& a, const char* b) {
             return false;
     }
     return i == a.size() && b[i] == '\0';
-}
-
-const char* itemClass(MediaType type) {
-    switch (type) {
-        case MediaType::Music:
-            return "object.item.audioItem.musicTrack";
-        case MediaType::Jpeg:
-            return "object.item.imageItem";
-        case MediaType::Video:
-        case MediaType::Record:
-            return "object.item.videoItem";
-    }
-    return "object.item";
 }
 
 const char* mediaWord(MediaType type) {
@@ -68,88 +80,13 @@ const char* mediaWord(MediaType type) {
     return "video";
 }
 
-const char* protocolInfo(MediaType type) {
-    switch (type) {
-        case MediaType::Music:
-            return "http-get:*:audio/mpeg:*";
-        case MediaType::Jpeg:
-            return "http-get:*:image/jpeg:*";
-        case MediaType::Video:
-        case MediaType::Record:
-            return "http-get:*:video/avi:*";
-    }
-    return "http-get:*:*:*";
-}
-
-// Small builder over one ixml document; every call checks its result.
-class DidlBuilder {
-  public:
-    DidlBuilder() : doc_(XmlDocument::parse(kDidlRoot)) {
-        if (doc_.valid())
-            root_ = ixmlNode_getFirstChild(reinterpret_cast<IXML_Node*>(doc_.get()));
-    }
-    bool valid() const { return root_ != nullptr; }
-
-    // Objects are prepended (ixml appends by walking the whole child list); the caller walks
-    // the object list backwards so that the document keeps list order.
-    bool prepend(const MediaObject& o) {
-        IXML_Element* e = element(o.IsContainer() ? "container" : "item");
-        if (e == nullptr)
-            return false;
-        ixmlElement_setAttribute(e, "id", o.id.c_str());
-        ixmlElement_setAttribute(e, "parentId", o.parentId.c_str());
-        ixmlElement_setAttribute(e, "restricted", "false");
-        bool ok = child(e, "dc:title", o.title) && child(e, "upnp:class", o.upnpClass);
-        if (!o.IsContainer()) {
-            IXML_Element* res = nullptr;
-            ok = ok && (res = childElement(e, "res", o.resourceUrl)) != nullptr;
-            if (res != nullptr) {
-                ixmlElement_setAttribute(res, "protocolInfo", protocolInfo(o.mediaType));
-                ixmlElement_setAttribute(res, "size", std::to_string(o.size).c_str());
-            }
-        }
-        IXML_Node* first = ixmlNode_getFirstChild(root_);
-        const int rc = first != nullptr
-                           ? ixmlNode_insertBefore(root_, reinterpret_cast<IXML_Node*>(e), first)
-                           : ixmlNode_appendChild(root_, reinterpret_cast<IXML_Node*>(e));
-        if (rc != IXML_SUCCESS) {
-            ixmlElement_free(e);
-            return false;
-        }
-        return ok;
-    }
-
-    XmlDocument take() { return std::move(doc_); }
-
-  private:
-    IXML_Element* element(const char* name) {
-        IXML_Element* e = nullptr;
-        return ixmlDocument_createElementEx(doc_.get(), name, &e) == IXML_SUCCESS ? e : nullptr;
-    }
-
-    IXML_Element* childElement(IXML_Element* parent, const char* name, const std::string& text) {
-        IXML_Element* e = element(name);
-        if (e == nullptr)
-            return nullptr;
-        IXML_Node* t = nullptr;
-        if (ixmlDocument_createTextNodeEx(doc_.get(), text.c_str(), &t) != IXML_SUCCESS) {
-            ixmlElement_free(e);
-            return nullptr;
-        }
-        ixmlNode_appendChild(reinterpret_cast<IXML_Node*>(e), t);
-        ixmlNode_appendChild(reinterpret_cast<IXML_Node*>(parent), reinterpret_cast<IXML_Node*>(e));
-        return e;
-    }
-
-    bool child(IXML_Element* parent, const char* name, const std::string& text) {
-        return childElement(parent, name, text) != nullptr;
-    }
-
-    XmlDocument doc_;
-    IXML_Node* root_ = nullptr;
-};
-
 }  // namespace
+
+// What one Rescan carries through the walk: the previous tree's objects by path, so that what
+// is still there keeps its number.
+struct ShareTree::Walk {
+    std::unordered_map<std::string_view, const MediaObject*> previous;
+};
 
 ShareTree::ShareTree(std::string baseUrl) : baseUrl_(std::move(baseUrl)) {}
 
@@ -181,19 +118,12 @@ bool ShareTree::Accepts(MediaType type, const std::string& extension) {
 }
 
 const MediaObject* ShareTree::FindById(const std::string& id) const {
-    // Object number n sits at index n - 1, so a well-formed id needs no search.
-    if (id.size() != 16)
+    const std::uint64_t n = numberOf(id);
+    const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(),
+                                     std::pair<std::uint64_t, std::size_t>(n, 0));
+    if (n == 0 || it == byNumber_.end() || it->first != n)
         return nullptr;
-    std::uint64_t n = 0;
-    for (char c : id) {
-        if (c < '0' || c > '9')
-            return nullptr;
-        n = n * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (n == 0 || n > objects_.size())
-        return nullptr;
-    const MediaObject* o = objects_[n - 1].get();
-    return o->id == id ? o : nullptr;
+    return objects_[it->second].get();
 }
 
 void ShareTree::Init() {
@@ -202,7 +132,9 @@ void ShareTree::Init() {
 
 void ShareTree::Clear() {
     roots_.clear();
+    realRoots_.clear();
     objects_.clear();
+    byNumber_.clear();
     counter_ = 0;
     state_ = Empty;
 }
@@ -235,128 +167,210 @@ int ShareTree::Stop() {
     return 3;
 }
 
+bool ShareTree::InsideShares(const std::string& realPath) const {
+    for (const std::string& root : realRoots_) {
+        if (realPath == root || root == "/" ||
+            (realPath.size() > root.size() && realPath.compare(0, root.size(), root) == 0 &&
+             realPath[root.size()] == '/'))
+            return true;
+    }
+    return false;
+}
+
 int ShareTree::Rescan() {
-    objects_.clear();
+    Walk w;
     counter_ = 0;
-    for (const ShareRoot& root : roots_) {
-        std::string path = root.path;
+    if (previous_) {
+        for (const auto& o : previous_->objects_) {
+            w.previous.emplace(o->path, o.get());
+            counter_ = std::max(counter_, o->number);
+        }
+    }
+    objects_.clear();
+    realRoots_.clear();
+    for (const ShareRoot& root : roots_)
+        realRoots_.push_back(realPathOf(root.path));
+    for (std::size_t i = 0; i < roots_.size(); ++i) {
+        std::string path = roots_[i].path;
         while (path.size() > 1 && path.back() == '/')
             path.pop_back();
-        const std::uint64_t folder = addFolder(0, path, root.mediaType);
-        walk(folder, path, root.mediaType, 0);
+        MediaObject* folder = addFolder(w, 0, path);
+        folder->mediaType = roots_[i].mediaType;
+        std::vector<std::string> realStack;
+        if (!realRoots_[i].empty()) {
+            realStack.push_back(realRoots_[i]);
+            walk(w, *folder, realStack);
+        }
     }
+    byNumber_.clear();
+    byNumber_.reserve(objects_.size());
+    for (std::size_t i = 0; i < objects_.size(); ++i)
+        byNumber_.emplace_back(objects_[i]->number, i);
+    std::sort(byNumber_.begin(), byNumber_.end());
+    // Folders whose children differ from before count their update id up.
+    changed_ = previous_ && previous_->objects_.size() != objects_.size();
+    for (const auto& o : objects_) {
+        if (!o->IsContainer())
+            continue;
+        const auto it = w.previous.find(o->path);
+        if (it == w.previous.end() || !it->second->IsContainer()) {
+            changed_ = changed_ || previous_ != nullptr;
+        } else {
+            o->updateId = it->second->updateId;
+            if (it->second->signature != o->signature) {
+                ++o->updateId;
+                changed_ = true;
+            }
+        }
+    }
+    w.previous.clear();
+    previous_.reset();
     state_ = Scanned;
     return 0;
 }
 
-std::uint64_t ShareTree::addFolder(std::uint64_t parent, const std::string& path, MediaType type) {
+std::uint64_t ShareTree::numberFor(Walk& w, const std::string& path) {
+    const auto it = w.previous.find(path);
+    return it != w.previous.end() ? it->second->number : ++counter_;
+}
+
+MediaObject* ShareTree::addFolder(Walk& w, std::uint64_t parent, const std::string& path) {
     auto o = std::make_unique<MediaObject>();
-    const std::uint64_t n = ++counter_;
-    o->id = objectId(n);
+    o->number = numberFor(w, path);
+    o->id = objectId(o->number);
     o->parentId = parentIdOf(parent);
     const auto slash = path.rfind('/');
     o->title = Utf8Text(slash == std::string::npos ? path : path.substr(slash + 1));
-    o->upnpClass = "object.container.storageFolder";
     o->path = path;
-    o->mediaType = type;
     o->container = true;
     objects_.push_back(std::move(o));
-    return n;
+    return objects_.back().get();
 }
 
-void ShareTree::walk(std::uint64_t parent, const std::string& folder, MediaType type, int depth) {
-    if (depth >= kMaxDepth)
+void ShareTree::walk(Walk& w, MediaObject& folder, std::vector<std::string>& realStack) {
+    if (realStack.size() > kMaxDepth)
         return;
-    DIR* dir = opendir(folder.c_str());
+    DIR* dir = opendir(folder.path.c_str());
     if (dir == nullptr)
         return;  // unreadable folders are simply empty
-    const std::string prefix = folder == "/" ? folder : folder + "/";
+    const std::string prefix = folder.path == "/" ? folder.path : folder.path + "/";
+    std::uint64_t signature = 14695981039346656037ULL;
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         if (name == "." || name == "..")
             continue;
         const std::string path = prefix + name;
-        bool isDir = e->d_type == DT_DIR;
-        std::uint64_t size = 0;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            if (lstat(path.c_str(), &st) != 0)
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        std::string real;
+        if (S_ISLNK(st.st_mode)) {
+            // A link is followed only to a target inside a shared folder.
+            real = realPathOf(path);
+            if (real.empty() || !InsideShares(real) || stat(path.c_str(), &st) != 0)
                 continue;
-            isDir = S_ISDIR(st.st_mode);
-        }
-        if (!isDir) {
-            // Linked folders are not followed (they could loop); linked files are served.
-            struct stat st {};
-            if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-                continue;
-            size = static_cast<std::uint64_t>(st.st_size);
-        }
-        if (isDir) {
-            const std::uint64_t n = addFolder(parent, path, type);
-            walk(n, path, type, depth + 1);
         } else {
-            addItem(parent, path, name, type, size);
+            real = realStack.back() + "/" + name;
+        }
+        // A folder lists a subfolder by its name only, a file with its size (and its time).
+        mix(signature, name.data(), name.size() + 1);
+        if (!S_ISDIR(st.st_mode)) {
+            mix(signature, &st.st_size, sizeof st.st_size);
+            mix(signature, &st.st_mtim, sizeof st.st_mtim);
+        }
+        if (S_ISDIR(st.st_mode)) {
+            // A folder that is already on the way down (a link back up) is not walked again.
+            if (std::find(realStack.begin(), realStack.end(), real) != realStack.end())
+                continue;
+            MediaObject* sub = addFolder(w, folder.number, path);
+            sub->mediaType = folder.mediaType;
+            sub->modified = st.st_mtime;
+            realStack.push_back(real);
+            walk(w, *sub, realStack);
+            realStack.pop_back();
+        } else if (S_ISREG(st.st_mode)) {
+            addItem(w, folder, path, name, static_cast<std::uint64_t>(st.st_size), st.st_mtime);
         }
     }
     closedir(dir);
+    folder.signature = signature;
 }
 
-void ShareTree::addItem(std::uint64_t parent, const std::string& path, const std::string& name,
-                        MediaType type, std::uint64_t size) {
+void ShareTree::addItem(Walk& w, MediaObject& parent, const std::string& path,
+                        const std::string& name, std::uint64_t size, std::time_t modified) {
     const auto dot = name.rfind('.');
     if (dot == std::string::npos || dot + 1 == name.size())
         return;
     const std::string extension = name.substr(dot + 1);
+    const MediaType type = parent.mediaType;
     if (!Accepts(type, extension))
         return;
     auto o = std::make_unique<MediaObject>();
-    const std::uint64_t n = ++counter_;
-    o->id = objectId(n);
-    o->parentId = parentIdOf(parent);
+    o->number = numberFor(w, path);
+    o->id = objectId(o->number);
+    o->parentId = parent.id;
     o->title = Utf8Text(name.substr(0, dot));
-    o->upnpClass = itemClass(type);
     const bool tsUrl =
         equalsNoCase(extension, "tts") && (type == MediaType::Video || type == MediaType::Record);
-    const std::string urlExtension = tsUrl ? "ts" : extension;
-    o->resourceUrl = baseUrl_ + "/" + mediaWord(type) + "/" + o->id + "/" +
-                     PercentEncode(o->title) + "." + PercentEncode(urlExtension);
+    o->resourcePath = std::string("/") + mediaWord(type) + "/" + o->id + "/" +
+                      PercentEncode(o->title) + "." + PercentEncode(tsUrl ? "ts" : extension);
     o->path = path;
     o->extension = extension;
     o->size = size;
+    o->modified = modified;
     o->mediaType = type;
-    o->container = false;
     objects_.push_back(std::move(o));
 }
 
-XmlDocument ShareTree::browse(const std::string& objectId, bool categories, int& count) const {
-    count = 0;
-    DidlBuilder didl;
-    if (!didl.valid())
-        return {};
-    int category = -1;
-    if (categories && objectId.size() == 1 && objectId[0] >= '1' && objectId[0] <= '4')
-        category = objectId[0] - '1';
-    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it) {
-        const MediaObject& o = **it;
-        const bool inCategory = category >= 0 && o.parentId == "0" && o.IsContainer() &&
-                                static_cast<int>(o.mediaType) == category;
-        if (inCategory || o.parentId == objectId) {
-            if (didl.prepend(o))
-                ++count;
-        }
-    }
-    return didl.take();
-}
-
-XmlDocument ShareTree::BrowseDirectChildren(const std::string& objectId, int, int,
+std::string ShareTree::BrowseDirectChildren(const std::string& objectId, int, int,
                                             int& count) const {
     // Every matching object is returned; StartingIndex and RequestedCount are not applied.
-    return browse(objectId, true, count);
+    int category = -1;
+    if (objectId.size() == 1 && objectId[0] >= '1' && objectId[0] <= '4')
+        category = objectId[0] - '1';
+    std::vector<const MediaObject*> listed;
+    std::size_t bytes = 0;
+    for (const auto& o : objects_) {
+        const bool inCategory = category >= 0 && o->parentId == "0" && o->IsContainer() &&
+                                static_cast<int>(o->mediaType) == category;
+        if (inCategory || o->parentId == objectId) {
+            listed.push_back(o.get());
+            bytes += DidlWriter::SizeOf(*o, baseUrl_.size());
+        }
+    }
+    DidlWriter didl(bytes);
+    for (const MediaObject* o : listed)
+        didl.Append(*o, baseUrl_);
+    count = didl.count();
+    return didl.Finish();
 }
 
-XmlDocument ShareTree::BrowseMetadata(const std::string& objectId) const {
-    int count = 0;
-    return browse(objectId, false, count);
+std::string ShareTree::BrowseMetadata(const std::string& objectId, int& count) const {
+    // An item answers for itself; a folder, the root and anything else with its children.
+    const MediaObject* self = FindById(objectId);
+    if (self != nullptr && !self->IsContainer()) {
+        DidlWriter didl(DidlWriter::SizeOf(*self, baseUrl_.size()));
+        didl.Append(*self, baseUrl_);
+        count = didl.count();
+        return didl.Finish();
+    }
+    std::size_t bytes = 0;
+    for (const auto& o : objects_) {
+        if (o->parentId == objectId)
+            bytes += DidlWriter::SizeOf(*o, baseUrl_.size());
+    }
+    DidlWriter didl(bytes);
+    for (const auto& o : objects_) {
+        if (o->parentId == objectId)
+            didl.Append(*o, baseUrl_);
+    }
+    count = didl.count();
+    return didl.Finish();
+}
+
+std::uint32_t ShareTree::UpdateIdOf(const std::string& objectId) const {
+    const MediaObject* o = FindById(objectId);
+    return o != nullptr && o->IsContainer() ? o->updateId : kInitialUpdateId;
 }
 
 }  // namespace corvid::server

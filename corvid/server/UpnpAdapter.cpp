@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "corvid/server/XmlDocument.h"
+
 namespace corvid::server {
 
 namespace {
@@ -109,23 +111,12 @@ std::string ActionRequest::actionName() const {
 }
 
 std::string ActionRequest::argument(const std::string& name) const {
-    IXML_Document* doc = UpnpActionRequest_get_ActionRequest(static_cast<UpnpActionRequest*>(raw_));
-    if (doc == nullptr)
-        return {};
-    IXML_NodeList* list = ixmlDocument_getElementsByTagName(doc, name.c_str());
-    if (list == nullptr)
-        return {};
-    std::string value;
-    IXML_Node* element = ixmlNodeList_item(list, 0);
-    if (element != nullptr) {
-        for (IXML_Node* c = ixmlNode_getFirstChild(element); c != nullptr;
-             c = ixmlNode_getNextSibling(c)) {
-            if (ixmlNode_getNodeType(c) == eTEXT_NODE)
-                value += text(ixmlNode_getNodeValue(c));
-        }
-    }
-    ixmlNodeList_free(list);
-    return value;
+    return actionArgument(
+        UpnpActionRequest_get_ActionRequest(static_cast<UpnpActionRequest*>(raw_)), name);
+}
+
+IXML_Document* ActionRequest::document() const {
+    return UpnpActionRequest_get_ActionRequest(static_cast<UpnpActionRequest*>(raw_));
 }
 
 bool ActionRequest::addResult(const std::string& serviceType, const std::string& name,
@@ -259,6 +250,10 @@ const char* errorMessage(int code) {
 
 bool isBindError(int code) {
     return code == UPNP_E_SOCKET_BIND;
+}
+
+bool isRetryableStartError(int code) {
+    return code == UPNP_E_SOCKET_BIND || code == UPNP_E_INVALID_INTERFACE;
 }
 
 }  // namespace upnp

@@ -22,6 +22,8 @@ class ActionRequest {
     std::string actionName() const;
     // Text of the named argument of the request (first element of that name), "" when absent.
     std::string argument(const std::string& name) const;
+    // The request document itself (owned by the stack).
+    IXML_Document* document() const;
     // Adds one output argument to the response (creating the response when needed).
     bool addResult(const std::string& serviceType, const std::string& name,
                    const std::string& value);
@@ -102,6 +104,9 @@ void removeVirtualFileHandler(VirtualFileHandler* handler);
 const char* errorMessage(int code);
 // True when the stack could not bind its HTTP port (another program holds it).
 bool isBindError(int code);
+// True for start errors that go away once the interface's addresses are ready (bind errors,
+// an interface without a usable address yet).
+bool isRetryableStartError(int code);
 
 }  // namespace upnp
 

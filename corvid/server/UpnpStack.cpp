@@ -1,5 +1,7 @@
 #include "corvid/server/UpnpStack.h"
 
+#include <thread>
+
 #include "corvid/server/ContentVirtualDirectory.h"
 #include "corvid/server/DiagnosticLog.h"
 #include "corvid/server/ShareTree.h"
@@ -11,20 +13,35 @@ UpnpStack& UpnpStack::Instance() {
     return stack;
 }
 
-int UpnpStack::Start(const std::string& webDirectory) {
+int UpnpStack::initStack() {
     const std::uint16_t requestedPort = port_;
     auto init = [&](std::uint16_t port) {
         return interface_.empty() ? upnp::initOnAddress(address_, port)
                                   : upnp::initOnInterface(interface_, port);
     };
-    int rc = init(requestedPort);
-    // Left to choose, the stack tries only its first port; when another program holds it, the
-    // next free one is taken.
-    for (std::uint16_t next = kFirstPort + 1;
-         rc != 0 && requestedPort == 0 && upnp::isBindError(rc) && next < kFirstPort + 32; ++next) {
+    // Just after boot or link-up the interface's addresses may not be usable yet (a tentative
+    // IPv6 link-local address cannot be bound): keep trying for a while instead of giving up.
+    const auto deadline = std::chrono::steady_clock::now() + patience_;
+    while (true) {
+        int rc = init(requestedPort);
+        // Left to choose, the stack tries only its first port; when another program holds it,
+        // the next free one is taken.
+        for (std::uint16_t next = kFirstPort + 1;
+             rc != 0 && requestedPort == 0 && upnp::isBindError(rc) && next < kFirstPort + 32;
+             ++next) {
+            upnp::finish();
+            rc = init(next);
+        }
+        if (rc == 0 || !upnp::isRetryableStartError(rc) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return rc;
         upnp::finish();
-        rc = init(next);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
+}
+
+int UpnpStack::Start(const std::string& webDirectory, const Shares& shares) {
+    int rc = initStack();
     if (rc != 0) {
         DiagnosticLog::write("Upnp Init Error : %d\n", rc);
         upnp::finish();
@@ -66,8 +83,14 @@ int UpnpStack::Start(const std::string& webDirectory) {
     {
         std::lock_guard lock(requestLock_);
         device_ = std::move(device);
-        if (virtualDirectory_)
-            device_->SetVirtualDirectory(virtualDirectory_.get());
+    }
+    // The shares are scanned before the device is registered, so no client ever finds it
+    // without its content.
+    rc = startContent(shares);
+    if (rc != 0) {
+        DiagnosticLog::write("Content Start Error : %d\n", rc);
+        Stop();
+        return rc;
     }
     rc = upnp::registerRootDevice(description, this, handle_);
     if (rc != 0) {
@@ -85,24 +108,74 @@ int UpnpStack::Start(const std::string& webDirectory) {
     return 0;
 }
 
-int UpnpStack::StartContent(const std::vector<std::pair<std::string, std::string>>& shares) {
+int UpnpStack::startContent(const Shares& shares) {
     if (!virtualDirectory_)
         virtualDirectory_ = std::make_unique<ContentVirtualDirectory>();
     const int rc = virtualDirectory_->Register(address_, port_);
+    if (rc != 0)
+        return rc;
+    shares_ = shares;
     auto tree = std::make_shared<ShareTree>(virtualDirectory_->baseUrl());
     tree->Clear();
     tree->Init();
     for (const auto& [path, type] : shares)
         tree->AddShare(path, type);
     tree->Start();
-    std::lock_guard lock(requestLock_);
-    virtualDirectory_->SetTree(std::move(tree));
-    if (device_)
-        device_->SetVirtualDirectory(virtualDirectory_.get());
-    return rc;
+    std::vector<std::string> folders;
+    for (const auto& o : tree->objects()) {
+        if (o->IsContainer())
+            folders.push_back(o->path);
+    }
+    {
+        std::lock_guard lock(requestLock_);
+        virtualDirectory_->SetTree(std::move(tree));
+        systemUpdateId_ = kInitialSystemUpdateId;
+        if (device_)
+            device_->SetVirtualDirectory(virtualDirectory_.get());
+    }
+    if (!trimmer_)
+        trimmer_ = std::make_unique<MemoryTrimmer>();
+    watcher_ = std::make_unique<ShareWatcher>([this] { Rescan(); });
+    watcher_->Watch(folders);
+    return 0;
+}
+
+int UpnpStack::Rescan() {
+    std::lock_guard scan(scanLock_);
+    const auto old = virtualDirectory_ ? virtualDirectory_->Tree() : nullptr;
+    if (!old)
+        return -1;
+    auto tree = std::make_shared<ShareTree>(old->baseUrl());
+    tree->Init();
+    for (const auto& [path, type] : shares_)
+        tree->AddShare(path, type);
+    tree->Succeed(old);
+    const int rc = tree->Start();
+    if (rc != 0 || !tree->changed())
+        return rc;
+    std::vector<std::string> folders;
+    for (const auto& o : tree->objects()) {
+        if (o->IsContainer())
+            folders.push_back(o->path);
+    }
+    {
+        std::lock_guard lock(requestLock_);
+        virtualDirectory_->SetTree(std::move(tree));
+        ++systemUpdateId_;
+        if (device_ && device_->contentDirectory())
+            device_->contentDirectory()->SetStateVariable("SystemUpdateID",
+                                                          std::to_string(systemUpdateId_));
+    }
+    if (watcher_)
+        watcher_->Watch(folders);
+    if (trimmer_)
+        trimmer_->Schedule();
+    return 0;
 }
 
 void UpnpStack::Stop() {
+    // The watcher goes first: no rescan runs while the stack is taken down.
+    watcher_.reset();
     // Finishing the stack ends its threads, so no callback runs once the device is gone.
     upnp::finish();
     std::lock_guard lock(requestLock_);
@@ -118,6 +191,20 @@ std::string UpnpStack::DescriptionUrl() const {
 }
 
 void UpnpStack::onAction(ActionRequest& request) {
+    // Browse reads only the content tree, which never changes once built (a rescan swaps in a
+    // new one), so large answers are written without holding up other requests. The device
+    // itself lives until the stack is finished, which ends this thread first.
+    UPnPDeviceServer* device = nullptr;
+    {
+        std::lock_guard lock(requestLock_);
+        device = device_.get();
+    }
+    if (device != nullptr && request.actionName() == "Browse") {
+        device->handleAction(request);
+        if (trimmer_)
+            trimmer_->Schedule();
+        return;
+    }
     std::lock_guard lock(requestLock_);
     if (device_) {
         device_->handleAction(request);

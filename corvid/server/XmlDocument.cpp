@@ -64,4 +64,23 @@ IXML_Node* childElement(IXML_Node* parent, const char* name) {
     return nullptr;
 }
 
+std::string actionArgument(IXML_Document* doc, const std::string& name) {
+    if (doc == nullptr)
+        return {};
+    IXML_NodeList* list = ixmlDocument_getElementsByTagName(doc, name.c_str());
+    if (list == nullptr)
+        return {};
+    std::string value;
+    if (IXML_Node* element = ixmlNodeList_item(list, 0)) {
+        for (IXML_Node* c = ixmlNode_getFirstChild(element); c != nullptr;
+             c = ixmlNode_getNextSibling(c)) {
+            const char* v = ixmlNode_getNodeValue(c);
+            if (ixmlNode_getNodeType(c) == eTEXT_NODE && v != nullptr)
+                value += v;
+        }
+    }
+    ixmlNodeList_free(list);
+    return value;
+}
+
 }  // namespace corvid::server

@@ -35,5 +35,7 @@ std::string localName(IXML_Node* node);
 std::string elementText(IXML_Node* element);
 // The first child element with the given local name, or null.
 IXML_Node* childElement(IXML_Node* parent, const char* name);
+// Text of the first element named name anywhere in a document, "" when there is none.
+std::string actionArgument(IXML_Document* doc, const std::string& name);
 
 }  // namespace corvid::server

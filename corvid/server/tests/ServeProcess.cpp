@@ -11,38 +11,82 @@
 #include <cstring>
 #include <thread>
 
-#include "common/Socket.h"
-
 namespace corvid::server::testing {
 
 using namespace std::chrono;
 
-std::string corvidBinary() {
-    return CORVID_BINARY;
+namespace {
+
+// Forks args with stdout (and stderr when both) into a pipe; the child's pid, -1 on failure.
+pid_t spawn(std::vector<std::string> args, int& readFd, bool both,
+            const std::string* corvidHome = nullptr) {
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        if (both)
+            dup2(fds[1], STDERR_FILENO);
+        if (corvidHome != nullptr)
+            setenv("CORVID_HOME", corvidHome->c_str(), 1);  // "" = the web folder of the build
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    readFd = fds[0];
+    return pid;
+}
+
+// Reads what is there within the time left; false at the end of the stream or the deadline.
+bool readSome(int fd, std::string& out, steady_clock::time_point deadline) {
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    if (left <= 0)
+        return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left)) <= 0)
+        return true;
+    char buf[65536];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0)
+        return false;
+    out.append(buf, static_cast<std::size_t>(n));
+    return true;
+}
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& args, milliseconds limit) {
+    RunResult result;
+    int fd = -1;
+    const pid_t pid = spawn(args, fd, true);
+    if (pid < 0)
+        return result;
+    const auto deadline = steady_clock::now() + limit;
+    while (readSome(fd, result.output, deadline)) {
+    }
+    close(fd);
+    const bool late = steady_clock::now() >= deadline;
+    if (late)
+        kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!late && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    return result;
 }
 
 ServeProcess::ServeProcess(const std::vector<std::string>& args,
                            const std::vector<std::string>& prefix, const std::string& corvidHome) {
     std::vector<std::string> all = prefix;
-    all.push_back(corvidBinary());
+    all.push_back(CORVID_BINARY);
     all.push_back("serve");
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        setenv("CORVID_HOME", corvidHome.c_str(), 1);  // "" = the web folder beside the program
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    outFd_ = fds[0];
+    pid_ = spawn(all, outFd_, false, &corvidHome);
 }
 
 ServeProcess::~ServeProcess() {
@@ -54,26 +98,22 @@ ServeProcess::~ServeProcess() {
 
 bool ServeProcess::waitReady(milliseconds limit) {
     const auto deadline = steady_clock::now() + limit;
-    while (outFd_ >= 0 && steady_clock::now() < deadline) {
+    while (outFd_ >= 0) {
         const auto pos = output_.find("description: ");
-        if (pos != std::string::npos) {
-            const auto end = output_.find('\n', pos);
-            if (end != std::string::npos) {
-                url_ = output_.substr(pos + 13, end - pos - 13);
-                return true;
-            }
+        const auto end = output_.find('\n', pos);
+        if (pos != std::string::npos && end != std::string::npos) {
+            url_ = output_.substr(pos + 13, end - pos - 13);
+            return true;
         }
-        pollfd p{outFd_, POLLIN, 0};
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-        if (poll(&p, 1, static_cast<int>(std::max<long long>(left, 1))) <= 0)
-            continue;
-        char buf[1024];
-        const ssize_t n = read(outFd_, buf, sizeof buf);
-        if (n <= 0)
-            return false;  // the process ended without the line
-        output_.append(buf, static_cast<std::size_t>(n));
+        if (!readSome(outFd_, output_, deadline))
+            return false;
     }
     return false;
+}
+
+void ServeProcess::signal(int number) const {
+    if (pid_ > 0)
+        kill(pid_, number);
 }
 
 int ServeProcess::stop(milliseconds limit) {
@@ -82,15 +122,12 @@ int ServeProcess::stop(milliseconds limit) {
     kill(pid_, SIGTERM);
     const auto deadline = steady_clock::now() + limit;
     int status = 0;
-    while (true) {
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_)
-            break;
+    while (waitpid(pid_, &status, WNOHANG) != pid_) {
         if (steady_clock::now() >= deadline) {
             kill(pid_, SIGKILL);
             waitpid(pid_, &status, 0);
-            pid_ = -1;
-            return -1;
+            status = -1;
+            break;
         }
         std::this_thread::sleep_for(milliseconds(10));
     }
@@ -98,81 +135,41 @@ int ServeProcess::stop(milliseconds limit) {
     return status;
 }
 
-std::string ServeProcess::host() const {
-    const auto start = url_.find("//");
-    const auto colon = url_.find(':', start + 2);
-    return start == std::string::npos ? "" : url_.substr(start + 2, colon - start - 2);
+std::string ServeProcess::url(const std::string& path) const {
+    return url_.substr(0, url_.find('/', 7)) + path;
 }
 
 std::uint16_t ServeProcess::port() const {
-    const auto start = url_.find("//");
-    const auto colon = url_.find(':', start + 2);
-    return static_cast<std::uint16_t>(std::stoi(url_.substr(colon + 1)));
+    return static_cast<std::uint16_t>(std::stoi(url_.substr(url_.rfind(':') + 1)));
 }
 
-HttpResponse httpExchange(const std::string& host, std::uint16_t port, const std::string& request,
-                          std::size_t maxBody) {
+HttpResponse curl(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"curl", "-s", "-i", "--max-time", "10"};
+    all.insert(all.end(), args.begin(), args.end());
+    const std::string out = run(all, seconds(15)).output;
     HttpResponse r;
-    const common::Millis limit(10000);
-    common::Socket s = common::Socket::connectTcp(host, port, limit);
-    if (!s.valid() || !s.sendAll(request.data(), request.size(), limit))
+    const auto headEnd = out.find("\r\n\r\n");
+    if (out.size() < 12 || headEnd == std::string::npos)
         return r;
-    std::string data;
-    std::size_t headerEnd = std::string::npos;
-    std::size_t contentLength = SIZE_MAX;
-    char buf[65536];
-    while (true) {
-        if (headerEnd != std::string::npos &&
-            data.size() - headerEnd >= std::min(maxBody, contentLength))
-            break;
-        const ssize_t n = s.receiveSome(buf, sizeof buf, limit);
-        if (n <= 0)
-            break;
-        data.append(buf, static_cast<std::size_t>(n));
-        if (headerEnd == std::string::npos) {
-            const auto p = data.find("\r\n\r\n");
-            if (p == std::string::npos)
-                continue;
-            headerEnd = p + 4;
-            const std::string head = data.substr(0, p);
-            std::size_t lineStart = head.find("\r\n");
-            r.status = std::atoi(head.substr(9, 3).c_str());
-            while (lineStart != std::string::npos) {
-                const std::size_t next = head.find("\r\n", lineStart + 2);
-                const std::string line =
-                    head.substr(lineStart + 2, next == std::string::npos ? std::string::npos
-                                                                         : next - lineStart - 2);
-                const auto colon = line.find(':');
-                if (colon != std::string::npos) {
-                    std::string name = line.substr(0, colon);
-                    std::transform(name.begin(), name.end(), name.begin(),
-                                   [](unsigned char c) { return std::tolower(c); });
-                    std::string value = line.substr(colon + 1);
-                    value.erase(0, value.find_first_not_of(' '));
-                    r.headers[name] = value;
-                }
-                lineStart = next;
-            }
-            if (auto it = r.headers.find("content-length"); it != r.headers.end())
-                contentLength = std::stoull(it->second);
+    r.status = std::atoi(out.substr(9, 3).c_str());
+    r.body = out.substr(headEnd + 4);
+    for (std::size_t at = out.find("\r\n"); at < headEnd;) {
+        const std::size_t next = out.find("\r\n", at + 2);
+        const std::string line = out.substr(at + 2, next - at - 2);
+        const auto colon = line.find(':');
+        if (colon != std::string::npos) {
+            std::string name = line.substr(0, colon);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
+            const auto value = line.find_first_not_of(' ', colon + 1);
+            r.headers[name] = value == std::string::npos ? "" : line.substr(value);
         }
+        at = next;
     }
-    if (headerEnd == std::string::npos)
-        return r;
-    r.body = data.substr(headerEnd);
-    r.complete = contentLength == SIZE_MAX || r.body.size() >= contentLength;
     return r;
 }
 
-HttpResponse httpGet(const std::string& host, std::uint16_t port, const std::string& path,
-                     const std::string& extraHeaders, std::size_t maxBody) {
-    const std::string req = "GET " + path + " HTTP/1.1\r\nHost: " + host + ":" +
-                            std::to_string(port) + "\r\n" + extraHeaders +
-                            "Connection: close\r\n\r\n";
-    return httpExchange(host, port, req, maxBody);
-}
-
-HttpResponse soapAction(const std::string& host, std::uint16_t port, const std::string& service,
+HttpResponse soapAction(const ServeProcess& server, const std::string& service,
                         const std::string& action, const std::string& arguments) {
     const std::string type = "urn:schemas-upnp-org:service:" + service + ":1";
     const std::string body =
@@ -181,12 +178,16 @@ HttpResponse soapAction(const std::string& host, std::uint16_t port, const std::
         "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
         action + " xmlns:u=\"" + type + "\">" + arguments + "</u:" + action +
         "></s:Body></s:Envelope>\r\n";
-    const std::string req =
-        "POST /upnp/control/" + service + "1 HTTP/1.1\r\nHost: " + host + ":" +
-        std::to_string(port) + "\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nSOAPACTION: \"" +
-        type + "#" + action + "\"\r\nContent-Length: " + std::to_string(body.size()) +
-        "\r\nConnection: close\r\n\r\n" + body;
-    return httpExchange(host, port, req);
+    return curl({"-H", "Content-Type: text/xml; charset=\"utf-8\"", "-H",
+                 "SOAPACTION: \"" + type + "#" + action + "\"", "--data-binary", body,
+                 server.url("/upnp/control/" + service + "1")});
+}
+
+std::string browseArgs(const std::string& id, const std::string& flag, int start, int count) {
+    return "<ObjectID>" + id + "</ObjectID><BrowseFlag>" + flag +
+           "</BrowseFlag><Filter>*</Filter><StartingIndex>" + std::to_string(start) +
+           "</StartingIndex><RequestedCount>" + std::to_string(count) +
+           "</RequestedCount><SortCriteria></SortCriteria>";
 }
 
 std::string elementText(const std::string& xml, const std::string& name) {
@@ -195,31 +196,23 @@ std::string elementText(const std::string& xml, const std::string& name) {
     if (a == std::string::npos)
         return xml.find("<" + name + "/>") != std::string::npos ? "" : "<absent>";
     const auto b = xml.find("</" + name + ">", a);
-    if (b == std::string::npos)
-        return "<absent>";
-    return xml.substr(a + open.size(), b - a - open.size());
+    return b == std::string::npos ? "<absent>" : xml.substr(a + open.size(), b - a - open.size());
 }
 
 std::string xmlUnescape(const std::string& text) {
+    static const std::pair<std::string, char> kEntities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&amp;", '&'}};
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
+        const auto e = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& x) {
+            return text.compare(i, x.first.size(), x.first) == 0;
+        });
+        if (text[i] == '&' && e != std::end(kEntities)) {
+            out += e->second;
+            i += e->first.size() - 1;
+        } else if (text[i] != '\r') {
             out += text[i];
-            continue;
         }
-        static const std::pair<const char*, char> kEntities[] = {
-            {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&amp;", '&'}};
-        bool done = false;
-        for (const auto& [e, c] : kEntities) {
-            if (text.compare(i, std::strlen(e), e) == 0) {
-                out += c;
-                i += std::strlen(e) - 1;
-                done = true;
-                break;
-            }
-        }
-        if (!done)
-            out += '&';
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Test helpers: a `corvid serve` child process (started, waited for its "description: URL"
-// line, stopped with SIGTERM and reaped), and a small HTTP/SOAP client over common::Socket.
+// The one harness for tests against a running `corvid serve`: the child process (started,
+// waited for its "description: URL" line, stopped with SIGTERM and reaped), other programs run
+// with a time limit, and HTTP and SOAP requests made with curl.
 
 #include <sys/types.h>
 
@@ -12,23 +13,36 @@
 
 namespace corvid::server::testing {
 
+struct RunResult {
+    int status = -1;     // exit code, -1 when it had to be killed or could not start
+    std::string output;  // stdout and stderr
+};
+
+// Runs a program, killed when it outlives the limit.
+RunResult run(const std::vector<std::string>& args,
+              std::chrono::milliseconds limit = std::chrono::seconds(20));
+
 class ServeProcess {
   public:
     // Runs `prefix... corvid serve args...`; prefix may be empty or e.g. {"ip","netns","exec",ns}.
     // corvidHome: the folder whose "web" subfolder the server uses ("" = the build's own).
-    ServeProcess(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {},
-                 const std::string& corvidHome = "");
+    explicit ServeProcess(const std::vector<std::string>& args,
+                          const std::vector<std::string>& prefix = {},
+                          const std::string& corvidHome = "");
     ~ServeProcess();
     ServeProcess(const ServeProcess&) = delete;
     ServeProcess& operator=(const ServeProcess&) = delete;
 
     // Waits for the description line; false when the process ends or the time runs out.
     bool waitReady(std::chrono::milliseconds limit = std::chrono::seconds(20));
+    // Sends a signal (SIGTERM stops, SIGHUP rescans).
+    void signal(int number) const;
     // SIGTERM and wait; the exit status (as waitpid reports it), or -1 on time-out (then killed).
     int stop(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
     const std::string& descriptionUrl() const { return url_; }
-    std::string host() const;
+    // "http://IP:PORT" + path
+    std::string url(const std::string& path) const;
     std::uint16_t port() const;
     const std::string& output() const { return output_; }
 
@@ -43,24 +57,19 @@ struct HttpResponse {
     int status = 0;
     std::map<std::string, std::string> headers;  // names in lower case
     std::string body;
-    bool complete = false;  // the whole body (per Content-Length) arrived
 };
 
-// Sends a raw request and reads the answer; with maxBody, stops reading after that many body
-// bytes (for very large files).
-HttpResponse httpExchange(const std::string& host, std::uint16_t port, const std::string& request,
-                          std::size_t maxBody = SIZE_MAX);
-HttpResponse httpGet(const std::string& host, std::uint16_t port, const std::string& path,
-                     const std::string& extraHeaders = "", std::size_t maxBody = SIZE_MAX);
-// A SOAP action; the response body is the envelope.
-HttpResponse soapAction(const std::string& host, std::uint16_t port, const std::string& service,
-                        const std::string& action, const std::string& arguments);
+// curl -s -i with a time limit and these arguments (options, then the URL).
+HttpResponse curl(const std::vector<std::string>& args);
+// A SOAP action of "ContentDirectory" or "ConnectionManager"; the body is the envelope.
+HttpResponse soapAction(const ServeProcess& server, const std::string& service,
+                        const std::string& action, const std::string& arguments = "");
+// Arguments of a Browse request.
+std::string browseArgs(const std::string& id, const std::string& flag = "BrowseDirectChildren",
+                       int start = 0, int count = 0);
 // Text of the first element <name>…</name> in a document (no XML unescaping), or "<absent>".
 std::string elementText(const std::string& xml, const std::string& name);
-// Reverses the five XML entity escapes.
+// Reverses the five XML entity escapes and drops the CRs of CRLF line ends.
 std::string xmlUnescape(const std::string& text);
-
-// Path of the corvid program and the web folder of this build.
-std::string corvidBinary();
 
 }  // namespace corvid::server::testing

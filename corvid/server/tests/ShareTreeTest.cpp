@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <upnp/ixml.h>
+
 #include <cstring>
 
 #include "corvid/server/ShareTree.h"
@@ -15,12 +16,14 @@ namespace {
 
 const std::string kBase = "http://10.0.0.2:49152/content";
 
-std::unique_ptr<ShareTree> scan(const std::vector<std::pair<std::string, std::string>>& shares) {
-    auto tree = std::make_unique<ShareTree>(kBase);
+std::shared_ptr<ShareTree> scan(const std::vector<std::pair<std::string, std::string>>& shares,
+                                std::shared_ptr<const ShareTree> previous = nullptr) {
+    auto tree = std::make_shared<ShareTree>(kBase);
     tree->Clear();
     tree->Init();
     for (const auto& [path, type] : shares)
         EXPECT_EQ(tree->AddShare(path, type), 0);
+    tree->Succeed(std::move(previous));
     EXPECT_EQ(tree->Start(), 0);
     EXPECT_EQ(tree->state(), ShareTree::Started);
     return tree;
@@ -58,8 +61,8 @@ TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
     EXPECT_EQ(item.title, "a");
     EXPECT_EQ(item.id, "0000000000000002");
     EXPECT_EQ(item.parentId, "0000000000000001");
-    EXPECT_EQ(item.upnpClass, "object.item.audioItem.musicTrack");
-    EXPECT_EQ(item.resourceUrl, kBase + "/audio/0000000000000002/a.MP3");
+    EXPECT_EQ(std::string(item.UpnpClass()), "object.item.audioItem.musicTrack");
+    EXPECT_EQ(item.ResourcePath(), "/audio/0000000000000002/a.MP3");
     EXPECT_EQ(item.size, 1u);
     EXPECT_FALSE(item.IsContainer());
 
@@ -134,9 +137,8 @@ TEST(ShareTree, BrowseListsChildrenInListOrderIgnoringStartAndCount) {
         fixtures::writeFile(dir / ("t" + std::to_string(i) + ".mp3"), "abc");
     const auto tree = scan({{dir.path().string(), "music"}});
     int count = 0;
-    XmlDocument doc = tree->BrowseDirectChildren("0000000000000001", 5, 1, count);
+    const std::string text = tree->BrowseDirectChildren("0000000000000001", 5, 1, count);
     EXPECT_EQ(count, 10);
-    const std::string text = doc.print();
     std::size_t last = 0;
     for (std::size_t i = 1; i < tree->objects().size(); ++i) {
         const auto at = text.find("id=\"" + tree->objects()[i]->id + "\"");
@@ -172,7 +174,7 @@ TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
     const auto tree = scan({{dir.path().string(), "music"}});
     ASSERT_EQ(tree->objects().size(), 1u + std::size(names));
     int count = 0;
-    const std::string text = tree->BrowseDirectChildren("0000000000000001", 0, 0, count).print();
+    const std::string text = tree->BrowseDirectChildren("0000000000000001", 0, 0, count);
     EXPECT_EQ(count, static_cast<int>(std::size(names)));
     IXML_Document* doc = nullptr;
     ASSERT_EQ(ixmlParseBufferEx(text.c_str(), &doc), IXML_SUCCESS) << text;
@@ -183,7 +185,7 @@ TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
             EXPECT_GE(c, 0x20) << o->title;
         if (o->IsContainer())
             continue;
-        const std::string path = o->resourceUrl.substr(kBase.size());
+        const std::string& path = o->ResourcePath();
         for (unsigned char c : path)
             EXPECT_TRUE(std::isalnum(c) || std::strchr("/%-._~", c) != nullptr) << path;
     }
@@ -192,11 +194,71 @@ TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
     for (const auto& o : tree->objects()) {
         if (o->title == "\xC3\xA9t\xC3\xA9 caf\xC3\xA9") {
             found = true;
-            EXPECT_NE(o->resourceUrl.find("/%C3%A9t%C3%A9%20caf%C3%A9.mp3"), std::string::npos);
+            EXPECT_NE(o->ResourcePath().find("/%C3%A9t%C3%A9%20caf%C3%A9.mp3"), std::string::npos);
         }
     }
     EXPECT_TRUE(found);
     EXPECT_NE(text.find("amp&amp;&lt;&gt;"), std::string::npos);
+}
+
+const MediaObject* byTitle(const ShareTree& tree, const std::string& title) {
+    for (const auto& o : tree.objects()) {
+        if (o->title == title)
+            return o.get();
+    }
+    return nullptr;
+}
+
+TEST(ShareTree, FollowsLinksOnlyToTargetsInsideTheShares) {
+    fixtures::TempDir dir;
+    const auto a = dir / "a";
+    const auto b = dir / "b";
+    const auto outside = dir / "outside";
+    for (const auto& p : {a / "sub", b, outside})
+        std::filesystem::create_directories(p);
+    fixtures::writeFile(a / "sub" / "real.mp3", "x");
+    fixtures::writeFile(b / "other.mp3", "x");
+    fixtures::writeFile(outside / "secret.mp3", "x");
+    const std::pair<const char*, std::filesystem::path> links[] = {
+        {"toReal.mp3", a / "sub" / "real.mp3"},
+        {"toSecret.mp3", outside / "secret.mp3"},
+        {"toB", b},
+        {"toOutside", outside},
+        {"loop", a},
+        {"dangling.mp3", dir / "gone.mp3"}};
+    for (const auto& [name, target] : links)
+        std::filesystem::create_symlink(target, a / name);
+    const auto tree = scan({{a.string(), "music"}, {b.string(), "music"}});
+    for (const char* listed : {"toReal", "toB", "real", "other"})
+        EXPECT_NE(byTitle(*tree, listed), nullptr) << listed;
+    for (const char* hidden : {"toSecret", "toOutside", "secret", "loop", "dangling"})
+        EXPECT_EQ(byTitle(*tree, hidden), nullptr) << hidden;
+    EXPECT_TRUE(tree->InsideShares(std::filesystem::canonical(b / "other.mp3")));
+    EXPECT_FALSE(tree->InsideShares(std::filesystem::canonical(outside / "secret.mp3")));
+    EXPECT_FALSE(tree->InsideShares(dir.path().string() + "/a2"));  // a prefix is not inside
+}
+
+TEST(ShareTree, ARescanKeepsNumbersAndCountsUpTheChangedFolders) {
+    fixtures::TempDir dir;
+    std::filesystem::create_directories(dir / "one");
+    std::filesystem::create_directories(dir / "two");
+    fixtures::writeFile(dir / "one" / "a.mp3", "x");
+    fixtures::writeFile(dir / "two" / "b.mp3", "x");
+    const auto first = scan({{dir.path().string(), "music"}});
+    const auto same = scan({{dir.path().string(), "music"}}, first);
+    EXPECT_FALSE(same->changed());
+    fixtures::writeFile(dir / "two" / "c.mp3", "x");
+    std::filesystem::remove(dir / "one" / "a.mp3");
+    const auto next = scan({{dir.path().string(), "music"}}, same);
+    EXPECT_TRUE(next->changed());
+    EXPECT_EQ(byTitle(*next, "a"), nullptr);
+    EXPECT_EQ(byTitle(*next, "b")->id, byTitle(*first, "b")->id);
+    EXPECT_EQ(byTitle(*next, "c")->number, first->objects().size() + 1);  // a new number
+    EXPECT_EQ(next->FindById(byTitle(*next, "c")->id), byTitle(*next, "c"));
+    EXPECT_EQ(next->UpdateIdOf(byTitle(*next, "one")->id), 11u);
+    EXPECT_EQ(next->UpdateIdOf(byTitle(*next, "two")->id), 11u);
+    EXPECT_EQ(next->UpdateIdOf(next->objects()[0]->id), 10u);  // the share itself: same folders
+    EXPECT_EQ(next->UpdateIdOf("0"), 10u);
 }
 
 TEST(Utf8Text, KeepsValidTextAndRepairsTheRest) {

@@ -1,0 +1,35 @@
+#pragma once
+// Hands memory freed after a large answer back to the system. The stack frees an answer only
+// after it has been sent, after our callback returned, so the trim runs on its own thread a
+// moment after the last request asked for one.
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace corvid::server {
+
+class MemoryTrimmer {
+  public:
+    explicit MemoryTrimmer(std::chrono::milliseconds delay = std::chrono::milliseconds(500));
+    ~MemoryTrimmer();
+    MemoryTrimmer(const MemoryTrimmer&) = delete;
+    MemoryTrimmer& operator=(const MemoryTrimmer&) = delete;
+
+    // A trim once delay has passed without another Schedule.
+    void Schedule();
+
+  private:
+    void run();
+
+    std::chrono::milliseconds delay_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::chrono::steady_clock::time_point due_;
+    bool pending_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace corvid::server
