@@ -11,6 +11,7 @@
 #include <iostream>
 #include <string>
 
+#include "tools/receiver-sim/CorvidletService.h"
 #include "tools/receiver-sim/ReceiverSim.h"
 
 namespace {
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     options.ftpPort = 21;
     options.portBase = 34000;
     bool haveRoot = false;
+    std::string corvid;  // where "control ..." lines on standard input are sent
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help") {
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
             options.ftpPort = static_cast<std::uint16_t>(n);
         } else if (arg == "--port-base" && number(value, 0, 65530, n)) {
             options.portBase = static_cast<std::uint16_t>(n);
+        } else if (arg == "--corvid") {
+            corvid = value;
         } else if (arg == "--pin") {
             options.pin = value;
         } else if (arg == "--user") {
@@ -111,11 +115,21 @@ int main(int argc, char** argv) {
     }
     std::cerr << "receiver-sim: address " << sim.address() << ", FTP port " << sim.ftpPort()
               << ", command channels " << sim.portBase() << "-" << sim.portBase() + 5 << "\n";
+    // corvidlet listens beside the command channels and takes control lines on standard input.
+    receiversim::CorvidletService corvidlet(sim.root(), sim.address());
+    if (sim.portBase() <= 65535 - 6 &&
+        corvidlet.start(static_cast<std::uint16_t>(sim.portBase() + 6), &error)) {
+        std::cerr << "receiver-sim: corvidlet port " << corvidlet.port() << "\n";
+        corvidlet.startControlInput(0, corvid);
+    } else {
+        std::cerr << "receiver-sim: no corvidlet: " << error << "\n";
+    }
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
 
     int sig = 0;
     sigwait(&stopSignals, &sig);
+    corvidlet.stop();
     sim.stop();
     std::cerr << "receiver-sim: stopped\n";
     return 0;
