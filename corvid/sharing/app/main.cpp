@@ -1,7 +1,8 @@
-// corvid: Corvid's program. For now one command for home servers without a desktop:
+// corvid: Corvid's program for home servers without a desktop.
 //   corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] [--port N]
 // publishes the shares as a UPnP AV MediaServer, prints "description: URL" once it is advertised
-// and runs until SIGINT or SIGTERM.
+// and runs until SIGINT or SIGTERM. The File Sharing Server commands (shares, account, the
+// corvidlet link) are in SharingCommands.
 
 #include <signal.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "corvid/server/UpnpStack.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/app/SharingCommands.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ int usage() {
                  "usage: corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] "
                  "[--port N]\n"
                  "  TYPE is one of music, jpeg, video, record; without --share the stored share "
-                 "list is served.\n");
+                 "list is served.\n%s",
+                 corvid::app::SharingUsage());
     return 2;
 }
 
@@ -133,5 +136,7 @@ int serve(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "serve") == 0)
         return serve(argc - 2, argv + 2);
+    if (const int rc = corvid::app::RunSharingCommand(argc - 1, argv + 1); rc >= 0)
+        return rc;
     return usage();
 }
