@@ -1,0 +1,81 @@
+// The corvid share and settings commands as a user runs them, with stand-ins for Samba's net
+// and testparm that keep the user shares in a file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "corvid/sharing/CommandRunner.h"
+#include "corvid/sharing/SharingSettings.h"
+#include "tests/fixtures/TempDir.h"
+
+namespace corvid::sharing {
+namespace {
+
+struct Commands : ::testing::Test {
+    Commands() {
+        std::filesystem::create_directories(dir / "bin");
+        std::filesystem::create_directories(dir / "media");
+        script("net",
+               "echo \"$@\" >> \"$NET_LOG\"\n"
+               "case \"$1 $2\" in\n"
+               "\"usershare info\") cat \"$NET_LIST\" 2>/dev/null; exit 0 ;;\n"
+               "\"usershare add\") printf '[%s]\\npath=%s\\ncomment=%s\\nusershare_acl=%s,\\n'"
+               " \"$3\" \"$4\" \"$5\" \"$6\" >> \"$NET_LIST\" ;;\n"
+               "esac\n");
+        script("testparm", "echo Never\n");
+    }
+    void script(const std::string& name, const std::string& body) {
+        fixtures::writeFile(dir / "bin" / name, "#!/bin/sh\n" + body);
+        std::filesystem::permissions(dir / "bin" / name, std::filesystem::perms::owner_all);
+    }
+    CommandResult corvid(std::vector<std::string> args) {
+        args.insert(args.begin(), CORVID_BINARY);
+        return runner.Run(args, {},
+                          {{"PATH", (dir / "bin").string() + ":/usr/bin:/bin"},
+                           {"XDG_CONFIG_HOME", (dir / "config").string()},
+                           {"NET_LOG", (dir / "net.log").string()},
+                           {"NET_LIST", (dir / "shares").string()}});
+    }
+
+    fixtures::TempDir dir;
+    CommandRunner runner;
+};
+
+TEST_F(Commands, SharesAreAddedAsUserSharesAndListedWithTheirTypeInUpperCase) {
+    const std::string media = (dir / "media").string();
+    auto r = corvid({"share", "add", "music:" + media, "--name", "Tunes", "--read-only"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.output, "Add Success\n Shared Count : 1\n");
+    r = corvid({"share", "add", "record:" + media + "/", "--read-only"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    r = corvid({"share", "add", "record:" + media, "--name", "Rec2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errors, "corvid: Can not share more than one in case RECORD\n");
+    r = corvid({"share", "add", "music:" + media, "--name", "ThirteenChars"});
+    EXPECT_EQ(r.errors, "corvid: Share Name is too long\n");
+    EXPECT_EQ(fixtures::readFile(dir / "net.log"),
+              "usershare info --long\nusershare add Tunes " + media +
+                  " music Everyone:R guest_ok=n\n" + "usershare info --long\nusershare add media " +
+                  media +
+                  " record Everyone:F guest_ok=n\nusershare info --long\nusershare info --long\n");
+    r = corvid({"share", "list", "--tsv"});
+    EXPECT_EQ(r.output,
+              "0\tTunes\tMUSIC\t" + media + "\tyes\n1\tmedia\tRECORD\t" + media + "\tno\n");
+    EXPECT_EQ(corvid({"share", "remove", "Nothing"}).exitCode, 1);
+    EXPECT_EQ(corvid({"share", "add", "pictures:" + media}).exitCode, 1);
+    EXPECT_EQ(corvid({"share", "frobnicate"}).exitCode, 2);
+}
+
+TEST_F(Commands, SettingsArePrintedWithThePasswordHidden) {
+    SharingSettings settings(dir / "config" / "corvid");
+    settings.LoadSettings();
+    ASSERT_TRUE(settings.SetAccount("pvr", "do not print me"));
+    const auto r = corvid({"settings"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("User=pvr\nPass=(set, hidden)\n"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("do not print me"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvid::sharing
