@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# The recordings benchmark: download and upload of a 2 GiB recording between velkctl and the
-# emulated receiver on loopback, beside a plain TCP copy of the same bytes with socat (256 KiB
-# buffers) in the same run, and the time of a thumbnail from a downloaded file.
+# The recordings benchmark: download and upload of a 1 GiB recording between velkctl and the
+# emulated receiver on loopback, each beside a plain TCP copy of the same bytes with socat
+# (256 KiB buffers) into the same folder, and the time of a thumbnail from a downloaded file.
+# Every file is written to a tmpfs folder, so that the disk decides none of the figures; each
+# figure is the median of the rounds.
 #
 #   tools/bench/recordings-bench.sh [BUILD_DIR]
-# Environment: BENCH_SIZE_MIB (default 2048), BENCH_ROUNDS (thumbnail best of, default 5).
+# Environment: BENCH_SIZE_MIB (default 1024), BENCH_ROUNDS (default 3, at least 3),
+# BENCH_TMPFS (default /dev/shm; needs about four times the size free).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. tools/bench/median.sh
 BUILD=${1:-build-release}
-SIZE_MIB=${BENCH_SIZE_MIB:-2048}
-ROUNDS=${BENCH_ROUNDS:-5}
+SIZE_MIB=${BENCH_SIZE_MIB:-1024}
+ROUNDS=$(rounds)
+TMPFS=${BENCH_TMPFS:-/dev/shm}
 [ -f "$BUILD/CMakeCache.txt" ] || cmake --preset release >/dev/null
 cmake --build "$BUILD" --target velkctl receiver-sim >/dev/null
 VELKCTL="$BUILD/bin/velkctl"
@@ -17,7 +22,17 @@ SIM="$BUILD/bin/receiver-sim"
 command -v socat >/dev/null || { echo "socat is not installed: no plain copy to compare" >&2; exit 1; }
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: no test stream" >&2; exit 1; }
 
-WORK=$(mktemp -d /tmp/recordings-bench.XXXXXX)
+if [ "$(stat -f -c %T "$TMPFS" 2>/dev/null)" != tmpfs ]; then
+  echo "$TMPFS is not a tmpfs folder (BENCH_TMPFS names one)" >&2
+  exit 1
+fi
+free_mib=$(( $(stat -f -c '%a * %S' "$TMPFS") / 1048576 ))
+if [ "$free_mib" -lt $(( 4 * SIZE_MIB + 64 )) ]; then
+  echo "$TMPFS has $free_mib MiB free; $(( 4 * SIZE_MIB + 64 )) needed (BENCH_SIZE_MIB)" >&2
+  exit 1
+fi
+
+WORK=$(mktemp -d "$TMPFS/recordings-bench.XXXXXX")
 SIM_PID=""
 SOCAT_PID=""
 cleanup() {
@@ -57,57 +72,67 @@ read -r -t 10 line < "$WORK/ready" || true
 [ "$line" = ready ] || { echo "receiver-sim did not start" >&2; cat "$WORK/sim.log" >&2; exit 1; }
 V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
 
-echo "== recordings, $BYTES bytes over loopback"
-sync
-start=$(now)
-"${V[@]}" recordings download BENCH --to "$WORK/pc" > /dev/null
-dl_ns=$(( $(now) - start ))
-FILE="$WORK/pc/Bench_Bench_BENCH.ts"
-printf '%-34s %s\n' "download (velkctl <- receiver-sim)" "$(rate "$BYTES" "$dl_ns")"
-
-# The same bytes with socat into a file on the same disk.
+# A plain TCP copy of SOURCE into the file DEST with socat, as a transfer of the same bytes
+# into the same folder; prints the nanoseconds it took.
 COPY_PORT=$(( PORT_BASE + 20 ))
-socat -u -b262144 TCP-LISTEN:"$COPY_PORT",bind=127.0.0.1,reuseaddr \
-  OPEN:"$WORK/copy.ts",creat,trunc &
-SOCAT_PID=$!
-for _ in $(seq 100); do
-  ss -ltn "sport = :$COPY_PORT" | grep -q LISTEN && break
-  sleep 0.05
-done
-start=$(now)
-socat -u -b262144 OPEN:"$REC" TCP:127.0.0.1:"$COPY_PORT"
-wait "$SOCAT_PID"
-SOCAT_PID=""
-copy_ns=$(( $(now) - start ))
-rm -f "$WORK/copy.ts"
-printf '%-34s %s\n' "plain copy (socat, 256 KiB)" "$(rate "$BYTES" "$copy_ns")"
+plain_copy() {
+  socat -u -b262144 TCP-LISTEN:"$COPY_PORT",bind=127.0.0.1,reuseaddr OPEN:"$2",creat,trunc &
+  SOCAT_PID=$!
+  for _ in $(seq 100); do
+    ss -ltn "sport = :$COPY_PORT" | grep -q LISTEN && break
+    sleep 0.05
+  done
+  local start
+  start=$(now)
+  socat -u -b262144 OPEN:"$1" TCP:127.0.0.1:"$COPY_PORT"
+  wait "$SOCAT_PID"
+  SOCAT_PID=""
+  echo $(( $(now) - start ))
+  rm -f "$2"
+}
 
-rm -f "$REC"
-start=$(now)
-"${V[@]}" recordings upload "$FILE" > /dev/null
-up_ns=$(( $(now) - start ))
-printf '%-34s %s\n' "upload (velkctl -> receiver-sim)" "$(rate "$BYTES" "$up_ns")"
-awk -v d="$dl_ns" -v u="$up_ns" -v c="$copy_ns" 'BEGIN {
-  printf "%-34s download %.0f %%, upload %.0f %% (goal: 80 %%)\n", "of the plain copy",
-         100 * c / d, 100 * c / u }'
+echo "== recordings, $BYTES bytes over loopback into $TMPFS (tmpfs), median of $ROUNDS rounds"
+FILE="$WORK/pc/Bench_Bench_BENCH.ts"
+TV="$WORK/root/recordings/tv"
+dl=(); dl_copy=(); up=(); up_copy=()
+for _ in $(seq "$ROUNDS"); do
+  rm -f "$WORK/pc/"*
+  start=$(now)
+  "${V[@]}" recordings download BENCH --to "$WORK/pc" > /dev/null
+  dl+=($(( $(now) - start )))
+  dl_copy+=("$(plain_copy "$REC" "$WORK/pc/copy.ts")")
+
+  start=$(now)
+  "${V[@]}" recordings upload "$FILE" > /dev/null
+  up+=($(( $(now) - start )))
+  find "$TV" -maxdepth 1 -type f ! -name 'BENCH.*' -delete  # the uploaded recording
+  up_copy+=("$(plain_copy "$FILE" "$TV/copy.ts")")
+done
+dl_ns=$(median "${dl[@]}"); dl_copy_ns=$(median "${dl_copy[@]}")
+up_ns=$(median "${up[@]}"); up_copy_ns=$(median "${up_copy[@]}")
+printf '%-40s %s\n' "download (velkctl <- receiver-sim)" "$(rate "$BYTES" "$dl_ns")"
+printf '%-40s %s\n' "  plain copy into the same folder" "$(rate "$BYTES" "$dl_copy_ns")"
+printf '%-40s %s\n' "upload (velkctl -> receiver-sim)" "$(rate "$BYTES" "$up_ns")"
+printf '%-40s %s\n' "  plain copy into the same folder" "$(rate "$BYTES" "$up_copy_ns")"
+awk -v d="$dl_ns" -v dc="$dl_copy_ns" -v u="$up_ns" -v uc="$up_copy_ns" 'BEGIN {
+  printf "%-40s download %.0f %%, upload %.0f %% (goal: 80 %%)\n", "of the plain copy",
+         100 * dc / d, 100 * uc / u }'
 
 # A thumbnail: the whole velkctl run (wall and CPU time), and the same less a velkctl run that
-# does nothing (the cost of starting the program), best of ROUNDS each. On a busy machine the
+# does nothing (the cost of starting the program), median of ROUNDS each. On a busy machine the
 # CPU time is the steadier figure.
-best_run() {  # prints "wall_us cpu_us"
-  local best_wall="" best_cpu="" t wall cpu
+median_run() {  # prints "wall_us cpu_us"
+  local walls=() cpus=() t
   for _ in $(seq "$ROUNDS"); do
     t=$( { TIMEFORMAT='%3R %3U %3S'; time "$@" > /dev/null; } 2>&1 | tail -1)
-    wall=$(awk '{ printf "%d", $1 * 1e6 }' <<< "$t")
-    cpu=$(awk '{ printf "%d", ($2 + $3) * 1e6 }' <<< "$t")
-    if [ -z "$best_wall" ] || [ "$wall" -lt "$best_wall" ]; then best_wall=$wall; fi
-    if [ -z "$best_cpu" ] || [ "$cpu" -lt "$best_cpu" ]; then best_cpu=$cpu; fi
+    walls+=("$(awk '{ printf "%d", $1 * 1e6 }' <<< "$t")")
+    cpus+=("$(awk '{ printf "%d", ($2 + $3) * 1e6 }' <<< "$t")")
   done
-  echo "$best_wall $best_cpu"
+  echo "$(median "${walls[@]}") $(median "${cpus[@]}")"
 }
 ms() { awk -v us="$1" 'BEGIN { printf "%.1f ms", us / 1000 }'; }
-read -r thumb_wall thumb_cpu < <(best_run "$VELKCTL" thumbnail "$FILE" --out "$WORK/thumb.png")
-read -r idle_wall idle_cpu < <(best_run "$VELKCTL" --help)
+read -r thumb_wall thumb_cpu < <(median_run "$VELKCTL" thumbnail "$FILE" --out "$WORK/thumb.png")
+read -r idle_wall idle_cpu < <(median_run "$VELKCTL" --help)
 net() { echo $(( $1 > $2 ? $1 - $2 : 0 )); }
-printf '%-34s wall %s, CPU %s (velkctl run less start-up; goal: 20 ms)\n' "thumbnail from a file" \
+printf '%-40s wall %s, CPU %s (less start-up; goal: 20 ms)\n' "thumbnail from a file" \
   "$(ms "$(net "$thumb_wall" "$idle_wall")")" "$(ms "$(net "$thumb_cpu" "$idle_cpu")")"
