@@ -1,11 +1,15 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-# velk_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
-# One GoogleTest executable; its cases are registered with CTest one by one.
+# velk_add_test(NAME [GMOCK] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One GoogleTest executable; its cases are registered with CTest one by one. GMOCK links
+# GoogleMock for the tests that use it.
 function(velk_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GMOCK" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main Threads::Threads)
+  if(T_GMOCK)
+    target_link_libraries(${name} PRIVATE GTest::gmock)
+  endif()
   target_compile_definitions(${name} PRIVATE VELK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
@@ -32,13 +36,13 @@ function(velk_add_fuzz name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/fuzz)
 endfunction()
 
-# velk_module(LIBNAME LIBS a b TEST_LIBS c d)
+# velk_module(LIBNAME [GMOCK] LIBS a b TEST_LIBS c d)
 # The usual shape of a folder: every *.cpp directly in it makes the static library LIBNAME;
-# every tests/*.cpp makes one test executable LIBNAME_tests; every fuzz/*.cpp is a fuzz target
-# whose seeds live in fuzz/corpus/<target name>/. Programs keep their main in app/ or ui/ and
-# are added by the folder's own CMakeLists.txt.
+# every tests/*.cpp makes one test executable LIBNAME_tests (GMOCK: linked with GoogleMock);
+# every fuzz/*.cpp is a fuzz target whose seeds live in fuzz/corpus/<target name>/. Programs
+# keep their main in app/ or ui/ and are added by the folder's own CMakeLists.txt.
 function(velk_module lib)
-  cmake_parse_arguments(M "" "" "LIBS;TEST_LIBS" ${ARGN})
+  cmake_parse_arguments(M "GMOCK" "" "LIBS;TEST_LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(srcs)
     add_library(${lib} STATIC ${srcs})
@@ -51,7 +55,12 @@ function(velk_module lib)
   endif()
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
   if(tests)
-    velk_add_test(${lib}_tests SOURCES ${tests} LIBS ${lib} velk_test_fixtures ${M_TEST_LIBS})
+    set(gmock)
+    if(M_GMOCK)
+      set(gmock GMOCK)
+    endif()
+    velk_add_test(${lib}_tests ${gmock} SOURCES ${tests} LIBS ${lib} velk_test_fixtures
+                  ${M_TEST_LIBS})
   endif()
   file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.cpp)
   foreach(f ${fuzzers})
