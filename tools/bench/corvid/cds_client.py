@@ -3,13 +3,17 @@
 
   cds_client.py first-complete DESC_URL FOLDER COUNT TIMEOUT  -> seconds until a complete Browse
   cds_client.py latency DESC_URL FOLDER COUNT ROUNDS          -> median seconds of one Browse
+      (the HTTP exchanges of all its pages, without the client's own XML parsing)
   cds_client.py item-url DESC_URL FOLDER                      -> resource URL of FOLDER's first item
+  cds_client.py answer-bytes DESC_URL FOLDER COUNT PARALLEL    -> bytes of one complete answer,
+      after PARALLEL complete Browses of FOLDER made at the same time (single requests, no paging)
 
 FOLDER is a container title found breadth-first from the root ("0"). A Browse is complete when
 the folder's items, fetched page by page where a server cuts its answers, number COUNT.
 """
 import statistics
 import sys
+import threading
 import time
 import urllib.parse
 import urllib.request
@@ -32,7 +36,8 @@ def control_url(desc_url):
     raise RuntimeError("no ContentDirectory in " + desc_url)
 
 
-def browse_page(ctl, object_id, start, count, timeout=60):
+def browse_raw(ctl, object_id, start, count, timeout=120):
+    """The response body of one Browse, unparsed."""
     body = ('<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/"'
             ' s:encodingStyle="http://schemas.xmlsoap.org/soap/encoding/"><s:Body>'
             '<u:Browse xmlns:u="%s"><ObjectID>%s</ObjectID>'
@@ -43,7 +48,11 @@ def browse_page(ctl, object_id, start, count, timeout=60):
     req = urllib.request.Request(ctl, data=body, headers={
         "Content-Type": 'text/xml; charset="utf-8"', "SOAPACTION": '"%s#Browse"' % CDS})
     with urllib.request.urlopen(req, timeout=timeout) as r:
-        env = ET.fromstring(r.read())
+        return r.read()
+
+
+def parse_page(raw):
+    env = ET.fromstring(raw)
     out = {}
     for el in env.iter():
         name = el.tag.split("}")[-1]
@@ -53,11 +62,16 @@ def browse_page(ctl, object_id, start, count, timeout=60):
     return didl, int(out.get("NumberReturned") or 0), int(out.get("TotalMatches") or 0)
 
 
-def browse_all(ctl, object_id):
-    """Every child, page by page; returns (containers, items) as lists of elements."""
+def browse_all(ctl, object_id, timing=None):
+    """Every child, page by page; returns (containers, items) as lists of elements. timing, a
+    one-element list, adds up the time of the HTTP exchanges alone (not the XML parsing)."""
     containers, items, start = [], [], 0
     while True:
-        didl, returned, total = browse_page(ctl, object_id, start, 0 if start == 0 else 5000)
+        t = time.monotonic()
+        raw = browse_raw(ctl, object_id, start, 0 if start == 0 else 5000)
+        if timing is not None:
+            timing[0] += time.monotonic() - t
+        didl, returned, total = parse_page(raw)
         for el in didl:
             (containers if el.tag == DIDL + "container" else items).append(el)
         start += returned
@@ -108,9 +122,9 @@ def main():
         count, rounds = int(sys.argv[4]), int(sys.argv[5])
         times = []
         for _ in range(rounds):
-            t = time.monotonic()
-            n = len(browse_all(ctl, oid)[1])
-            times.append(time.monotonic() - t)
+            timing = [0.0]
+            n = len(browse_all(ctl, oid, timing)[1])
+            times.append(timing[0])
             if n < count:
                 print("incomplete")
                 return 1
@@ -120,6 +134,20 @@ def main():
         items = browse_all(ctl, oid)[1]
         res = items[0].find(DIDL + "res")
         print(res.text.strip())
+        return 0
+    if cmd == "answer-bytes":
+        count, parallel = int(sys.argv[4]), int(sys.argv[5])
+        sizes = []
+        threads = [threading.Thread(target=lambda: sizes.append(len(browse_raw(ctl, oid, 0, 0))))
+                   for _ in range(parallel)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        if len(sizes) != parallel or min(sizes) < count * 100:
+            print("incomplete")
+            return 1
+        print(max(sizes))
         return 0
     return 2
 
