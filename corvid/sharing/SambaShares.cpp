@@ -92,6 +92,21 @@ bool SambaShares::List(std::vector<ShareRecord>& shares, std::string& error) {
 }
 
 bool SambaShares::Create(const ShareRecord& share, const std::string& account, std::string& error) {
+    // Samba refuses these in share names; '*' and '?' would also make the look-up below match
+    // other shares.
+    if (share.name.find_first_of("%<>*?|/\\+=;:\",") != std::string::npos ||
+        share.name.front() == '-') {
+        error = "The character or file system name is invalid";
+        return false;
+    }
+    // `net usershare add` silently replaces a share of the same name, also one that is not
+    // Corvid's: such a name is refused instead.
+    const CommandResult existing =
+        runner_.Run(command({"net", "usershare", "info", "--long", share.name}));
+    if (existing.ok() && existing.output.find('[') != std::string::npos) {
+        error = "The share name is already in use on this server";
+        return false;
+    }
     const bool known = accountExists(account);
     const std::string who = known ? account : "Everyone";
     const std::string acl = who + (share.readOnly != 0 && !isRecord(share) ? ":R" : ":F");

@@ -19,7 +19,9 @@ struct Commands : ::testing::Test {
         script("net",
                "echo \"$@\" >> \"$NET_LOG\"\n"
                "case \"$1 $2\" in\n"
-               "\"usershare info\") cat \"$NET_LIST\" 2>/dev/null; exit 0 ;;\n"
+               "\"usershare info\") if [ -z \"$4\" ]; then cat \"$NET_LIST\";\n"
+               "  elif grep -qix \"\\[$4\\]\" \"$NET_LIST\"; then echo \"[$4]\"; fi 2>/dev/null\n"
+               "  exit 0 ;;\n"
                "\"usershare add\") printf '[%s]\\npath=%s\\ncomment=%s\\nusershare_acl=%s,\\n'"
                " \"$3\" \"$4\" \"$5\" \"$6\" >> \"$NET_LIST\" ;;\n"
                "esac\n");
@@ -55,10 +57,18 @@ TEST_F(Commands, SharesAreAddedAsUserSharesAndListedWithTheirTypeInUpperCase) {
     r = corvid({"share", "add", "music:" + media, "--name", "ThirteenChars"});
     EXPECT_EQ(r.errors, "corvid: Share Name is too long\n");
     EXPECT_EQ(fixtures::readFile(dir / "net.log"),
-              "usershare info --long\nusershare add Tunes " + media +
-                  " music Everyone:R guest_ok=n\n" + "usershare info --long\nusershare add media " +
+              "usershare info --long\nusershare info --long Tunes\nusershare add Tunes " + media +
+                  " music Everyone:R guest_ok=n\nusershare info --long\n"
+                  "usershare info --long media\nusershare add media " +
                   media +
                   " record Everyone:F guest_ok=n\nusershare info --long\nusershare info --long\n");
+    // A Samba share of that name made outside Corvid is not replaced.
+    fixtures::writeFile(dir / "shares",
+                        fixtures::readFile(dir / "shares") + "[Docs]\npath=/srv\ncomment=x\n");
+    r = corvid({"share", "add", "jpeg:" + media, "--name", "docs"});
+    EXPECT_EQ(r.errors,
+              "corvid: The share could not be created: The share name is already in use "
+              "on this server\n");
     r = corvid({"share", "list", "--tsv"});
     EXPECT_EQ(r.output,
               "0\tTunes\tMUSIC\t" + media + "\tyes\n1\tmedia\tRECORD\t" + media + "\tno\n");

@@ -122,6 +122,14 @@ TEST(SambaOnLoopback, CorvidsShareAndAccountLetTheReceiverInAndAWrongPasswordOut
     ShareRecord record{"Tunes", 0, "music", music.string(), 1};
     ASSERT_EQ(settings.AddShare(record), ShareCheck::Added) << settings.LastError();
 
+    // A share of the same name that is not Corvid's is not replaced.
+    ASSERT_TRUE(runner
+                    .Run({"net", "-s", samba.conf(), "usershare", "add", "Docs", music.string(),
+                          "documents", "Everyone:R", "guest_ok=n"})
+                    .ok());
+    EXPECT_EQ(settings.AddShare({"docs", 0, "jpeg", music.string(), 1}), ShareCheck::SystemFailed);
+    EXPECT_EQ(settings.LastError(), "The share name is already in use on this server");
+
     SharingSettings again(dir / "config", &shares);
     ASSERT_TRUE(again.LoadShares()) << again.LastError();
     ASSERT_EQ(again.ShareCount(), 1u);
