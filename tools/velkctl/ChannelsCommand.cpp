@@ -10,7 +10,7 @@
 #include "velkport/channels/ChannelExchange.h"
 #include "velkport/channels/ChannelListEditor.h"
 #include "velkport/channels/ChannelListFile.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkctl {
 

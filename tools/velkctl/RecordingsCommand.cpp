@@ -14,8 +14,8 @@
 #include "velkport/recordings/PngWriter.h"
 #include "velkport/recordings/RecordManager.h"
 #include "velkport/recordings/RecordText.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 namespace velkctl {
 

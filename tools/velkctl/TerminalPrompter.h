@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkctl {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkctl {
 

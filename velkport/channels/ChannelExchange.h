@@ -11,8 +11,8 @@
 
 #include "velkport/channels/ChannelListEditor.h"
 #include "velkport/channels/ProgressSink.h"
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::channels {
 

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "velkport/channels/ChannelListFile.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::channels {
 

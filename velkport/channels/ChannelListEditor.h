@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "velkport/channels/ChannelDatabase.h"
-#include "velkport/channels/InputDialog.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::channels {
 
@@ -61,6 +60,9 @@ struct ListRow {
     int markNumber = 0;   // the number shown while marked
     int shownNumber() const { return marked ? markNumber : service->channelNumber; }
 };
+
+// The two numbers the Input dialog asks for: the numbering mode's start and "Move to"'s target.
+enum class InputMode { Start, Move };
 
 // What the window supplies: the Input dialog and the Channel Info dialog.
 class EditorDialogs {

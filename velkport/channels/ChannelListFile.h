@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "velkport/channels/ChannelDatabase.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::channels {
 

@@ -1,10 +1,15 @@
-#include "velkport/channels/ChannelInfoDialog.h"
+#include "velkport/editor/ChannelInfoDialog.h"
 
 #include "velkport/channels/ChannelListEditor.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
 
+using channels::cutUtf8;
+using channels::fillText;
+using channels::kRadio;
+using channels::kTv;
+using channels::leadingInt;
 using shell::Msg;
 using shell::PromptIcon;
 
@@ -78,4 +83,4 @@ bool ChannelInfoDialog::accept(const ChannelInfoFields& f, int rowCount, Service
     return true;
 }
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

@@ -5,9 +5,11 @@
 #include <string>
 
 #include "velkport/channels/ChannelRecords.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
+
+using channels::Service;
 
 struct ChannelInfoFields {
     std::string channelNumber;
@@ -36,4 +38,4 @@ class ChannelInfoDialog {
                        shell::Prompter& prompter);
 };
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

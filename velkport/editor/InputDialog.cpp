@@ -1,13 +1,14 @@
-#include "velkport/channels/InputDialog.h"
+#include "velkport/editor/InputDialog.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "velkport/channels/ChannelListEditor.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
 
+using channels::fillText;
 using shell::Msg;
 
 std::string InputDialog::title(InputMode mode) {
@@ -38,4 +39,4 @@ std::optional<int> InputDialog::accept(const std::string& text, InputMode mode, 
     return static_cast<int>(n);
 }
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "velkport/shell/Prompter.h"
+#include "velkport/channels/ChannelListEditor.h"
+#include "velkport/shell/base/Prompter.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
 
-enum class InputMode { Start, Move };
+using channels::InputMode;
 
 class InputDialog {
   public:
@@ -24,4 +25,4 @@ class InputDialog {
                                      shell::Prompter& prompter);
 };
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

@@ -1,9 +1,13 @@
-#include "velkport/channels/SatelliteTransponderDialog.h"
+#include "velkport/editor/SatelliteTransponderDialog.h"
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
 
+using channels::cutUtf8;
+using channels::kMaxSatellites;
+using channels::leadingInt;
+using channels::Service;
 using shell::Msg;
 using shell::PromptIcon;
 
@@ -196,4 +200,4 @@ bool SatelliteTransponderDialog::deleteTransponders() {
     return true;
 }
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

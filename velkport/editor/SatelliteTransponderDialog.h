@@ -9,7 +9,11 @@
 
 #include "velkport/channels/ChannelListEditor.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
+
+using channels::ChannelListEditor;
+using channels::Satellite;
+using channels::Transponder;
 
 struct SatelliteFields {
     std::string name;
@@ -61,4 +65,4 @@ class SatelliteTransponderDialog {
     std::set<int> selectedTransponders_;
 };
 
-}  // namespace velkport::channels
+}  // namespace velkport::editor

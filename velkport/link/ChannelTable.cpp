@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::link {
 

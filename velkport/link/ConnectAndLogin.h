@@ -8,9 +8,9 @@
 
 #include "velkport/link/ConnectDialogView.h"
 #include "velkport/link/FtpClient.h"
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 namespace velkport::link {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "velkport/link/ConnectDialogView.h"
-#include "velkport/shell/Prompter.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 namespace velkport::link {
 

@@ -12,7 +12,7 @@
 
 #include "common/Socket.h"
 #include "velkport/link/FtpReplyReader.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::link {
 

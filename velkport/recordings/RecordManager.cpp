@@ -17,9 +17,9 @@
 #include "velkport/recordings/RecordText.h"
 #include "velkport/recordings/StreamBlock.h"
 #include "velkport/recordings/TailHeader.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/Prompter.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 namespace velkport::recordings {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::shell {
 

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "velkport/shell/AppContext.h"
 #include "velkport/shell/FunctionBar.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::shell {
 

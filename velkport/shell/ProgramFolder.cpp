@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "common/IniFile.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 #ifndef VELK_SHELL_DATA_DIR
 #define VELK_SHELL_DATA_DIR ""

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "velkport/shell/AppContext.h"
+#include "velkport/shell/base/AppContext.h"
 
 namespace velkport::shell {
 

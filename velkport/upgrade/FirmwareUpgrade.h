@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::upgrade {
 

@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "tests/fixtures/RecordingPrompter.h"
-#include "velkport/channels/ChannelInfoDialog.h"
-#include "velkport/channels/InputDialog.h"
-#include "velkport/channels/SatelliteTransponderDialog.h"
 #include "velkport/channels/tests/ChannelTestData.h"
+#include "velkport/editor/ChannelInfoDialog.h"
+#include "velkport/editor/InputDialog.h"
+#include "velkport/editor/SatelliteTransponderDialog.h"
 
-namespace velkport::channels {
+namespace velkport::editor {
 namespace {
+
+using namespace channels;
 
 using shell::PromptIcon;
 
@@ -258,4 +260,4 @@ TEST_F(SatTp, DeletingATransponderRemovesTheServicesOnItsFrequency) {
 }
 
 }  // namespace
-}  // namespace velkport::channels
+}  // namespace velkport::editor

@@ -1,4 +1,4 @@
-#include "velkport/editor/ui/ChannelInfoWindow.h"
+#include "velkport/editor/ui/ChannelInfoDialogView.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::editor {
 
@@ -27,11 +27,11 @@ QString Q(const std::string& s) {
 
 }  // namespace
 
-ChannelInfoWindow::ChannelInfoWindow(channels::Service& copy, int rowCount,
-                                     shell::Prompter& prompter, QWidget* parent)
+ChannelInfoDialogView::ChannelInfoDialogView(channels::Service& copy, int rowCount,
+                                             shell::Prompter& prompter, QWidget* parent)
     : QDialog(parent), copy_(copy), rowCount_(rowCount), prompter_(prompter) {
     setWindowTitle(Q(shell::Msg(20)));
-    const channels::ChannelInfoFields f = channels::ChannelInfoDialog::fill(copy);
+    const ChannelInfoFields f = ChannelInfoDialog::fill(copy);
     auto field = [this](const std::string& text, bool readOnly = false) {
         auto* e = new QLineEdit(Q(text), this);
         e->setReadOnly(readOnly);
@@ -83,12 +83,12 @@ ChannelInfoWindow::ChannelInfoWindow(channels::Service& copy, int rowCount,
     layout->addWidget(group);
     layout->addLayout(buttons);
     ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &ChannelInfoWindow::pressOk);
+    connect(ok_, &QPushButton::clicked, this, &ChannelInfoDialogView::pressOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-channels::ChannelInfoFields ChannelInfoWindow::fields() const {
-    channels::ChannelInfoFields f;
+ChannelInfoFields ChannelInfoDialogView::fields() const {
+    ChannelInfoFields f;
     f.channelNumber = number_->text().toStdString();
     f.name = name_->text().toStdString();
     f.frequency = frequency_->text().toStdString();
@@ -107,8 +107,8 @@ channels::ChannelInfoFields ChannelInfoWindow::fields() const {
     return f;
 }
 
-void ChannelInfoWindow::pressOk() {
-    if (channels::ChannelInfoDialog::accept(fields(), rowCount_, copy_, prompter_))
+void ChannelInfoDialogView::pressOk() {
+    if (ChannelInfoDialog::accept(fields(), rowCount_, copy_, prompter_))
         accept();
 }
 

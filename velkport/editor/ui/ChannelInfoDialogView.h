@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "velkport/channels/ChannelInfoDialog.h"
+#include "velkport/editor/ChannelInfoDialog.h"
 
 class QComboBox;
 class QLineEdit;
@@ -11,13 +11,13 @@ class QPushButton;
 
 namespace velkport::editor {
 
-class ChannelInfoWindow : public QDialog {
+class ChannelInfoDialogView : public QDialog {
     Q_OBJECT
   public:
-    ChannelInfoWindow(channels::Service& copy, int rowCount, shell::Prompter& prompter,
-                      QWidget* parent = nullptr);
+    ChannelInfoDialogView(channels::Service& copy, int rowCount, shell::Prompter& prompter,
+                          QWidget* parent = nullptr);
 
-    channels::ChannelInfoFields fields() const;
+    ChannelInfoFields fields() const;
     QLineEdit* numberField() const { return number_; }
     QLineEdit* nameField() const { return name_; }
     QLineEdit* sidField() const { return sid_; }

@@ -24,12 +24,12 @@
 
 #include "velkport/editor/ui/MembersList.h"
 #include "velkport/editor/ui/QtEditorDialogs.h"
-#include "velkport/editor/ui/SatTpWindow.h"
+#include "velkport/editor/ui/SatelliteTransponderDialogView.h"
 #include "velkport/editor/ui/ServiceTableModel.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/Icons.h"
-#include "velkport/shell/ui/ProgressWindow.h"
-#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/Icons.h"
+#include "velkport/shell/widgets/ProgressWindow.h"
+#include "velkport/shell/widgets/QtPrompter.h"
 
 namespace velkport::editor {
 
@@ -589,7 +589,7 @@ void EditorWindow::deleteAction() {
 }
 
 void EditorWindow::editSatellites() {
-    SatTpWindow dialog(*editor_, this);
+    SatelliteTransponderDialogView dialog(*editor_, this);
     dialog.exec();
 }
 

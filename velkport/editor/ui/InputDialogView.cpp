@@ -1,4 +1,4 @@
-#include "velkport/editor/ui/NumberInputDialog.h"
+#include "velkport/editor/ui/InputDialogView.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,11 +10,9 @@
 
 namespace velkport::editor {
 
-using channels::InputDialog;
-
-NumberInputDialog::NumberInputDialog(channels::InputMode mode, int rowCount,
-                                     std::vector<int> selectedNumbers, shell::Prompter& prompter,
-                                     QWidget* parent)
+InputDialogView::InputDialogView(channels::InputMode mode, int rowCount,
+                                 std::vector<int> selectedNumbers, shell::Prompter& prompter,
+                                 QWidget* parent)
     : QDialog(parent),
       mode_(mode),
       rowCount_(rowCount),
@@ -36,11 +34,11 @@ NumberInputDialog::NumberInputDialog(channels::InputMode mode, int rowCount,
     layout->addLayout(form);
     layout->addLayout(buttons);
     ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &NumberInputDialog::pressOk);
+    connect(ok_, &QPushButton::clicked, this, &InputDialogView::pressOk);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void NumberInputDialog::pressOk() {
+void InputDialogView::pressOk() {
     number_ =
         InputDialog::accept(field_->text().toStdString(), mode_, rowCount_, selected_, prompter_);
     if (number_)

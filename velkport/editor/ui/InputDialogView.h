@@ -6,18 +6,18 @@
 #include <optional>
 #include <vector>
 
-#include "velkport/channels/InputDialog.h"
+#include "velkport/editor/InputDialog.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace velkport::editor {
 
-class NumberInputDialog : public QDialog {
+class InputDialogView : public QDialog {
     Q_OBJECT
   public:
-    NumberInputDialog(channels::InputMode mode, int rowCount, std::vector<int> selectedNumbers,
-                      shell::Prompter& prompter, QWidget* parent = nullptr);
+    InputDialogView(channels::InputMode mode, int rowCount, std::vector<int> selectedNumbers,
+                    shell::Prompter& prompter, QWidget* parent = nullptr);
 
     QLineEdit* field() const { return field_; }
     QPushButton* okButton() const { return ok_; }

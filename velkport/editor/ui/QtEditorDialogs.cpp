@@ -1,20 +1,20 @@
 #include "velkport/editor/ui/QtEditorDialogs.h"
 
-#include "velkport/editor/ui/ChannelInfoWindow.h"
-#include "velkport/editor/ui/NumberInputDialog.h"
+#include "velkport/editor/ui/ChannelInfoDialogView.h"
+#include "velkport/editor/ui/InputDialogView.h"
 
 namespace velkport::editor {
 
 std::optional<int> QtEditorDialogs::askNumber(channels::InputMode mode, int rowCount,
                                               const std::vector<int>& selectedNumbers) {
-    NumberInputDialog dialog(mode, rowCount, selectedNumbers, prompter_, parent_.data());
+    InputDialogView dialog(mode, rowCount, selectedNumbers, prompter_, parent_.data());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.number();
 }
 
 bool QtEditorDialogs::editService(channels::Service& copy, int rowCount) {
-    ChannelInfoWindow dialog(copy, rowCount, prompter_, parent_.data());
+    ChannelInfoDialogView dialog(copy, rowCount, prompter_, parent_.data());
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,4 +1,4 @@
-#include "velkport/editor/ui/SatTpWindow.h"
+#include "velkport/editor/ui/SatelliteTransponderDialogView.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -43,7 +43,8 @@ QString Q(const std::string& s) {
 
 }  // namespace
 
-SatTpWindow::SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent)
+SatelliteTransponderDialogView::SatelliteTransponderDialogView(channels::ChannelListEditor& editor,
+                                                               QWidget* parent)
     : QDialog(parent),
       logic_(editor),
       satellites_(MakeTable(
@@ -108,8 +109,10 @@ SatTpWindow::SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent)
             [this](int row, int) { clickSatellite(row); });
     connect(transponders_, &QTableWidget::cellClicked, this,
             [this](int row, int) { clickTransponder(row); });
-    connect(satellites_, &QTableWidget::itemSelectionChanged, this, &SatTpWindow::syncSelections);
-    connect(transponders_, &QTableWidget::itemSelectionChanged, this, &SatTpWindow::syncSelections);
+    connect(satellites_, &QTableWidget::itemSelectionChanged, this,
+            &SatelliteTransponderDialogView::syncSelections);
+    connect(transponders_, &QTableWidget::itemSelectionChanged, this,
+            &SatelliteTransponderDialogView::syncSelections);
 
     connect(satButtons_[0], &QPushButton::clicked, this, [this] {
         if (channels::Satellite* s = logic_.newSatellite()) {
@@ -123,7 +126,7 @@ SatTpWindow::SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent)
         }
     });
     connect(satButtons_[1], &QPushButton::clicked, this, [this] {
-        channels::SatelliteFields f;
+        SatelliteFields f;
         f.name = satFields_[0]->text().toStdString();
         f.lo1 = satFields_[1]->text().toStdString();
         f.lo2 = satFields_[2]->text().toStdString();
@@ -154,7 +157,7 @@ SatTpWindow::SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent)
         }
     });
     connect(tpButtons_[1], &QPushButton::clicked, this, [this] {
-        channels::TransponderFields f;
+        TransponderFields f;
         f.frequency = tpFields_[0]->text().toStdString();
         f.symbolRate = tpFields_[1]->text().toStdString();
         f.tsid = tpFields_[2]->text().toStdString();
@@ -174,12 +177,12 @@ SatTpWindow::SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent)
     fillSatellites();
 }
 
-int SatTpWindow::logicRow(QTableWidget* table, int viewRow) const {
+int SatelliteTransponderDialogView::logicRow(QTableWidget* table, int viewRow) const {
     const QTableWidgetItem* item = table->item(viewRow, 0);
     return item != nullptr ? item->data(Qt::UserRole).toInt() : -1;
 }
 
-void SatTpWindow::selectLogicRow(QTableWidget* table, int row) {
+void SatelliteTransponderDialogView::selectLogicRow(QTableWidget* table, int row) {
     const QSignalBlocker block(table);
     table->clearSelection();
     for (int r = 0; r < table->rowCount(); ++r) {
@@ -191,7 +194,7 @@ void SatTpWindow::selectLogicRow(QTableWidget* table, int row) {
     syncSelections();
 }
 
-void SatTpWindow::fillSatellites() {
+void SatelliteTransponderDialogView::fillSatellites() {
     const QSignalBlocker block(satellites_);
     satellites_->setSortingEnabled(false);
     const auto rows = logic_.satelliteRows();
@@ -209,7 +212,7 @@ void SatTpWindow::fillSatellites() {
     satellites_->setSortingEnabled(true);
 }
 
-void SatTpWindow::fillTransponders() {
+void SatelliteTransponderDialogView::fillTransponders() {
     const QSignalBlocker block(transponders_);
     transponders_->setSortingEnabled(false);
     const auto rows = logic_.transponderRows();
@@ -230,7 +233,7 @@ void SatTpWindow::fillTransponders() {
     transponders_->setSortingEnabled(true);
 }
 
-void SatTpWindow::syncSelections() {
+void SatelliteTransponderDialogView::syncSelections() {
     std::set<int> sats;
     for (const QModelIndex& i : satellites_->selectionModel()->selectedRows())
         sats.insert(logicRow(satellites_, i.row()));
@@ -241,18 +244,18 @@ void SatTpWindow::syncSelections() {
     logic_.selectTransponders(tps);
 }
 
-void SatTpWindow::clickSatellite(int viewRow) {
+void SatelliteTransponderDialogView::clickSatellite(int viewRow) {
     showSatelliteFields(logic_.clickSatellite(logicRow(satellites_, viewRow)));
     fillTransponders();
     syncSelections();
 }
 
-void SatTpWindow::clickTransponder(int viewRow) {
+void SatelliteTransponderDialogView::clickTransponder(int viewRow) {
     showTransponderFields(logic_.clickTransponder(logicRow(transponders_, viewRow)));
     syncSelections();
 }
 
-void SatTpWindow::showSatelliteFields(const channels::SatelliteFields& f) {
+void SatelliteTransponderDialogView::showSatelliteFields(const SatelliteFields& f) {
     satFields_[0]->setText(Q(f.name));
     satFields_[1]->setText(Q(f.lo1));
     satFields_[2]->setText(Q(f.lo2));
@@ -261,7 +264,7 @@ void SatTpWindow::showSatelliteFields(const channels::SatelliteFields& f) {
     satFields_[5]->setText(Q(f.skewOffset));
 }
 
-void SatTpWindow::showTransponderFields(const channels::TransponderFields& f) {
+void SatelliteTransponderDialogView::showTransponderFields(const TransponderFields& f) {
     tpFields_[0]->setText(Q(f.frequency));
     tpFields_[1]->setText(Q(f.symbolRate));
     tpFields_[2]->setText(Q(f.tsid));

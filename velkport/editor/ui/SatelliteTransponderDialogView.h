@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "velkport/channels/SatelliteTransponderDialog.h"
+#include "velkport/editor/SatelliteTransponderDialog.h"
 
 class QComboBox;
 class QLineEdit;
@@ -13,10 +13,10 @@ class QTableWidget;
 
 namespace velkport::editor {
 
-class SatTpWindow : public QDialog {
+class SatelliteTransponderDialogView : public QDialog {
     Q_OBJECT
   public:
-    SatTpWindow(channels::ChannelListEditor& editor, QWidget* parent = nullptr);
+    SatelliteTransponderDialogView(channels::ChannelListEditor& editor, QWidget* parent = nullptr);
 
     QTableWidget* satelliteList() const { return satellites_; }
     QTableWidget* transponderList() const { return transponders_; }
@@ -32,13 +32,13 @@ class SatTpWindow : public QDialog {
   private:
     void fillSatellites();
     void fillTransponders();
-    void showSatelliteFields(const channels::SatelliteFields& f);
-    void showTransponderFields(const channels::TransponderFields& f);
+    void showSatelliteFields(const SatelliteFields& f);
+    void showTransponderFields(const TransponderFields& f);
     void syncSelections();
     int logicRow(QTableWidget* table, int viewRow) const;
     void selectLogicRow(QTableWidget* table, int row);
 
-    channels::SatelliteTransponderDialog logic_;
+    SatelliteTransponderDialog logic_;
     QTableWidget* satellites_;
     QTableWidget* transponders_;
     QLineEdit* satFields_[6];

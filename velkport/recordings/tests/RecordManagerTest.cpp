@@ -15,7 +15,7 @@
 #include "velkport/recordings/RecordText.h"
 #include "velkport/recordings/TailHeader.h"
 #include "velkport/recordings/tests/TestMedia.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings;
 namespace fs = std::filesystem;

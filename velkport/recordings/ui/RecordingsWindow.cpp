@@ -29,10 +29,10 @@
 
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/RecordText.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/SettingsStore.h"
-#include "velkport/shell/ui/ProgressWindow.h"
-#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/SettingsStore.h"
+#include "velkport/shell/widgets/ProgressWindow.h"
+#include "velkport/shell/widgets/QtPrompter.h"
 
 namespace velkport::recordings {
 

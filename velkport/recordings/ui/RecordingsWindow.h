@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "velkport/recordings/RecordManager.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 class QCheckBox;
 class QLabel;

@@ -15,22 +15,23 @@
 #include <string>
 
 #include "velkport/link/ChannelTable.h"
-#include "velkport/shell/MessageCatalogue.h"
 #include "velkport/shell/ProgramFolder.h"
-#include "velkport/shell/SettingsStore.h"
 #include "velkport/shell/SingleInstance.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/SettingsStore.h"
 #include "velkport/shell/ui/ConnectStep.h"
 #include "velkport/shell/ui/MainWindow.h"
-#include "velkport/shell/ui/QtPrompter.h"
 #include "velkport/shell/ui/ReceiverLinkProbe.h"
+#include "velkport/shell/widgets/QtPrompter.h"
+// The manager windows built in (the VELK_*_WINDOW options).
+#ifdef VELK_HAVE_UPGRADE
 #include "velkport/upgrade/ui/UpgradeWindow.h"
-#if __has_include("velkport/editor/ui/EditorWindow.h")
-#include "velkport/editor/ui/EditorWindow.h"
-#define VELK_HAVE_EDITOR 1
 #endif
-#if __has_include("velkport/recordings/ui/RecordingsWindow.h")
+#ifdef VELK_HAVE_EDITOR
+#include "velkport/editor/ui/EditorWindow.h"
+#endif
+#ifdef VELK_HAVE_RECORDINGS
 #include "velkport/recordings/ui/RecordingsWindow.h"
-#define VELK_HAVE_RECORDINGS 1
 #endif
 
 namespace {
@@ -107,10 +108,12 @@ int main(int argc, char** argv) {
     window.setProgramStarter([](const QString& program, const QStringList& arguments) {
         return QProcess::startDetached(program, arguments);
     });
+#ifdef VELK_HAVE_UPGRADE
     window.setManagerFactory(
         Manager::Upgrade, [&](bool, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
             return new velkport::upgrade::UpgradeWindow(app, prompter, std::move(notify), owner);
         });
+#endif
 #ifdef VELK_HAVE_EDITOR
     window.setManagerFactory(
         Manager::Channel,

@@ -1,4 +1,4 @@
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 #include <array>
 #include <charconv>

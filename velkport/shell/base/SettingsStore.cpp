@@ -1,4 +1,4 @@
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 
 #include "tests/fixtures/RecordingPrompter.h"
 #include "velkport/shell/MainWindowLogic.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::shell;
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "tests/fixtures/TempDir.h"
-#include "velkport/shell/MessageCatalogue.h"
 #include "velkport/shell/ProgramFolder.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using velkport::shell::AppContext;
 using velkport::shell::ApplyLanguageCode;

@@ -1,7 +1,7 @@
 #include "velkport/shell/ui/ConnectStep.h"
 
 #include "velkport/link/ConnectAndLogin.h"
-#include "velkport/shell/ui/ConnectDialog.h"
+#include "velkport/shell/widgets/ConnectDialog.h"
 
 namespace velkport::shell {
 

@@ -4,9 +4,9 @@
 
 #include <QWidget>
 
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 namespace velkport::shell {
 

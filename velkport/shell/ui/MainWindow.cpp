@@ -14,8 +14,8 @@
 
 #include "common/IniFile.h"
 #include "velkport/shell/CorvidLink.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/Icons.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/Icons.h"
 
 namespace velkport::shell {
 

@@ -1,4 +1,4 @@
-#include "velkport/shell/ui/ConnectDialog.h"
+#include "velkport/shell/widgets/ConnectDialog.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -8,8 +8,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/Icons.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/Icons.h"
 
 namespace velkport::shell {
 

@@ -1,4 +1,4 @@
-#include "velkport/shell/ui/Icons.h"
+#include "velkport/shell/widgets/Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,11 +1,11 @@
-#include "velkport/shell/ui/ProgressWindow.h"
+#include "velkport/shell/widgets/ProgressWindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::shell {
 

@@ -1,9 +1,9 @@
-#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/shell/widgets/QtPrompter.h"
 
 #include <QMessageBox>
 #include <QThread>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::shell {
 

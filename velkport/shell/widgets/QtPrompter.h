@@ -10,7 +10,7 @@
 
 #include <atomic>
 
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 namespace velkport::shell {
 

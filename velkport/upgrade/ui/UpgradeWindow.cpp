@@ -12,9 +12,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/Icons.h"
-#include "velkport/shell/ui/QtPrompter.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/Icons.h"
+#include "velkport/shell/widgets/QtPrompter.h"
 #include "velkport/upgrade/FirmwareUpgrade.h"
 
 namespace velkport::upgrade {

@@ -10,8 +10,8 @@
 #include <memory>
 #include <thread>
 
-#include "velkport/shell/AppContext.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/Prompter.h"
 
 class QLabel;
 class QLineEdit;

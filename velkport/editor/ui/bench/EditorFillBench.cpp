@@ -14,7 +14,7 @@
 #include "velkport/channels/ChannelListFile.h"
 #include "velkport/editor/ui/EditorWindow.h"
 #include "velkport/editor/ui/ServiceTableModel.h"
-#include "velkport/shell/Prompter.h"
+#include "velkport/shell/base/Prompter.h"
 
 using namespace velkport;
 

@@ -23,14 +23,14 @@
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/channels/ChannelListFile.h"
-#include "velkport/editor/ui/ChannelInfoWindow.h"
+#include "velkport/editor/ui/ChannelInfoDialogView.h"
 #include "velkport/editor/ui/EditorWindow.h"
+#include "velkport/editor/ui/InputDialogView.h"
 #include "velkport/editor/ui/MembersList.h"
-#include "velkport/editor/ui/NumberInputDialog.h"
-#include "velkport/editor/ui/SatTpWindow.h"
+#include "velkport/editor/ui/SatelliteTransponderDialogView.h"
 #include "velkport/editor/ui/ServiceTableModel.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/ProgressWindow.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/ProgressWindow.h"
 
 using namespace velkport;
 using velkport::editor::EditorButton;
@@ -264,7 +264,7 @@ TEST_F(EditorWindowGuiTest, RenumberAMoveAndAFavoriteDragArriveAtTheReceiver) {
     // Move to: rows 4 and 5 to number 1.
     const Strings before = column(1);
     selectRows({3, 4});
-    OnNextDialog<editor::NumberInputDialog>([](editor::NumberInputDialog& d) {
+    OnNextDialog<editor::InputDialogView>([](editor::InputDialogView& d) {
         d.field()->setText("1");
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
@@ -432,7 +432,7 @@ TEST_F(EditorWindowGuiTest, DoubleClickEditsTheChannelThroughChannelInfo) {
     open();
     ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
     QTableView* v = window->serviceList();
-    OnNextDialog<editor::ChannelInfoWindow>([](editor::ChannelInfoWindow& d) {
+    OnNextDialog<editor::ChannelInfoDialogView>([](editor::ChannelInfoDialogView& d) {
         d.sidField()->setText("-1");
         QTest::mouseClick(d.okButton(), Qt::LeftButton);  // refused: the dialog stays
         d.sidField()->setText("77");
@@ -452,24 +452,25 @@ TEST_F(EditorWindowGuiTest, DoubleClickEditsTheChannelThroughChannelInfo) {
 
 TEST_F(EditorWindowGuiTest, SatelliteDialogChecksItsFieldsInOrder) {
     open();
-    OnNextDialog<editor::SatTpWindow>([](editor::SatTpWindow& d) {
-        QTest::mouseClick(d.satelliteButton(0), Qt::LeftButton);  // New
-        EXPECT_EQ(d.satelliteList()->rowCount(), 1);
-        EXPECT_EQ(d.satelliteField(0)->text(), "New Satellite");
-        d.satelliteField(0)->clear();
-        d.satelliteField(1)->clear();
-        QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);  // Save
-        d.satelliteField(0)->setText("Astra");
-        QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);
-        d.satelliteField(1)->setText("9750");
-        QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);
-        QTest::mouseClick(d.transponderButton(0), Qt::LeftButton);  // New transponder
-        EXPECT_EQ(d.transponderList()->rowCount(), 1);
-        EXPECT_EQ(d.transponderField(0)->text(), "0");
-        d.polarization()->setCurrentIndex(-1);
-        QTest::mouseClick(d.transponderButton(1), Qt::LeftButton);  // no polarization
-        d.reject();
-    });
+    OnNextDialog<editor::SatelliteTransponderDialogView>(
+        [](editor::SatelliteTransponderDialogView& d) {
+            QTest::mouseClick(d.satelliteButton(0), Qt::LeftButton);  // New
+            EXPECT_EQ(d.satelliteList()->rowCount(), 1);
+            EXPECT_EQ(d.satelliteField(0)->text(), "New Satellite");
+            d.satelliteField(0)->clear();
+            d.satelliteField(1)->clear();
+            QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);  // Save
+            d.satelliteField(0)->setText("Astra");
+            QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);
+            d.satelliteField(1)->setText("9750");
+            QTest::mouseClick(d.satelliteButton(1), Qt::LeftButton);
+            QTest::mouseClick(d.transponderButton(0), Qt::LeftButton);  // New transponder
+            EXPECT_EQ(d.transponderList()->rowCount(), 1);
+            EXPECT_EQ(d.transponderField(0)->text(), "0");
+            d.polarization()->setCurrentIndex(-1);
+            QTest::mouseClick(d.transponderButton(1), Qt::LeftButton);  // no polarization
+            d.reject();
+        });
     QTest::mouseClick(window->button(EditorButton::SatTp), Qt::LeftButton);
     EXPECT_EQ(prompter.texts(),
               (Strings{"Fill a satellite name", "Fill a LO1Frequency", "Select a polarization"}));

@@ -25,9 +25,9 @@
 #include "velkport/recordings/TailHeader.h"
 #include "velkport/recordings/tests/TestMedia.h"
 #include "velkport/recordings/ui/RecordingsWindow.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/SettingsStore.h"
-#include "velkport/shell/ui/ProgressWindow.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/SettingsStore.h"
+#include "velkport/shell/widgets/ProgressWindow.h"
 
 using namespace velkport::recordings;
 using Side = RecordingsWindow::Side;

@@ -20,11 +20,11 @@
 #include "velkport/channels/ChannelListEditor.h"
 #include "velkport/editor/ui/EditorWindow.h"
 #include "velkport/link/ChannelTable.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/ConnectDialog.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/ui/MainWindow.h"
-#include "velkport/shell/ui/QtPrompter.h"
 #include "velkport/shell/ui/ReceiverLinkProbe.h"
+#include "velkport/shell/widgets/ConnectDialog.h"
+#include "velkport/shell/widgets/QtPrompter.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 using namespace velkport;

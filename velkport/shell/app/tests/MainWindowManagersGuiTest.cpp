@@ -11,11 +11,11 @@
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/editor/ui/EditorWindow.h"
 #include "velkport/link/ChannelTable.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/ui/ConnectDialog.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/ui/ConnectStep.h"
 #include "velkport/shell/ui/MainWindow.h"
 #include "velkport/shell/ui/ReceiverLinkProbe.h"
+#include "velkport/shell/widgets/ConnectDialog.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 using namespace velkport::shell;

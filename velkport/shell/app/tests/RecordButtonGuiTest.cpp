@@ -14,8 +14,8 @@
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/ui/RecordingsWindow.h"
-#include "velkport/shell/MessageCatalogue.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/base/SettingsStore.h"
 #include "velkport/shell/ui/MainWindow.h"
 #include "velkport/shell/ui/ReceiverLinkProbe.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using velkport::shell::MessageCatalogue;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using velkport::shell::MessageCatalogue;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 
 using velkport::shell::MessageCatalogue;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/fixtures/TempDir.h"
-#include "velkport/shell/SettingsStore.h"
+#include "velkport/shell/base/SettingsStore.h"
 
 using velkport::shell::SettingsStore;
 

@@ -11,7 +11,7 @@
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
-#include "velkport/shell/MessageCatalogue.h"
+#include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 using velkport::upgrade::UpgradeWindow;
