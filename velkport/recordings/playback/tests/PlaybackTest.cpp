@@ -1,0 +1,53 @@
+// File kinds, playlists and the state line.
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/TempDir.h"
+#include "velkport/recordings/playback/MediaKind.h"
+#include "velkport/recordings/playback/PlayerState.h"
+#include "velkport/recordings/playback/Playlist.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+
+using namespace velkport::recordings::playback;
+
+TEST(MediaKindTest, KindComesFromTheEndingAndPartFilesFromTheOneBefore) {
+    const std::pair<const char*, MediaKind> cases[] = {
+        {"a.mp3", MediaKind::Mp3},       {"A.MP3", MediaKind::Mp3},
+        {"x.rts", MediaKind::Radio},     {"x.ts", MediaKind::Tv},
+        {"x_1.ts.ots", MediaKind::Tv},   {"x_1.rts.ots", MediaKind::Radio},
+        {"x.Rts.OTS", MediaKind::Radio}, {"x.ots", MediaKind::None},
+        {"x.avi", MediaKind::None},      {"x.mp3.ots", MediaKind::None},
+        {"ts", MediaKind::None},         {"", MediaKind::None},
+    };
+    for (const auto& [name, kind] : cases)
+        EXPECT_EQ(MediaKindOf(name), kind) << name;
+}
+
+TEST(PlaylistTest, PartFilesFollowInTheOrderOfTheirNumbers) {
+    fixtures::TempDir dir;
+    for (const char* name : {"rec.ts", "rec_10.ts.ots", "rec_2.ts.ots", "REC_1.TS.OTS",
+                             "rec_1.rts.ots", "rec_x.ts.ots", "other_1.ts.ots", "rec.ts.ots"})
+        fixtures::writeFile(dir / name, "x");
+    std::vector<std::string> names;
+    for (const auto& p : RecordingPlaylist(dir / "rec.ts"))
+        names.push_back(p.filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"rec.ts", "REC_1.TS.OTS", "rec_2.ts.ots",
+                                               "rec_10.ts.ots"}));
+    EXPECT_EQ(RecordingPlaylist(dir / "rec_2.ts.ots").size(), 1u);
+}
+
+TEST(PlayerStateTest, EachStateHasItsTextAndColour) {
+    const struct {
+        int state;
+        int message;
+        std::uint32_t colour;
+    } cases[] = {{0, 229, 0x0000FF}, {1, 230, 0xFFFF00}, {2, 226, 0xFFFF00}, {3, 286, 0xFFFF00},
+                 {4, 285, 0x00FF00}, {5, 228, 0xFF0000}, {6, 286, 0xFFFF00}, {7, 287, 0xFF0000},
+                 {8, 229, 0x00FFFF}, {-1, 229, 0x00FFFF}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(StateMessage(c.state), c.message) << c.state;
+        EXPECT_EQ(StateColour(c.state), c.colour) << c.state;
+    }
+    EXPECT_EQ(StateText(7), "ERROR");
+    EXPECT_EQ(ClampVolume(105), 100);
+    EXPECT_EQ(ClampVolume(-5), 0);
+}

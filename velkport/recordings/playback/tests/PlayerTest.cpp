@@ -1,0 +1,203 @@
+#include "velkport/recordings/playback/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "velkport/recordings/playback/PartStream.h"
+#include "velkport/recordings/playback/Playlist.h"
+#include "velkport/recordings/playback/tests/PlaybackMedia.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+
+using namespace velkport::recordings::playback;
+using velkport::shell::Msg;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Files made once: tv.ts (MPEG audio), ac3.ts, radio.rts, a.mp3, and the split recording
+// split.ts + split_1.ts.ots (the whole of tv.ts cut at a packet boundary, header behind part 1).
+class PlayerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir = std::make_unique<fixtures::TempDir>();
+        ASSERT_TRUE(fixtures::MakeTv(*dir / "tv.ts", "mp2"));
+        ASSERT_TRUE(fixtures::MakeTv(*dir / "ac3.ts", "ac3"));
+        ASSERT_TRUE(fixtures::MakeRadio(*dir / "radio.rts"));
+        ASSERT_TRUE(fixtures::MakeMp3(*dir / "a.mp3"));
+        std::string ts = fixtures::readFile(*dir / "tv.ts");
+        std::size_t cut = ts.size() / 188 / 2 * 188;
+        fixtures::writeFile(*dir / "split.ts", ts.substr(0, cut));
+        fixtures::AppendTailHeader(*dir / "split.ts");
+        fixtures::writeFile(*dir / "split_1.ts.ots", ts.substr(cut));
+    }
+    static void TearDownTestSuite() { dir.reset(); }
+
+    // Plays a file with fake sinks until it stops or fails, at most limit.
+    PlayerState playToEnd(Player& player, const fs::path& file,
+                          std::chrono::seconds limit = std::chrono::seconds(20)) {
+        player.SetStallLimit(std::chrono::milliseconds(3000));
+        if (!player.OpenRecording(file))
+            return player.state();
+        auto end = std::chrono::steady_clock::now() + limit;
+        while (player.state() == PlayerState::Playing && std::chrono::steady_clock::now() < end)
+            player.Poll(std::chrono::milliseconds(20));
+        return player.state();
+    }
+
+    static GraphOptions fakeSinks() {
+        GraphOptions o;
+        o.videoSink = o.audioSink = "fakesink";
+        o.sync = false;
+        return o;
+    }
+
+    static inline std::unique_ptr<fixtures::TempDir> dir;
+    fixtures::RecordingPrompter prompter;
+};
+
+TEST_F(PlayerTest, EveryKindPlaysToItsEndWithFakeSinks) {
+    for (const char* name : {"tv.ts", "ac3.ts", "radio.rts", "a.mp3", "split.ts"}) {
+        SCOPED_TRACE(name);
+        Player player(prompter, fakeSinks());
+        EXPECT_EQ(playToEnd(player, *dir / name), PlayerState::Stopped) << player.errorText();
+        EXPECT_EQ(player.hasVideo(), std::string(name).find(".ts") != std::string::npos);
+    }
+    EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(PlayerTest, SplitRecordingPlaysItsPartsInOrderWithoutTheHeaderCopy) {
+    std::vector<std::array<int, 3>> frames;  // blue, green, red of each picture's centre
+    GraphOptions options = fakeSinks();
+    options.onFrame = [&](const VideoFrame& f) {
+        const std::uint8_t* p = f.data + (f.height / 2) * f.stride + (f.width / 2) * 4;
+        frames.push_back({p[0], p[1], p[2]});
+    };
+    Player player(prompter, options);
+    ASSERT_EQ(player.playlist().size(), 0u);
+    ASSERT_EQ(playToEnd(player, *dir / "split.ts"), PlayerState::Stopped) << player.errorText();
+    ASSERT_EQ(player.playlist().size(), 2u);
+    EXPECT_EQ(player.playlist()[1].filename(), "split_1.ts.ots");
+    ASSERT_GE(frames.size(), 45u);
+    EXPECT_GT(frames.front()[2], 150);  // red first
+    EXPECT_GT(frames.back()[0], 150);   // blue last
+
+    Player whole(prompter, fakeSinks());
+    whole.SetStallLimit(std::chrono::seconds(5));
+    ASSERT_TRUE(whole.OpenRecording(*dir / "split.ts"));
+    whole.Pause();
+    double sum = 0;
+    for (int i = 0; i < 100 && sum == 0; ++i) {
+        whole.Poll(std::chrono::milliseconds(20));
+        sum = whole.duration();
+    }
+    EXPECT_NEAR(sum, 2.0, 0.15);
+    EXPECT_EQ(whole.PositionText().substr(0, 2), "  ");
+    EXPECT_EQ(whole.PositionText().substr(whole.PositionText().size() - 8), "/0:00:02");
+}
+
+TEST_F(PlayerTest, StreamOfARecordingLeavesTheHeaderOutAndJoinsTheParts) {
+    PartStream stream;
+    ASSERT_TRUE(stream.open(RecordingPlaylist(*dir / "split.ts"), MediaKind::Tv));
+    std::string whole = fixtures::readFile(*dir / "tv.ts");
+    ASSERT_EQ(stream.length(), whole.size());
+    std::string middle(5000, '\0');
+    std::size_t at = whole.size() / 188 / 2 * 188 - 2500;
+    ASSERT_EQ(stream.read(at, middle.data(), middle.size()), 5000);
+    EXPECT_EQ(middle, whole.substr(at, 5000));
+    EXPECT_EQ(stream.read(stream.length(), middle.data(), 10), 0);
+}
+
+TEST_F(PlayerTest, FileOfNoPlayableKindIsRefusedWithBothMessages) {
+    fixtures::writeFile(*dir / "x.avi", fixtures::readFile(*dir / "tv.ts"));
+    Player player(prompter, fakeSinks());
+    EXPECT_FALSE(player.OpenRecording(*dir / "x.avi"));
+    EXPECT_EQ(player.state(), PlayerState::Error);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{Msg(222), Msg(221)}));
+}
+
+TEST_F(PlayerTest, TransportStreamFileThatIsNoneEndsInTheErrorState) {
+    fixtures::writeFile(*dir / "noise.ts", fixtures::randomBytes(100000, 7));
+    Player player(prompter, fakeSinks());
+    EXPECT_EQ(playToEnd(player, *dir / "noise.ts"), PlayerState::Error);
+    EXPECT_FALSE(player.isOpen());
+    EXPECT_EQ(prompter.texts().size(), 2u);
+}
+
+TEST_F(PlayerTest, VolumeMovesInStepsOfFiveWithinZeroAndHundred) {
+    Player player(prompter, fakeSinks());
+    EXPECT_EQ(player.volume(), 100);
+    player.VolumeUp();
+    EXPECT_EQ(player.volume(), 100);
+    player.SetVolume(3);
+    player.VolumeDown();
+    EXPECT_EQ(player.volume(), 0);
+    player.VolumeUp();
+    EXPECT_EQ(player.volume(), 5);
+}
+
+TEST_F(PlayerTest, RepeatAndRepeatAllExcludeEachOtherAndRepeatPlaysAgain) {
+    Player player(prompter, fakeSinks());
+    player.SetRepeat(true);
+    player.SetRepeatAll(true);
+    EXPECT_FALSE(player.repeat());
+    player.SetRepeat(true);
+    EXPECT_FALSE(player.repeatAll());
+    ASSERT_TRUE(player.OpenRecording(*dir / "radio.rts"));
+    bool stopped = false;
+    for (int i = 0; i < 200 && !stopped; ++i) {
+        player.Poll(std::chrono::milliseconds(20));
+        stopped = player.state() != PlayerState::Playing;
+    }
+    EXPECT_FALSE(stopped);  // it came round again instead of stopping
+}
+
+// Number of threads of this process.
+std::size_t ThreadCount() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/task"))
+        ++n;
+    return n;
+}
+
+TEST_F(PlayerTest, ClosingWhilePlayingFreesTheGraphAndItsThreads) {
+    GraphOptions options = fakeSinks();
+    options.sync = true;  // plays in real time, so it is still playing at the close
+    auto player = std::make_unique<Player>(prompter, options);
+    std::size_t before = ThreadCount();
+    ASSERT_TRUE(player->OpenRecording(*dir / "tv.ts"));
+    for (int i = 0; i < 10; ++i)
+        player->Poll(std::chrono::milliseconds(30));
+    ASSERT_EQ(player->state(), PlayerState::Playing);
+    EXPECT_GT(ThreadCount(), before);
+    player.reset();
+    // Idle pool threads of GLib may linger a moment; GStreamer's own must be gone.
+    for (int i = 0; i < 100 && ThreadCount() > before; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_LE(ThreadCount(), before);
+}
+
+TEST_F(PlayerTest, CorruptedCopiesOfARecordingNeverHang) {
+    std::string good = fixtures::readFile(*dir / "tv.ts");
+    std::mt19937 random(1234);
+    for (int copy = 0; copy < 20; ++copy) {
+        std::string bad = good;
+        for (int i = 0; i < 200; ++i)
+            bad[random() % bad.size()] = static_cast<char>(random());
+        if (copy % 4 == 3)
+            bad.resize(random() % bad.size());
+        fs::path file = *dir / ("bad" + std::to_string(copy) + ".ts");
+        fixtures::writeFile(file, bad);
+        Player player(prompter, fakeSinks());
+        auto start = std::chrono::steady_clock::now();
+        PlayerState end = playToEnd(player, file, std::chrono::seconds(15));
+        EXPECT_TRUE(end == PlayerState::Stopped || end == PlayerState::Error) << copy;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << copy;
+    }
+}
+
+}  // namespace
