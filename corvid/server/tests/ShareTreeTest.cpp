@@ -1,7 +1,6 @@
 // The content tree: which files become items, how they are numbered, titled and addressed,
 // and what Browse lists.
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <upnp/ixml.h>
 
@@ -29,24 +28,12 @@ std::shared_ptr<ShareTree> scan(const std::vector<std::pair<std::string, std::st
     return tree;
 }
 
-std::vector<std::string> titles(const ShareTree& tree) {
-    std::vector<std::string> out;
-    for (const auto& o : tree.objects())
-        out.push_back(o->title);
-    return out;
-}
-
-// The names of a folder in the order the file system lists them.
-std::vector<std::string> listing(const std::filesystem::path& dir) {
-    std::vector<std::string> out;
-    DIR* d = opendir(dir.c_str());
-    while (const dirent* e = readdir(d)) {
-        const std::string n = e->d_name;
-        if (n != "." && n != "..")
-            out.push_back(n);
+const MediaObject* byTitle(const ShareTree& tree, const std::string& title) {
+    for (const auto& o : tree.objects()) {
+        if (o->title == title)
+            return o.get();
     }
-    closedir(d);
-    return out;
+    return nullptr;
 }
 
 TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
@@ -75,48 +62,27 @@ TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
 
 TEST(ShareTree, NumbersFollowTheDepthFirstWalkAcrossShares) {
     fixtures::TempDir dir;
-    const auto a = dir / "A";
-    std::filesystem::create_directories(a / "sub");
-    fixtures::writeFile(a / "sub" / "deep.mp3", "x");
-    fixtures::writeFile(a / "top.mp3", "x");
-    const auto b = dir / "B";
-    std::filesystem::create_directories(b);
-    fixtures::writeFile(b / "clip.mpg", "x");
-    const auto tree = scan({{a.string() + "/", "music"}, {b.string(), "video"}});
-    // A's entries appear in the order the file system lists them; the folder is walked at once.
-    std::vector<std::string> expected = {"A"};
-    for (const auto& n : listing(a)) {
-        if (n == "sub") {
-            expected.push_back("sub");
-            expected.push_back("deep");
-        } else {
-            expected.push_back("top");
-        }
+    std::filesystem::create_directories(dir / "A" / "sub");
+    std::filesystem::create_directories(dir / "B");
+    fixtures::writeFile(dir / "A" / "sub" / "deep.mp3", "x");
+    fixtures::writeFile(dir / "B" / "clip.mpg", "x");
+    const auto tree =
+        scan({{(dir / "A").string() + "/", "music"}, {(dir / "B").string(), "video"}});
+    const std::pair<const char*, const char*> expected[] = {{"A", "0"},
+                                                            {"sub", "0000000000000001"},
+                                                            {"deep", "0000000000000002"},
+                                                            {"B", "0"},
+                                                            {"clip", "0000000000000004"}};
+    ASSERT_EQ(tree->objects().size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const MediaObject& o = *tree->objects()[i];
+        EXPECT_EQ(o.title, expected[i].first);
+        EXPECT_EQ(o.parentId, expected[i].second) << o.title;
+        EXPECT_EQ(o.number, i + 1) << o.title;
+        EXPECT_EQ(tree->FindById(o.id), &o);
     }
-    expected.push_back("B");
-    expected.push_back("clip");
-    EXPECT_EQ(titles(*tree), expected);
-    for (std::size_t i = 0; i < tree->objects().size(); ++i) {
-        char id[32];
-        std::snprintf(id, sizeof id, "%016zu", i + 1);
-        EXPECT_EQ(tree->objects()[i]->id, id);
-        EXPECT_EQ(tree->FindById(id), tree->objects()[i].get());
-    }
-    const MediaObject* deep = nullptr;
-    const MediaObject* sub = nullptr;
-    for (const auto& o : tree->objects()) {
-        if (o->title == "deep")
-            deep = o.get();
-        if (o->title == "sub")
-            sub = o.get();
-    }
-    ASSERT_TRUE(deep && sub);
-    EXPECT_EQ(deep->parentId, sub->id);
-    EXPECT_EQ(tree->objects()[4]->parentId, "0");  // B is a shared folder
-    EXPECT_EQ(tree->FindById("0000000000000000"), nullptr);
-    EXPECT_EQ(tree->FindById("0000000000000099"), nullptr);
-    EXPECT_EQ(tree->FindById("1"), nullptr);
-    EXPECT_EQ(tree->FindById("00000000000000x1"), nullptr);
+    for (const char* id : {"0000000000000000", "0000000000000099", "1", "00000000000000x1"})
+        EXPECT_EQ(tree->FindById(id), nullptr) << id;
 }
 
 TEST(ShareTree, RefusesUnknownTypesAndFollowsItsStates) {
@@ -139,13 +105,9 @@ TEST(ShareTree, BrowseListsChildrenInListOrderIgnoringStartAndCount) {
     int count = 0;
     const std::string text = tree->BrowseDirectChildren("0000000000000001", 5, 1, count);
     EXPECT_EQ(count, 10);
-    std::size_t last = 0;
-    for (std::size_t i = 1; i < tree->objects().size(); ++i) {
-        const auto at = text.find("id=\"" + tree->objects()[i]->id + "\"");
-        ASSERT_NE(at, std::string::npos);
-        EXPECT_GT(at, last);
-        last = at;
-    }
+    for (std::size_t i = 2; i < tree->objects().size(); ++i)
+        EXPECT_LT(text.find("id=\"" + tree->objects()[i - 1]->id),
+                  text.find("id=\"" + tree->objects()[i]->id));
     EXPECT_EQ(text.rfind("<DIDL-Lite xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                          "xmlns:upnp=\"urn:schemas-upnp-org:metadata-1-0/upnp/\" "
                          "xmlns=\"urn:schemas-upnp-org:metadata-1-0/DIDL-Lite/\">",
@@ -155,12 +117,10 @@ TEST(ShareTree, BrowseListsChildrenInListOrderIgnoringStartAndCount) {
     EXPECT_NE(text.find("<res protocolInfo=\"http-get:*:audio/mpeg:*\" size=\"3\">"),
               std::string::npos);
     // Category "1" lists the music share itself, "3" nothing.
-    tree->BrowseDirectChildren("1", 0, 0, count);
-    EXPECT_EQ(count, 1);
-    tree->BrowseDirectChildren("3", 0, 0, count);
-    EXPECT_EQ(count, 0);
-    tree->BrowseDirectChildren("0", 0, 0, count);
-    EXPECT_EQ(count, 1);
+    for (const auto& [id, n] : {std::pair{"1", 1}, {"3", 0}, {"0", 1}}) {
+        tree->BrowseDirectChildren(id, 0, 0, count);
+        EXPECT_EQ(count, n) << id;
+    }
 }
 
 TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
@@ -190,23 +150,10 @@ TEST(ShareTree, AnyFileNameGivesAValidDocumentAndUrl) {
             EXPECT_TRUE(std::isalnum(c) || std::strchr("/%-._~", c) != nullptr) << path;
     }
     // Names that are UTF-8 keep their characters in the title; the URL carries them encoded.
-    bool found = false;
-    for (const auto& o : tree->objects()) {
-        if (o->title == "\xC3\xA9t\xC3\xA9 caf\xC3\xA9") {
-            found = true;
-            EXPECT_NE(o->ResourcePath().find("/%C3%A9t%C3%A9%20caf%C3%A9.mp3"), std::string::npos);
-        }
-    }
-    EXPECT_TRUE(found);
+    const MediaObject* utf8 = byTitle(*tree, "\xC3\xA9t\xC3\xA9 caf\xC3\xA9");
+    ASSERT_NE(utf8, nullptr);
+    EXPECT_NE(utf8->ResourcePath().find("/%C3%A9t%C3%A9%20caf%C3%A9.mp3"), std::string::npos);
     EXPECT_NE(text.find("amp&amp;&lt;&gt;"), std::string::npos);
-}
-
-const MediaObject* byTitle(const ShareTree& tree, const std::string& title) {
-    for (const auto& o : tree.objects()) {
-        if (o->title == title)
-            return o.get();
-    }
-    return nullptr;
 }
 
 TEST(ShareTree, FollowsLinksOnlyToTargetsInsideTheShares) {
