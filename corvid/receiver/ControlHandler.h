@@ -1,7 +1,8 @@
 #pragma once
 // What corvidlet's control requests ask of Corvid: start, steer and stop the VLC stream to the
 // receiver. The listener checks and resolves every request before it reaches a handler, so a
-// handler gets only a file inside a share and a command of its range.
+// handler gets only a file inside a share and a command of its range. The calls come on the
+// listener's own thread, one at a time.
 
 #include <cstdint>
 #include <filesystem>

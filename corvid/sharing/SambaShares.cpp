@@ -116,6 +116,12 @@ bool SambaShares::Create(const ShareRecord& share, const std::string& account, s
         error = r.reason();
         if (error.empty())
             error = "net usershare add failed";
+        // Only members of the group that owns Samba's user share folder may add shares.
+        if (r.errors.find("ermission denied") != std::string::npos ||
+            r.errors.find("not allowed") != std::string::npos)
+            error +=
+                " (join the group sambashare: sudo usermod -aG sambashare $USER, then log in "
+                "again)";
         return false;
     }
     if (known && !grantAccess(share, account, error)) {
