@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -139,7 +140,11 @@ bool SambaShares::grantAccess(const ShareRecord& share, const std::string& accou
                               std::string& error) {
     const std::string perms = share.readOnly != 0 && !isRecord(share) ? "rX" : "rwX";
     const std::string entry = "u:" + account + ":" + perms + ",d:u:" + account + ":" + perms;
+    // A large media tree takes a while to walk.
+    const auto usualLimit = runner_.timeLimit;
+    runner_.timeLimit = std::max(usualLimit, std::chrono::milliseconds(600000));
     CommandResult r = runner_.Run({"setfacl", "-R", "-m", entry, "--", share.path});
+    runner_.timeLimit = usualLimit;
     if (!r.ok()) {
         // A file system without ACLs (FAT, some network mounts) keeps its own permissions.
         if (r.errors.find("Operation not supported") != std::string::npos)
