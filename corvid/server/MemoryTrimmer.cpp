@@ -20,6 +20,7 @@ void MemoryTrimmer::Schedule() {
     {
         std::lock_guard lock(mutex_);
         pending_ = true;
+        rounds_ = 0;
         due_ = std::chrono::steady_clock::now() + delay_;
     }
     wake_.notify_all();
@@ -34,7 +35,12 @@ void MemoryTrimmer::run() {
         }
         if (wake_.wait_until(lock, due_) == std::cv_status::timeout &&
             std::chrono::steady_clock::now() >= due_) {
-            pending_ = false;
+            // The stack may still be sending (a slow client keeps a large answer alive), so the
+            // trim is repeated a few times, each after a longer wait.
+            if (++rounds_ < kRounds)
+                due_ = std::chrono::steady_clock::now() + delay_ * (1 << rounds_);
+            else
+                pending_ = false;
             lock.unlock();
             ::malloc_trim(0);
             lock.lock();

@@ -17,7 +17,8 @@ class MemoryTrimmer {
     MemoryTrimmer(const MemoryTrimmer&) = delete;
     MemoryTrimmer& operator=(const MemoryTrimmer&) = delete;
 
-    // A trim once delay has passed without another Schedule.
+    // Trims once delay has passed without another Schedule, and again after 2, 4, 8 and 16
+    // times the delay.
     void Schedule();
 
   private:
@@ -27,6 +28,8 @@ class MemoryTrimmer {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::chrono::steady_clock::time_point due_;
+    static constexpr int kRounds = 5;
+    int rounds_ = 0;
     bool pending_ = false;
     bool stopping_ = false;
     std::thread thread_;

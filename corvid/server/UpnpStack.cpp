@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "corvid/server/ContentServer.h"
 #include "corvid/server/ContentVirtualDirectory.h"
 #include "corvid/server/DiagnosticLog.h"
 #include "corvid/server/ShareTree.h"
@@ -114,6 +115,16 @@ int UpnpStack::startContent(const Shares& shares) {
     const int rc = virtualDirectory_->Register(address_, port_);
     if (rc != 0)
         return rc;
+    // The files go out through Corvid's own server (sendfile, exact Range answers); the stack's
+    // virtual directory stays as the way in at the stack's own port.
+    if (!contentServer_) {
+        contentServer_ = std::make_unique<ContentServer>(
+            [directory = virtualDirectory_.get()] { return directory->Tree(); });
+    }
+    if (contentServer_->Start(address_, 0))
+        virtualDirectory_->SetBaseUrl(address_, contentServer_->port());
+    else
+        DiagnosticLog::write("Content server not started; files served by the stack\n");
     shares_ = shares;
     auto tree = std::make_shared<ShareTree>(virtualDirectory_->baseUrl());
     tree->Clear();
@@ -176,6 +187,8 @@ int UpnpStack::Rescan() {
 void UpnpStack::Stop() {
     // The watcher goes first: no rescan runs while the stack is taken down.
     watcher_.reset();
+    if (contentServer_)
+        contentServer_->Stop();
     // Finishing the stack ends its threads, so no callback runs once the device is gone.
     upnp::finish();
     std::lock_guard lock(requestLock_);

@@ -21,6 +21,7 @@
 
 namespace corvid::server {
 
+class ContentServer;
 class ContentVirtualDirectory;
 
 class UpnpStack : private DeviceEventSink {
@@ -76,6 +77,7 @@ class UpnpStack : private DeviceEventSink {
     std::recursive_mutex requestLock_;
     std::recursive_mutex eventLock_;  // the client-side event table's lock (unused by the server)
     std::unique_ptr<ContentVirtualDirectory> virtualDirectory_;
+    std::unique_ptr<ContentServer> contentServer_;
     Shares shares_;
     std::mutex scanLock_;  // one rescan at a time
     std::uint64_t systemUpdateId_ = kInitialSystemUpdateId;

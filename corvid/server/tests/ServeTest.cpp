@@ -78,7 +78,12 @@ class ServeTest : public ::testing::Test {
         }
         server_ = std::make_unique<ServeProcess>(args);
         ASSERT_TRUE(server_->waitReady()) << server_->output();
-        base_ = server_->url("/content");
+        // The resource URLs lead to the content server's own port.
+        const std::string didl = browse(*server_, "0000000000000001").didl;
+        const std::size_t at = didl.find("http://127.0.0.1:");
+        ASSERT_NE(at, std::string::npos) << didl;
+        base_ = didl.substr(at, didl.find("/content", at) + 8 - at);
+        EXPECT_NE(base_, server_->url("/content"));
     }
 
     HttpResponse call(const std::string& service, const std::string& action,
@@ -88,7 +93,7 @@ class ServeTest : public ::testing::Test {
 
     HttpResponse get(const std::string& path, const std::vector<std::string>& options = {}) {
         std::vector<std::string> args = options;
-        args.push_back(server_->url(path));
+        args.push_back(base_.substr(0, base_.size() - 8) + path);
         return curl(args);
     }
 
@@ -114,9 +119,9 @@ TEST_F(ServeTest, DescriptionNamesTheDeviceAfterItsAddressInTheFixedElementOrder
         EXPECT_GT(r.body.find(e), last) << e;
         last = std::min(r.body.find(e), r.body.size());
     }
-    EXPECT_EQ(get("/avserver.gif").body.substr(0, 6), "GIF89a");
+    EXPECT_EQ(curl({server_->url("/avserver.gif")}).body.substr(0, 6), "GIF89a");
     for (const char* scpd : {"/ContentDirectory.xml", "/ConnectionManager.xml"})
-        EXPECT_EQ(get(scpd).status, 200) << scpd;
+        EXPECT_EQ(curl({server_->url(scpd)}).status, 200) << scpd;
 }
 
 TEST_F(ServeTest, BrowseOfTheRootListsEveryShareAndTheCategoriesListOneTypeEach) {
@@ -299,16 +304,17 @@ TEST_F(ServeTest, AnswersRangeRequests) {
         {"100-199", 206, "bytes 100-199/100000", 100, 100},
         {"-500", 206, "bytes 99500-99999/100000", 99500, 500},
         {"99999-200000", 206, "bytes 99999-99999/100000", 99999, 1},
-        {"100001-", 416, "", 0, 0},
-        {"200000-300000", 416, "", 0, 0},
+        {"100000-100010", 416, "bytes */100000", 0, 0},
+        {"100000-", 416, "bytes */100000", 0, 0},
+        {"-0", 416, "bytes */100000", 0, 0},
+        {"5-2", 200, "", 0, 100000},  // not understood: the whole file
+        {"0-1,5-6", 200, "", 0, 100000},
     };
     for (const auto& c : cases) {
         HttpResponse r = get(songPath_, {"-H", std::string("Range: bytes=") + c.range});
         EXPECT_EQ(r.status, c.status) << c.range;
-        if (c.status != 206)
-            continue;
         EXPECT_EQ(r.headers["content-range"], c.contentRange) << c.range;
-        EXPECT_TRUE(r.body == song_.substr(c.from, c.length)) << c.range;
+        EXPECT_TRUE(c.status == 416 || r.body == song_.substr(c.from, c.length)) << c.range;
     }
 }
 
@@ -339,7 +345,7 @@ TEST_F(ServeTest, RefusesUnknownIdsIndexPagesFoldersAndPathsOutsideContent) {
 
 TEST_F(ServeTest, AWriteAttemptLeavesTheFileAsItWas) {
     for (const char* method : {"POST", "PUT"}) {
-        EXPECT_NE(get(songPath_, {"-X", method, "--data-binary", "overwritten"}).status, 200)
+        EXPECT_EQ(get(songPath_, {"-X", method, "--data-binary", "overwritten"}).status, 405)
             << method;
     }
     EXPECT_TRUE(fixtures::readFile(dir_ / "Music" / "Song.mp3") == song_);
