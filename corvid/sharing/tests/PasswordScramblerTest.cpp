@@ -44,7 +44,9 @@ TEST(PasswordScrambler, FreshKeysDifferAndNeverHoldByte255) {
     ASSERT_TRUE(a && b);
     EXPECT_NE(*a, *b);
     for (int round = 0; round < 200; ++round) {
-        for (std::uint8_t byte : *PasswordScrambler::FreshKey())
+        const auto key = PasswordScrambler::FreshKey();
+        ASSERT_TRUE(key.has_value());
+        for (std::uint8_t byte : *key)
             ASSERT_NE(byte, 255);
     }
     const auto s = PasswordScrambler::Scramble("pw");
