@@ -5,12 +5,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "common/Socket.h"
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "tools/receiver-sim/SimPaths.h"
 #include "velkport/link/ArgumentBlock.h"
@@ -30,10 +31,11 @@ using receiversim::SimOptions;
 
 namespace {
 
-SimOptions optionsFor(const fixtures::TempDir& dir) {
+// Clients that stall are dropped after 300 ms.
+SimOptions Quick(std::set<int> busy = {}) {
     SimOptions o;
-    o.root = dir.path();
     o.timeLimit = 300ms;
+    o.busyChannels = std::move(busy);
     return o;
 }
 
@@ -57,18 +59,16 @@ struct Client {
 }  // namespace
 
 TEST(ReceiverSim, ListensOnSixConsecutiveFreePortsAndFtp) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));
-    std::string error;
-    ASSERT_TRUE(sim.start(&error)) << error;
-    ASSERT_NE(sim.portBase(), 0);
-    ASSERT_NE(sim.ftpPort(), 0);
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    ASSERT_NE(sim->portBase(), 0);
+    ASSERT_NE(sim->ftpPort(), 0);
     for (int ch = 0; ch <= 5; ++ch) {
         auto s = common::Socket::connectTcp(
-            "127.0.0.1", static_cast<std::uint16_t>(sim.portBase() + ch), 2000ms);
+            "127.0.0.1", static_cast<std::uint16_t>(sim->portBase() + ch), 2000ms);
         EXPECT_TRUE(s.valid()) << "channel " << ch;
     }
-    auto ftp = common::Socket::connectTcp("127.0.0.1", sim.ftpPort(), 2000ms);
+    auto ftp = common::Socket::connectTcp("127.0.0.1", sim->ftpPort(), 2000ms);
     ASSERT_TRUE(ftp.valid());
     char greeting[4] = {};
     ASSERT_TRUE(ftp.receiveExactly(greeting, 3, 2000ms));
@@ -76,46 +76,39 @@ TEST(ReceiverSim, ListensOnSixConsecutiveFreePortsAndFtp) {
 }
 
 TEST(ReceiverSim, AGivenPortBaseThatIsTakenFailsToStart) {
-    fixtures::TempDir dir;
-    ReceiverSim first(optionsFor(dir));
-    ASSERT_TRUE(first.start());
-    SimOptions o = optionsFor(dir);
-    o.portBase = first.portBase();
-    ReceiverSim second(o);
-    std::string error;
-    EXPECT_FALSE(second.start(&error));
-    EXPECT_NE(error.find("channel 0"), std::string::npos) << error;
+    fixtures::RunningSim first(Quick());
+    ASSERT_TRUE(first.ok()) << first.error();
+    SimOptions o = Quick();
+    o.portBase = first->portBase();
+    fixtures::RunningSim second(o);
+    EXPECT_NE(second.error().find("channel 0"), std::string::npos) << second.error();
 
-    SimOptions noRoot = optionsFor(dir);
-    noRoot.root = dir / "missing";
-    ReceiverSim third(noRoot);
-    EXPECT_FALSE(third.start(&error));
+    o = Quick();
+    o.root = first / "missing";
+    ReceiverSim third(o);
+    EXPECT_FALSE(third.start());
 }
 
 TEST(ReceiverSim, InUseQueryAnswersBusyForBusyChannelsOnly) {
-    fixtures::TempDir dir;
-    SimOptions o = optionsFor(dir);
-    o.busyChannels = {5};
-    ReceiverSim sim(o);
-    ASSERT_TRUE(sim.start());
-    Client c(sim);
+    fixtures::RunningSim sim(Quick({5}));
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Client c(sim.sim());
     bool answered = false;
     EXPECT_TRUE(c.link.InUse(5, &answered));
     EXPECT_TRUE(answered);
     EXPECT_FALSE(c.link.InUse(2, &answered));
     EXPECT_TRUE(answered);
-    sim.setBusy(2, true);
-    sim.setBusy(5, false);
+    sim->setBusy(2, true);
+    sim->setBusy(5, false);
     EXPECT_TRUE(c.link.InUse(2));
     EXPECT_FALSE(c.link.InUse(5));
     EXPECT_EQ(c.field(3, cmd::kInUse, 2), 0xFFFFFFFFu);
 }
 
 TEST(ReceiverSim, UnknownCommandsGetAFailureReplyAndTheConnectionGoesOn) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));
-    ASSERT_TRUE(sim.start());
-    Client c(sim);
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Client c(sim.sim());
     EXPECT_EQ(c.field(1, 0x99, 3), 0xFFFFFFFFu);
     // An unknown command followed by an argument block: the block is not taken for a header.
     ASSERT_TRUE(c.link.SendCommand(0x98, 3));
@@ -124,37 +117,35 @@ TEST(ReceiverSim, UnknownCommandsGetAFailureReplyAndTheConnectionGoesOn) {
     ASSERT_TRUE(c.link.ReadReply(r, 3));
     EXPECT_EQ(r.field1(), 0xFFFFFFFFu);
     EXPECT_EQ(c.field(3, cmd::kInUse, 3), 0u);
-    EXPECT_EQ(sim.connectionCount(), 1);
+    EXPECT_EQ(sim->connectionCount(), 1);
     EXPECT_TRUE(c.prompter.entries.empty());
 }
 
 TEST(ReceiverSim, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));
-    ASSERT_TRUE(sim.start());
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
     auto answer = [](std::uint32_t v) {
         return [v](CommandSession& s, std::uint8_t, std::uint32_t) { s.sendReply(0, v, 0); };
     };
-    sim.registerCommand(0x64, answer(99));
-    sim.registerCommand(0x64, answer(2), 2);
-    Client c(sim);
+    sim->registerCommand(0x64, answer(99));
+    sim->registerCommand(0x64, answer(2), 2);
+    Client c(sim.sim());
     EXPECT_EQ(c.field(2, 0x64, 2), 2u);
     EXPECT_EQ(c.field(2, 0x64, 3), 99u);
-    sim.registerCommand(0x64, answer(7), 2);
+    sim->registerCommand(0x64, answer(7), 2);
     EXPECT_EQ(c.field(2, 0x64, 2), 7u);
     // Registering the in-use query on one channel overrides the built-in one there only.
-    sim.registerCommand(cmd::kInUse, answer(5), 4);
+    sim->registerCommand(cmd::kInUse, answer(5), 4);
     EXPECT_EQ(c.field(2, cmd::kInUse, 4), 5u);
     EXPECT_EQ(c.field(2, cmd::kInUse, 3), 0u);
 }
 
 TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
-    fixtures::TempDir dir;
-    fs::create_directories(dir / "Top/Music/Rock");
-    std::ofstream(dir / "Top/Music/a.mp3") << "x";
-    ReceiverSim sim(optionsFor(dir));
-    ASSERT_TRUE(sim.start());
-    sim.registerCommand(
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    fs::create_directories(sim / "Top/Music/Rock");
+    std::ofstream(sim / "Top/Music/a.mp3") << "x";
+    sim->registerCommand(
         cmd::kSetCurrentFolder,
         [](CommandSession& s, std::uint8_t, std::uint32_t) {
             std::vector<std::uint8_t> raw(ArgumentBlock::kLargeSize);
@@ -167,7 +158,7 @@ TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
             s.sendReply(0, ok ? 1 : 0, 0);
         },
         2);
-    sim.registerCommand(
+    sim->registerCommand(
         cmd::kListFolder,
         [](CommandSession& s, std::uint8_t, std::uint32_t) {
             auto folder = s.resolve(s.state["folder"]);
@@ -182,7 +173,7 @@ TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
             s.sendReply(0, 0, 0);
         },
         2);
-    Client c(sim);
+    Client c(sim.sim());
     ASSERT_TRUE(c.link.SendCommand(cmd::kSetCurrentFolder, 2));
     ASSERT_TRUE(c.link.SendBlock(
         ArgumentBlock::WithFlagAndText(3, "Top\\Music\\", ArgumentBlock::kLargeSize), 2));
@@ -198,32 +189,30 @@ TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
 }
 
 TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));
-    ASSERT_TRUE(sim.start());
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
     // Codes no receiver command uses, on a channel no manager uses.
-    sim.registerCommand(0x63, [](CommandSession& s, std::uint8_t, std::uint32_t) {
+    sim->registerCommand(0x63, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         const std::uint8_t half[10] = {'v', 'e', 'l', 'k'};
         s.send(half, sizeof half);
         s.drop();
     });
-    sim.registerCommand(0x62, [](CommandSession&, std::uint8_t, std::uint32_t) {
+    sim->registerCommand(0x62, [](CommandSession&, std::uint8_t, std::uint32_t) {
         throw std::runtime_error("handler fault");
     });
-    Client c(sim);
+    Client c(sim.sim());
     EXPECT_EQ(c.field(0, 0x63, 0), 0xDEADu);
     EXPECT_EQ(c.table.ChannelState(0), ChannelTable::kBroken);
     EXPECT_EQ(c.prompter.entries.size(), 1u);
     EXPECT_EQ(c.field(0, 0x62, 0), 0xDEADu) << "a throwing handler costs its connection";
     EXPECT_EQ(c.field(3, cmd::kInUse, 0), 0u) << "the next request reconnects";
-    EXPECT_EQ(sim.connectionCount(), 3);
+    EXPECT_EQ(sim->connectionCount(), 3);
 }
 
 TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));
-    ASSERT_TRUE(sim.start());
-    sim.registerCommand(0x61, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    sim->registerCommand(0x61, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
         s.sendReply(0, value, 0);
     });
     constexpr int kClients = 4;
@@ -231,7 +220,7 @@ TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
     std::vector<int> good(kClients, 0);
     for (int i = 0; i < kClients; ++i)
         threads.emplace_back([&, i] {
-            Client c(sim);
+            Client c(sim.sim());
             for (std::uint32_t n = 0; n < 50; ++n) {
                 ReplyRecord r;
                 const std::uint32_t v = static_cast<std::uint32_t>(i) * 1000 + n;
@@ -244,14 +233,13 @@ TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
         t.join();
     for (int i = 0; i < kClients; ++i)
         EXPECT_EQ(good[static_cast<std::size_t>(i)], 50) << "client " << i;
-    EXPECT_EQ(sim.connectionCount(), kClients);
+    EXPECT_EQ(sim->connectionCount(), kClients);
 }
 
 TEST(ReceiverSim, AClientStallingMidHeaderIsDropped) {
-    fixtures::TempDir dir;
-    ReceiverSim sim(optionsFor(dir));  // time limit 300 ms
-    ASSERT_TRUE(sim.start());
-    auto s = common::Socket::connectTcp("127.0.0.1", sim.portBase(), 2000ms);
+    fixtures::RunningSim sim(Quick());
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    auto s = common::Socket::connectTcp("127.0.0.1", sim->portBase(), 2000ms);
     ASSERT_TRUE(s.valid());
     const auto header = CommandHeader::BuildPlain(cmd::kInUse);
     ASSERT_TRUE(s.sendAll(header.data(), 10, 2000ms));
@@ -260,11 +248,10 @@ TEST(ReceiverSim, AClientStallingMidHeaderIsDropped) {
 }
 
 TEST(ReceiverSim, StopEndsIdleAndBusyConnectionsWithoutWaiting) {
-    fixtures::TempDir dir;
-    SimOptions o = optionsFor(dir);
+    SimOptions o;
     o.timeLimit = 60000ms;  // stopping must not wait for any time limit
-    auto sim = std::make_unique<ReceiverSim>(o);
-    ASSERT_TRUE(sim->start());
+    fixtures::RunningSim sim(o);
+    ASSERT_TRUE(sim.ok()) << sim.error();
     sim->registerCommand(0x65, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         std::uint8_t block[1024];
         s.receive(block, sizeof block);  // the client never sends it
@@ -275,17 +262,17 @@ TEST(ReceiverSim, StopEndsIdleAndBusyConnectionsWithoutWaiting) {
     const auto header = CommandHeader::BuildPlain(0x65);
     ASSERT_TRUE(midRecord.sendAll(header.data(), 5, 2000ms));
     ASSERT_TRUE(inHandler.sendAll(header.data(), header.size(), 2000ms));
-    Client c(*sim);
+    Client c(sim.sim());
     ASSERT_EQ(c.field(3, cmd::kInUse, 4), 0u);  // the sim is serving
     ASSERT_TRUE(sim->waitForConnections(4, 5000ms));
 
     const auto t0 = std::chrono::steady_clock::now();
-    sim->stop();
+    sim.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2000ms);
     std::uint8_t b = 0;
     for (auto* s : {&idle, &midRecord, &inHandler})
         EXPECT_EQ(s->receiveSome(&b, 1, 2000ms), 0);
-    sim.reset();  // a second stop in the destructor is harmless
+    // A second stop, in the fixture's destructor, is harmless.
 }
 
 TEST(SimPaths, ClientPathsStayUnderTheRoot) {

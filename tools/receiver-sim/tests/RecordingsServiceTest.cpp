@@ -7,8 +7,7 @@
 
 #include "common/ByteOrder.h"
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tools/receiver-sim/RecordingsService.h"
 #include "velkport/link/ArgumentBlock.h"
 #include "velkport/link/ChannelTable.h"
@@ -47,11 +46,7 @@ std::string Packets(std::size_t n) {
 class RecordingsServiceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(root_ / "recordings/tv");
-        receiversim::SimOptions o;
-        o.root = root_.path();
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim_->start());
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
         table_.InitialiseChannels("127.0.0.1", sim_->portBase());
         table_.setTimeLimit(std::chrono::seconds(5));
     }
@@ -59,8 +54,7 @@ class RecordingsServiceTest : public ::testing::Test {
         auto block = velkport::link::ArgumentBlock::WithText(name);
         return link_.SendCommand(code, 5) && link_.SendBlock(block, 5);
     }
-    fixtures::TempDir root_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
+    fixtures::RunningSim sim_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
     velkport::link::ReceiverLink link_{table_, prompter_};
@@ -71,7 +65,7 @@ class RecordingsServiceTest : public ::testing::Test {
 TEST_F(RecordingsServiceTest, StreamsOnlyFullBlocksThenABlockOfLengthZero) {
     // Two and a half blocks: the half block is not sent.
     std::string ts = Packets(256 * 2 + 128);
-    fixtures::writeFile(root_ / "recordings/tv/R.ts", ts);
+    sim_.addRecording(false, "R", ts);
     ASSERT_TRUE(command(rec::REC_DOWNLOAD_TV, "R"));
     Bytes accept(256);
     ASSERT_TRUE(link_.Receive(accept.data(), accept.size(), 5));
@@ -108,9 +102,8 @@ TEST_F(RecordingsServiceTest, StreamsOnlyFullBlocksThenABlockOfLengthZero) {
 
 TEST_F(RecordingsServiceTest, ThumbnailBytesAreTheFirstVideoPacketsUpTo64KiB) {
     std::string ts = Packets(2000);
-    fixtures::writeFile(root_ / "recordings/tv/R.ts", ts);
     auto bytes =
-        receiversim::RecordingsService::FirstVideoPackets(root_ / "recordings/tv/R.ts", 65536);
+        receiversim::RecordingsService::FirstVideoPackets(sim_.addRecording(false, "R", ts), 65536);
     ASSERT_EQ(bytes.size(), 65536u / 188 * 188);
     EXPECT_EQ(std::memcmp(bytes.data(), ts.data() + 2 * 188, 188), 0);
     EXPECT_EQ(bytes[188 + 187], 4);  // the next video packet, PID 0x101 left out
@@ -129,14 +122,14 @@ TEST_F(RecordingsServiceTest, ThumbnailBytesAreTheFirstVideoPacketsUpTo64KiB) {
 }
 
 TEST_F(RecordingsServiceTest, NamesThatLeaveTheFolderAreRefused) {
-    fixtures::writeFile(root_ / "secret.ts", "x");
+    fixtures::writeFile(sim_ / "secret.ts", "x");
     for (const char* name : {"../../secret", "..", "a/b", ""}) {
         ASSERT_TRUE(command(rec::REC_DELETE_TV, name));
         velkport::link::ReplyRecord reply;
         ASSERT_TRUE(link_.ReadReply(reply, 5));
         EXPECT_EQ(reply.field1(), 0xFFFFFFFFu) << name;
     }
-    EXPECT_TRUE(fs::exists(root_ / "secret.ts"));
+    EXPECT_TRUE(fs::exists(sim_ / "secret.ts"));
 }
 
 TEST_F(RecordingsServiceTest, AnUploadThatBreaksOffLeavesNoRecording) {
@@ -147,7 +140,7 @@ TEST_F(RecordingsServiceTest, AnUploadThatBreaksOffLeavesNoRecording) {
     Bytes half(512 + 100, 0);
     common::storeBe32(half.data(), 1000);  // announces 1000 bytes, sends 100
     ASSERT_TRUE(link_.Send(half.data(), half.size(), 5));
-    const fs::path part = root_ / "recordings/tv/x.ts.part";
+    const fs::path part = sim_ / "recordings/tv/x.ts.part";
     auto waitFor = [](auto condition) {
         for (int i = 0; i < 500 && !condition(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -157,5 +150,5 @@ TEST_F(RecordingsServiceTest, AnUploadThatBreaksOffLeavesNoRecording) {
     table_.CloseChannel(5);
     // The emulator notices the closed connection and removes what it had started.
     EXPECT_TRUE(waitFor([&] { return !fs::exists(part); }));
-    EXPECT_TRUE(fs::is_empty(root_ / "recordings/tv"));
+    EXPECT_TRUE(fs::is_empty(sim_ / "recordings/tv"));
 }
