@@ -65,14 +65,13 @@ TEST(Scpd, AMissingOrBrokenFileLeavesEmptyTables) {
 TEST(DeviceServer, AddServiceMatchesTheTypeWithoutItsVersion) {
     UPnPDeviceServer d("");
     EXPECT_EQ(d.webDirectory(), "./webdir");
-    UpnpService* cds = d.AddService("urn:schemas-upnp-org:service:ContentDirectory:2");
-    EXPECT_EQ(cds, d.contentDirectory());
-    UpnpService* cms = d.AddService("urn:schemas-upnp-org:service:ConnectionManager:1");
-    EXPECT_EQ(cms, d.connectionManager());
+    EXPECT_EQ(d.AddService("urn:schemas-upnp-org:service:ContentDirectory:2"),
+              d.contentDirectory());
+    EXPECT_EQ(d.AddService("urn:schemas-upnp-org:service:ConnectionManager:1"),
+              d.connectionManager());
     UpnpService* other = d.AddService("urn:schemas-upnp-org:service:AVTransport:1");
-    EXPECT_NE(other, nullptr);
-    EXPECT_NE(other, cds);
-    EXPECT_NE(other, cms);
+    EXPECT_TRUE(other != nullptr && other != d.contentDirectory() &&
+                other != d.connectionManager());
 }
 
 TEST(DeviceServer, EachIdentityHasANewUdnAndTheAddressInItsName) {

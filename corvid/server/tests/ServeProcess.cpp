@@ -122,14 +122,13 @@ int ServeProcess::stop(milliseconds limit) {
     kill(pid_, SIGTERM);
     const auto deadline = steady_clock::now() + limit;
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) != pid_) {
-        if (steady_clock::now() >= deadline) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            status = -1;
-            break;
-        }
+    bool reaped = false;
+    while (!(reaped = waitpid(pid_, &status, WNOHANG) == pid_) && steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(10));
+    if (!reaped) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        status = -1;
     }
     pid_ = -1;
     return status;
@@ -183,11 +182,10 @@ HttpResponse soapAction(const ServeProcess& server, const std::string& service,
                  server.url("/upnp/control/" + service + "1")});
 }
 
-std::string browseArgs(const std::string& id, const std::string& flag, int start, int count) {
+std::string browseArgs(const std::string& id, const std::string& flag) {
     return "<ObjectID>" + id + "</ObjectID><BrowseFlag>" + flag +
-           "</BrowseFlag><Filter>*</Filter><StartingIndex>" + std::to_string(start) +
-           "</StartingIndex><RequestedCount>" + std::to_string(count) +
-           "</RequestedCount><SortCriteria></SortCriteria>";
+           "</BrowseFlag><Filter>*</Filter><StartingIndex>0</StartingIndex>"
+           "<RequestedCount>0</RequestedCount><SortCriteria></SortCriteria>";
 }
 
 std::string elementText(const std::string& xml, const std::string& name) {

@@ -65,8 +65,7 @@ HttpResponse curl(const std::vector<std::string>& args);
 HttpResponse soapAction(const ServeProcess& server, const std::string& service,
                         const std::string& action, const std::string& arguments = "");
 // Arguments of a Browse request.
-std::string browseArgs(const std::string& id, const std::string& flag = "BrowseDirectChildren",
-                       int start = 0, int count = 0);
+std::string browseArgs(const std::string& id, const std::string& flag = "BrowseDirectChildren");
 // Text of the first element <name>…</name> in a document (no XML unescaping), or "<absent>".
 std::string elementText(const std::string& xml, const std::string& name);
 // Reverses the five XML entity escapes and drops the CRs of CRLF line ends.

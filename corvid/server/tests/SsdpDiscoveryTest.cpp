@@ -15,61 +15,29 @@ namespace {
 
 using namespace std::chrono;
 
-bool ok(const std::vector<std::string>& args) {
-    return run(args, seconds(10)).status == 0;
-}
+// Two namespaces joined by a veth pair, removed again whatever happens. The server's side keeps
+// IPv6: its link-local address is still tentative when the server starts, which it must wait out.
+struct NamespacePair {
+    const std::string tag = std::to_string(getpid() % 100000);
+    const std::string server = "cvds" + tag, client = "cvdc" + tag;
+    const std::string serverIf = "cvs" + tag, clientIf = "cvc" + tag;
 
-// Two namespaces joined by a veth pair, removed again whatever happens.
-class NamespacePair {
-  public:
-    NamespacePair() {
-        const std::string tag = std::to_string(getpid() % 100000) + std::to_string(rand() % 100);
-        server = "cvds" + tag;
-        client = "cvdc" + tag;
-        serverIf = "cvs" + tag;
-        clientIf = "cvc" + tag;
-    }
     ~NamespacePair() {
-        if (madeServer_)
-            run({"ip", "netns", "del", server});
-        if (madeClient_)
-            run({"ip", "netns", "del", client});
+        run({"ip", "netns", "del", server});
+        run({"ip", "netns", "del", client});
     }
-
-    // Empty on success, else what failed.
-    std::string create() {
-        if (!(madeServer_ = ok({"ip", "netns", "add", server})))
-            return "ip netns add";
-        if (!(madeClient_ = ok({"ip", "netns", "add", client})))
-            return "ip netns add";
-        // The server's side keeps IPv6: its link-local address is still tentative when the
-        // server starts, which the server must wait out.
-        if (!ok({"ip", "netns", "exec", client, "sysctl", "-qw", "net.ipv6.conf.all.disable_ipv6=1",
-                 "net.ipv6.conf.default.disable_ipv6=1"}))
-            return "sysctl in namespace";
-        if (!ok({"ip", "link", "add", serverIf, "netns", server, "type", "veth", "peer", "name",
-                 clientIf, "netns", client}))
-            return "ip link add veth";
-        const struct {
-            const std::string& ns;
-            const std::string& dev;
-            const char* address;
-        } ends[] = {{server, serverIf, "10.231.77.1/24"}, {client, clientIf, "10.231.77.2/24"}};
-        for (const auto& e : ends) {
-            if (!ok({"ip", "-n", e.ns, "addr", "add", e.address, "dev", e.dev}) ||
-                !ok({"ip", "-n", e.ns, "link", "set", e.dev, "up"}) ||
-                !ok({"ip", "-n", e.ns, "link", "set", "lo", "up"}) ||
-                !ok({"ip", "-n", e.ns, "route", "add", "224.0.0.0/4", "dev", e.dev}))
-                return "addresses and routes";
-        }
-        return {};
+    bool create() const {
+        const char* script =
+            "ip netns add $1; ip netns add $2; ip netns exec $2 sysctl -qw "
+            "net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1; "
+            "ip link add $3 netns $1 type veth peer name $4 netns $2; "
+            "ip -n $1 addr add 10.231.77.1/24 dev $3; ip -n $2 addr add 10.231.77.2/24 dev $4; "
+            "ip -n $1 link set $3 up; ip -n $1 link set lo up; "
+            "ip -n $2 link set $4 up; ip -n $2 link set lo up; "
+            "ip -n $1 route add 224.0.0.0/4 dev $3; ip -n $2 route add 224.0.0.0/4 dev $4";
+        return run({"sh", "-ec", script, "sh", server, client, serverIf, clientIf}, seconds(20))
+                   .status == 0;
     }
-
-    std::string server, client, serverIf, clientIf;
-
-  private:
-    bool madeServer_ = false;
-    bool madeClient_ = false;
 };
 
 TEST(SsdpDiscovery, AGUPnPControlPointFindsBrowsesAndFetches) {
@@ -80,11 +48,9 @@ TEST(SsdpDiscovery, AGUPnPControlPointFindsBrowsesAndFetches) {
              "import gi; gi.require_version('GUPnP','1.6'); gi.require_version('GUPnPAV','1.0')"})
                 .status != 0)
         GTEST_SKIP() << "python3-gi with GUPnP 1.6 is not installed";
-    NamespacePair ns;
-    const std::string failed = ns.create();
-    if (!failed.empty())
-        GTEST_SKIP() << "cannot create network namespaces here (" << failed
-                     << "); SSDP discovery not tested";
+    const NamespacePair ns;
+    if (!ns.create())
+        GTEST_SKIP() << "cannot create network namespaces here; SSDP discovery not tested";
 
     fixtures::TempDir dir;
     const auto music = dir / "music";
