@@ -65,13 +65,12 @@ TEST(Scpd, AMissingOrBrokenFileLeavesEmptyTables) {
 TEST(DeviceServer, AddServiceMatchesTheTypeWithoutItsVersion) {
     UPnPDeviceServer d("");
     EXPECT_EQ(d.webDirectory(), "./webdir");
-    EXPECT_EQ(d.AddService("urn:schemas-upnp-org:service:ContentDirectory:2"),
-              d.contentDirectory());
-    EXPECT_EQ(d.AddService("urn:schemas-upnp-org:service:ConnectionManager:1"),
-              d.connectionManager());
+    UpnpService* cds = d.AddService("urn:schemas-upnp-org:service:ContentDirectory:2");
+    UpnpService* cms = d.AddService("urn:schemas-upnp-org:service:ConnectionManager:1");
     UpnpService* other = d.AddService("urn:schemas-upnp-org:service:AVTransport:1");
-    EXPECT_TRUE(other != nullptr && other != d.contentDirectory() &&
-                other != d.connectionManager());
+    EXPECT_EQ(cds, d.contentDirectory());
+    EXPECT_EQ(cms, d.connectionManager());
+    EXPECT_TRUE(other != nullptr && other != cds && other != cms);
 }
 
 TEST(DeviceServer, EachIdentityHasANewUdnAndTheAddressInItsName) {
