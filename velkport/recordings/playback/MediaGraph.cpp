@@ -54,9 +54,9 @@ std::string PackageOf(const std::string& element) {
     return {};
 }
 
-void SetIfPresent(GstElement* element, const char* property, gboolean value) {
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), property))
-        g_object_set(element, property, value, nullptr);
+void SetSync(GstElement* sink, const std::optional<bool>& sync) {
+    if (sync && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync"))
+        g_object_set(sink, "sync", gboolean(*sync), nullptr);
 }
 
 }  // namespace
@@ -202,7 +202,7 @@ GstElement* MediaGraph::audioTail() {
     GstElement* sink = gst_element_factory_make(options_.audioSink.c_str(), nullptr);
     if (!sink)
         return nullptr;
-    SetIfPresent(sink, "sync", options_.sync);
+    SetSync(sink, options_.sync);
     std::vector<GstElement*> chain;
     for (const char* name : kAudioTail)
         chain.push_back(gst_element_factory_make(name, nullptr));
@@ -237,15 +237,16 @@ GstElement* MediaGraph::videoSink() {
     if (!options_.onFrame) {
         GstElement* sink = gst_element_factory_make(options_.videoSink.c_str(), nullptr);
         if (sink)
-            SetIfPresent(sink, "sync", options_.sync);
+            SetSync(sink, options_.sync);
         return sink;
     }
     GstElement* sink = gst_element_factory_make("appsink", nullptr);
     if (!sink)
         return nullptr;
     GstCaps* caps = gst_caps_from_string("video/x-raw, format=(string)BGRx");
-    g_object_set(sink, "caps", caps, "sync", options_.sync, "max-buffers", 2u, "drop", TRUE,
-                 "emit-signals", TRUE, nullptr);
+    g_object_set(sink, "caps", caps, "max-buffers", 2u, "drop", TRUE, "emit-signals", TRUE,
+                 nullptr);
+    SetSync(sink, options_.sync);
     gst_caps_unref(caps);
     g_signal_connect(sink, "new-sample", G_CALLBACK(&MediaGraph::OnSample), this);
     return sink;

@@ -33,7 +33,9 @@ struct VideoFrame {
 struct GraphOptions {
     std::string videoSink = "autovideosink";
     std::string audioSink = "autoaudiosink";
-    bool sync = true;  // false: the sinks take data as fast as it comes (tests, benchmarks)
+    // Whether the sinks keep to the clock; unset, each sink keeps its own default (fakesink
+    // takes data as fast as it comes, the others play in real time).
+    std::optional<bool> sync;
     // When set, pictures are handed to this function (on a streaming thread) instead of going
     // to videoSink.
     std::function<void(const VideoFrame&)> onFrame;

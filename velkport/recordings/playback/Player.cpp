@@ -179,6 +179,16 @@ double Player::duration() const {
     return length < 0 ? 0 : static_cast<double>(length) / GST_SECOND;
 }
 
+bool Player::settled() const {
+    if (!graph_.pipeline())
+        return false;
+    GstState now = GST_STATE_NULL;
+    GstState pending = GST_STATE_NULL;
+    return gst_element_get_state(graph_.pipeline(), &now, &pending, 0) ==
+               GST_STATE_CHANGE_SUCCESS &&
+           now >= GST_STATE_PAUSED;
+}
+
 std::string Player::PositionText() const {
     return "  " + FormatDuration(static_cast<std::uint32_t>(position())) + "/" +
            FormatDuration(static_cast<std::uint32_t>(duration()));

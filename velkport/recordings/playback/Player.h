@@ -63,6 +63,9 @@ class Player {
     std::size_t current() const { return current_; }
     bool hasVideo() const { return graph_.hasVideo(); }
     bool isOpen() const { return graph_.pipeline() != nullptr; }
+    // Whether the graph has finished its last change of state: once paused or playing, the
+    // first picture has reached the video sink.
+    bool settled() const;
     // What went wrong last (GStreamer's error text, a missing element and its package).
     const std::string& errorText() const { return error_; }
 

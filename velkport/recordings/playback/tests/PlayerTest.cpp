@@ -7,10 +7,10 @@
 #include <random>
 #include <thread>
 
+#include "tests/fixtures/PlaybackMedia.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "velkport/recordings/playback/PartStream.h"
 #include "velkport/recordings/playback/Playlist.h"
-#include "velkport/recordings/playback/tests/PlaybackMedia.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings::playback;
