@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <thread>
+
+#include "common/ByteOrder.h"
+#include "common/Socket.h"
 
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/SharingSettings.h"
@@ -85,6 +90,39 @@ TEST_F(Commands, SettingsArePrintedWithThePasswordHidden) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.output.find("User=pvr\nPass=(set, hidden)\n"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("do not print me"), std::string::npos);
+}
+
+// One play request as corvidlet sends it: big-endian length and command, 16 bytes of
+// destination, the location.
+void sendPlay(std::uint16_t port, const std::string& location) {
+    std::vector<std::uint8_t> request(24 + location.size(), 0);
+    common::storeBe32(request.data(), static_cast<std::uint32_t>(request.size()));
+    common::storeBe32(request.data() + 4, 1);
+    std::memcpy(request.data() + 8, "10.0.0.1", 8);
+    std::memcpy(request.data() + 24, location.data(), location.size());
+    common::Socket::connectTcp("127.0.0.1", port, std::chrono::seconds(1))
+        .sendAll(request.data(), request.size(), std::chrono::seconds(1));
+}
+
+TEST_F(Commands, ListenTakesSharedFilesAndContentUrlsOnly) {
+    fixtures::writeFile(dir / "media" / "a.mp3", "x");
+    fixtures::writeFile(dir / "shares", "[Tunes]\npath=" + (dir / "media").string() +
+                                            "\ncomment=music\nusershare_acl=Everyone:R,\n");
+    const std::uint16_t port = common::Socket::listenTcp("127.0.0.1", 0).localPort();
+    std::thread receiver([&] {
+        while (!common::Socket::connectTcp("127.0.0.1", port, std::chrono::seconds(1)).valid())
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (const char* location :
+             {"Tunes/a.mp3", "http://10.0.0.2:49152/content/audio/0000000000000002/a.mp3",
+              "Tunes/../shares", "http://10.0.0.2:49152/content/audio/0000000000000001/x"})
+            sendPlay(port, location);
+    });
+    runner.timeLimit = std::chrono::seconds(3);
+    const auto r = corvid({"listen", "--port", std::to_string(port), "--from", "127.0.0.1"});
+    receiver.join();
+    const std::string file = std::filesystem::canonical(dir / "media" / "a.mp3").string();
+    EXPECT_EQ(r.output, "listening: " + std::to_string(port) + "\nplay 10.0.0.1 " + file +
+                            "\nplay 10.0.0.1 " + file + "\n");
 }
 
 }  // namespace
