@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "tests/fixtures/PyFtpServer.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 
 namespace {
@@ -43,24 +42,18 @@ std::string list(const std::string& body) {
 class ChannelsCommand : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(dir / "disk" / kFolder);
+        ASSERT_TRUE(sim.ok()) << sim.error();
         fs::create_directories(dir / "cache");
-        receiversim::SimOptions o;
-        o.root = dir / "disk";
-        sim = std::make_unique<receiversim::ReceiverSim>(o);
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
-        port = sim->ftpPort();
     }
-    void TearDown() override { sim->stop(); }
 
-    fs::path remote() const { return dir / "disk" / kFolder / "channel.xml"; }
+    fs::path remote() const { return sim.channelList(); }
 
-    Outcome velk(const std::vector<std::string>& args) { return velkAt(port, dir / "cache", args); }
+    Outcome velk(const std::vector<std::string>& args) {
+        return velkAt(sim->ftpPort(), dir / "cache", args);
+    }
 
+    fixtures::RunningSim sim;
     fixtures::TempDir dir;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
-    std::uint16_t port = 0;
 };
 
 TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "common/ByteOrder.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 #include "velkport/recordings/tests/TestMedia.h"
 
@@ -36,20 +35,12 @@ class RecordingsCommand : public ::testing::Test {
         media_ = nullptr;
     }
     void SetUp() override {
-        fs::create_directories(root_ / "recordings/tv");
-        fs::create_directories(root_ / "recordings/radio");
-        fixtures::writeFile(root_ / "recordings/tv/REC1.ts", tv_);
-        fixtures::writeFile(root_ / "recordings/tv/REC1.json",
-                            R"({"channelNumber": 7, "channelName": "Kanal Sieben",
-                                "title": "News", "start": 1700000000, "duration": 3725})");
-        fixtures::writeFile(root_ / "recordings/radio/RAD1.ts", tv_.substr(0, 30 * kBlock));
-        fixtures::writeFile(root_ / "recordings/radio/RAD1.json",
-                            R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
-        receiversim::SimOptions o;
-        o.root = root_.path();
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
+        sim_.addRecording(false, "REC1", tv_,
+                          R"({"channelNumber": 7, "channelName": "Kanal Sieben",
+                              "title": "News", "start": 1700000000, "duration": 3725})");
+        sim_.addRecording(true, "RAD1", tv_.substr(0, 30 * kBlock),
+                          R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
     }
     Outcome Run(std::vector<std::string> args) {
         std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
@@ -62,8 +53,8 @@ class RecordingsCommand : public ::testing::Test {
 
     static fixtures::TempDir* media_;
     static std::string tv_;
-    fixtures::TempDir root_, local_, home_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
+    fixtures::RunningSim sim_;
+    fixtures::TempDir local_, home_;
 };
 fixtures::TempDir* RecordingsCommand::media_ = nullptr;
 std::string RecordingsCommand::tv_;
@@ -107,7 +98,7 @@ TEST_F(RecordingsCommand, DownloadUploadAndThumbnailsRoundTrip) {
     ASSERT_EQ(o.status, 0) << o.err;
     ASSERT_FALSE(o.out.empty());
     std::string name = o.out.substr(0, o.out.find('\n'));
-    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (name + ".ts")), tv_);
+    EXPECT_EQ(fixtures::readFile(sim_ / "recordings/tv" / (name + ".ts")), tv_);
 }
 
 TEST_F(RecordingsCommand, ScrambledRecordingsAreNotDownloaded) {
@@ -129,7 +120,7 @@ TEST_F(RecordingsCommand, RenameAndDeleteOnTheReceiver) {
     EXPECT_NE(o.err.find("NOPE"), std::string::npos);
     o = Run({"recordings", "delete", "REC1"});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_FALSE(fs::exists(root_ / "recordings/tv/REC1.ts"));
+    EXPECT_FALSE(fs::exists(sim_ / "recordings/tv/REC1.ts"));
     o = Run({"recordings", "list", "--tsv"});
     EXPECT_EQ(o.out, "");
 }

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "common/Socket.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 
 namespace {
@@ -25,15 +24,13 @@ const std::string kChannelFolder = "/ftproot/System/Programmliste (Channel List)
 
 class VelkctlTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(root_.path() /
-                                            "ftproot/System/Programmliste (Channel List)");
+    static receiversim::SimOptions Pin() {
         receiversim::SimOptions o;
-        o.root = root_.path();
         o.pin = "1357";
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
+        return o;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
         ASSERT_TRUE(std::filesystem::exists(VelkctlPath())) << VelkctlPath();
     }
     // The receiver's address and ports, and the pin unless given.
@@ -48,9 +45,8 @@ class VelkctlTest : public ::testing::Test {
         return a;
     }
 
-    fixtures::TempDir root_;
+    fixtures::RunningSim sim_{Pin()};
     fixtures::TempDir local_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
 };
 
 TEST_F(VelkctlTest, LoginSucceedsWithTheRightPinAndAWrongOneExitsOneWithTheMessage) {
@@ -78,7 +74,7 @@ TEST_F(VelkctlTest, PutsAndGetsABinaryFileInAFolderWithBlanksByteForByte) {
     const std::string remote = kChannelFolder + "/channel.xml";
     Outcome o = RunVelkctl(With(Receiver(), {"put", (local_ / "channel.xml").string(), remote}));
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_TRUE(fixtures::readFile(root_.path() /
+    EXPECT_TRUE(fixtures::readFile(sim_.root() /
                                    "ftproot/System/Programmliste (Channel List)/channel.xml") ==
                 bytes);
     o = RunVelkctl(With(Receiver(), {"get", remote, (local_ / "back.xml").string()}));
