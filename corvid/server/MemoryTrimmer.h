@@ -12,12 +12,12 @@ namespace corvid::server {
 
 class MemoryTrimmer {
   public:
-    explicit MemoryTrimmer(std::chrono::milliseconds delay = std::chrono::milliseconds(500));
+    explicit MemoryTrimmer(std::chrono::milliseconds delay = std::chrono::milliseconds(250));
     ~MemoryTrimmer();
     MemoryTrimmer(const MemoryTrimmer&) = delete;
     MemoryTrimmer& operator=(const MemoryTrimmer&) = delete;
 
-    // Trims once delay has passed without another Schedule, and again after 2, 4, 8 and 16
+    // Trims once delay has passed without another Schedule, and again after 2, 4, ... 64
     // times the delay.
     void Schedule();
 
@@ -28,7 +28,7 @@ class MemoryTrimmer {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::chrono::steady_clock::time_point due_;
-    static constexpr int kRounds = 5;
+    static constexpr int kRounds = 7;
     int rounds_ = 0;
     bool pending_ = false;
     bool stopping_ = false;

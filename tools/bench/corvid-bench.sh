@@ -260,11 +260,11 @@ run_memory() {
   echo 5 >"/proc/$SERVER_PID/clear_refs"
   bytes=$(in_c $PY "$CLIENT" answer-bytes "$desc" huge "$HUGE" 1 || echo 0)
   peak1=$(kb "$SERVER_PID" VmHWM)
-  sleep 2; after1=$(kb "$SERVER_PID" VmRSS)
+  sleep 5; after1=$(kb "$SERVER_PID" VmRSS)
   echo 5 >"/proc/$SERVER_PID/clear_refs"
   bytes4=$(in_c $PY "$CLIENT" answer-bytes "$desc" huge "$HUGE" 4 || echo 0)
   peak4=$(kb "$SERVER_PID" VmHWM)
-  sleep 2; after4=$(kb "$SERVER_PID" VmRSS)
+  sleep 5; after4=$(kb "$SERVER_PID" VmRSS)
   stop_server
   ANSWER_KB=$(( ${bytes:-0} / 1024 ))
   PEAK1=$(( peak1 - base )); PEAK4=$(( peak4 - base ))
