@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <list>
 #include <mutex>
 #include <set>
@@ -298,13 +299,24 @@ void Conversation::doStor(const std::string& argument) {
         reply("553 Could not create file.");
         return;
     }
-    common::FileDescriptor file(
-        ::open(local.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // The data goes to a hidden name beside the target and replaces it only when it arrived
+    // whole, as a disk-backed server does: an aborted upload leaves the old file as it was.
+    std::string partial =
+        (local.parent_path() / ("." + local.filename().string() + ".XXXXXX")).string();
+    common::FileDescriptor file(::mkostemp(partial.data(), O_CLOEXEC));
     if (!file.valid()) {
         havePort_ = false;
         reply("553 Could not create file.");
         return;
     }
+    ::fchmod(file.fd(), 0644);
+    struct Discard {
+        std::string path;
+        ~Discard() {
+            if (!path.empty())
+                ::unlink(path.c_str());
+        }
+    } discard{partial};
     common::Socket data = openData();
     if (!data.valid()) {
         reply("425 Can't open data connection.");
@@ -343,6 +355,11 @@ void Conversation::doStor(const std::string& argument) {
     data.close();
     if (!file.close())
         written = false;
+    if (written && received) {
+        written = ::rename(partial.c_str(), local.c_str()) == 0;
+        if (written)
+            discard.path.clear();
+    }
     if (!written)
         reply("451 Requested action aborted: local error in processing.");
     else if (!received)

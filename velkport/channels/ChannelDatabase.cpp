@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 namespace velkport::channels {
 
@@ -40,6 +41,16 @@ std::unique_ptr<Service>* ChannelDatabase::table(int kind) {
 
 const std::unique_ptr<Service>* ChannelDatabase::table(int kind) const {
     return const_cast<ChannelDatabase*>(this)->table(kind);
+}
+
+void ChannelDatabase::swap(ChannelDatabase& other) noexcept {
+    satellites_.swap(other.satellites_);
+    std::swap(tvFirstFree_, other.tvFirstFree_);
+    std::swap(radioFirstFree_, other.radioFirstFree_);
+    tv_.swap(other.tv_);
+    radio_.swap(other.radio_);
+    tvFavorites_.swap(other.tvFavorites_);
+    radioFavorites_.swap(other.radioFavorites_);
 }
 
 bool ChannelDatabase::addService(std::unique_ptr<Service> service) {

@@ -23,6 +23,8 @@ class ChannelDatabase {
 
     // Empties every table (services, satellites, favorite groups).
     void clear();
+    // Exchanges every table with other's (a list read apart replaces this one in one step).
+    void swap(ChannelDatabase& other) noexcept;
 
     // Stores a TV or radio service in the first free slot of its table. A data service, or one
     // whose table is full, is not kept: false, and the record is freed.

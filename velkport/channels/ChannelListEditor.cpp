@@ -200,9 +200,7 @@ std::string ChannelListEditor::cellText(int row, Column column) const {
 bool ChannelListEditor::insertRow(Service* s, int position, bool tell) {
     if (radioView_ ? (rowCount() >= kMaxRadioServices || s->channelNumber >= kMaxTvServices)
                    : (rowCount() >= kMaxTvServices || s->channelNumber >= kMaxTvServices)) {
-        prompter_.showMessage(
-            radioView_ ? fillText(Msg(112), kMaxRadioServices) : fillText(Msg(111), kMaxTvServices),
-            PromptIcon::Error);
+        showTableFull(visibleKind());
         return false;
     }
     position = std::clamp(position, 0, rowCount());
@@ -288,9 +286,17 @@ bool ChannelListEditor::openFile(const std::filesystem::path& path) {
     return true;
 }
 
+bool ChannelListEditor::readSucceeded(int rc) {
+    return rc == ChannelListFile::kSuccess || rc == ChannelListFile::kFileDone;
+}
+
 int ChannelListEditor::readChannelList(const std::filesystem::path& path) {
+    ChannelDatabase fresh;
+    const int rc = ChannelListFile::read(fresh, path, prompter_);
+    if (!readSucceeded(rc))
+        return rc;
     clearAll();
-    const int rc = ChannelListFile::read(db_, path, prompter_);
+    db_.swap(fresh);
     fillFromDatabase();
     return rc;
 }
@@ -317,7 +323,8 @@ void ChannelListEditor::renumberTable(int kind) {
     db_.rebuildTable(kind, order);
 }
 
-bool ChannelListEditor::writeChannelList(const std::filesystem::path& path, bool keepCurrentPath) {
+ChannelListEditor::WriteResult ChannelListEditor::writeChannelList(
+    const std::filesystem::path& path, bool keepCurrentPath) {
     sortByChannelNumber();
     // Favorites are stored by channel number and found again by table position, so both tables
     // must stand in number order 1, 2, 3 ... when written: the list that is not shown as well,
@@ -326,14 +333,18 @@ bool ChannelListEditor::writeChannelList(const std::filesystem::path& path, bool
     const int hidden = radioView_ ? kTv : kRadio;
     if (!isConsecutive() || !tableConsecutive(hidden)) {
         if (!prompter_.askYesNo(Msg(98)))
-            return false;
+            return {WriteResult::Declined};
     }
     renumber();
     renumberTable(hidden);
-    const bool written = ChannelListFile::write(db_, tvBranch_, radioBranch_, path);
+    std::string error;
+    if (!ChannelListFile::write(db_, tvBranch_, radioBranch_, path, &error)) {
+        prompter_.showMessage(error, PromptIcon::Error);
+        return {WriteResult::Failed};
+    }
     if (!keepCurrentPath)
         currentPath_ = path;
-    return written;
+    return {WriteResult::Written};
 }
 
 void ChannelListEditor::renumberAll() {
@@ -514,6 +525,8 @@ bool ChannelListEditor::applyEdit(int rowIndex, const Service& copy) {
     if (rowIndex < 0 || rowIndex >= rowCount())
         return false;
     Service* target = rows_[static_cast<std::size_t>(rowIndex)].service;
+    if (copy.serviceType != target->serviceType)
+        return moveToOtherTable(rowIndex, copy);
     const int o = target->channelNumber, n = copy.channelNumber;
     if (n != o)
         for (auto& r : rows_) {
@@ -528,6 +541,37 @@ bool ChannelListEditor::applyEdit(int rowIndex, const Service& copy) {
     *target = copy;
     notify(Change::RowData);
     notify(Change::Members);
+    return true;
+}
+
+void ChannelListEditor::showTableFull(int kind) const {
+    prompter_.showMessage(
+        kind == kRadio ? fillText(Msg(112), kMaxRadioServices) : fillText(Msg(111), kMaxTvServices),
+        PromptIcon::Error);
+}
+
+bool ChannelListEditor::moveToOtherTable(int rowIndex, const Service& copy) {
+    const int kind = copy.serviceType;
+    if ((kind != kTv && kind != kRadio) || kind == visibleKind())
+        return false;
+    if (db_.countServices(kind) >= ChannelDatabase::capacity(kind)) {
+        showTableFull(kind);
+        return false;
+    }
+    auto moved = std::make_unique<Service>(copy);
+    moved->channelNumber = db_.countServices(kind) + 1;
+    for (const Service* s : db_.services(kind))
+        moved->channelNumber = std::max(moved->channelNumber, s->channelNumber + 1);
+    Service* target = rows_[static_cast<std::size_t>(rowIndex)].service;
+    db_.removeFromFavorites(target);
+    std::vector<ListRow> rest = rows_;
+    rest.erase(rest.begin() + rowIndex);
+    setRows(std::move(rest));
+    db_.removeService(target);
+    db_.addService(std::move(moved));
+    sortByChannelNumber();
+    renumber();
+    notify(Change::Favorites);
     return true;
 }
 
@@ -555,9 +599,7 @@ bool ChannelListEditor::addEmptyChannel() {
         return false;
     }
     if (!db_.addService(std::move(s))) {
-        prompter_.showMessage(
-            radioView_ ? fillText(Msg(112), kMaxRadioServices) : fillText(Msg(111), kMaxTvServices),
-            PromptIcon::Error);
+        showTableFull(visibleKind());
         return false;
     }
     if (!insertRow(raw, position, true)) {

@@ -125,11 +125,22 @@ class ChannelListEditor {
     void setCurrentPath(std::filesystem::path p) { currentPath_ = std::move(p); }
     // "Open": checks the name, reads the file, sorts and (after saying so) renumbers.
     bool openFile(const std::filesystem::path& path);
-    // Replaces the database by the file's content and fills the lists (the load path).
+    // Reads the file into a database of its own and, when it parsed, puts that in place of the
+    // current one and fills the lists (the load path). A file that does not parse keeps the
+    // current list. Returns the parser's result code.
     int readChannelList(const std::filesystem::path& path);
-    // Writes the database; asks for renumbering first when the numbers are not consecutive
-    // (No: nothing is written, false). keepCurrentPath false makes path the current path.
-    bool writeChannelList(const std::filesystem::path& path, bool keepCurrentPath);
+    static bool readSucceeded(int rc);
+
+    // What writeChannelList did; true only for Written.
+    struct WriteResult {
+        enum Kind { Written, Declined, Failed } kind;
+        explicit operator bool() const { return kind == Written; }
+    };
+    // Writes the database; asks for renumbering first when the numbers are not consecutive (No:
+    // Declined, nothing written). A file that cannot be written is Failed, with the reason shown
+    // through the prompter, and leaves an existing file as it was. keepCurrentPath false makes
+    // path the current path once written.
+    WriteResult writeChannelList(const std::filesystem::path& path, bool keepCurrentPath);
     // Sorts both lists by channel number and numbers them 1, 2, 3 ... (table follows).
     void renumberAll();
 
@@ -151,7 +162,9 @@ class ChannelListEditor {
 
     // ---- channel edits ----
     bool editChannel(EditorDialogs& dialogs);
-    // Applies an accepted Channel Info copy to the service of a row, shifting other numbers.
+    // Applies an accepted Channel Info copy to the service of a row, shifting other numbers. A
+    // copy whose type changed between TV and radio moves to the end of the other table (and
+    // leaves the favorites of its old kind); when that table is full the edit is refused.
     bool applyEdit(int row, const Service& copy);
     bool addEmptyChannel();
     bool deleteChannels();
@@ -187,6 +200,8 @@ class ChannelListEditor {
   private:
     void notify(Change c) const;
     bool insertRow(Service* s, int position, bool tell);
+    bool moveToOtherTable(int row, const Service& copy);
+    void showTableFull(int kind) const;
     void setRows(std::vector<ListRow> rows);
     void rebuildVisibleTable();
     bool confirmDelete(const std::vector<std::string>& names);

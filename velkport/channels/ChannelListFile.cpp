@@ -14,6 +14,7 @@
 
 #include "velkport/channels/FecTable.h"
 #include "velkport/channels/IxmlHandles.h"
+#include "velkport/link/ReplacingFile.h"
 
 namespace velkport::channels {
 
@@ -337,23 +338,32 @@ class EntryBuilder {
 
 // Writes a printed entry line by line: lines that begin with the entry's own opening or closing
 // tag are indented by two spaces, all others by four; text after the last line feed is dropped.
+// A line feed inside a text value (the printer escapes '>' in text, so only markup ends a line
+// with it) continues the value: nothing is inserted there, or the value would grow at every save.
 void appendIndented(std::string& out, const char* printed, std::string_view tag) {
     const std::string open = "<" + std::string(tag) + ">";
     const std::string close = "</" + std::string(tag) + ">";
     std::string_view rest(printed);
+    bool lineStart = true;
     for (;;) {
         const auto lf = rest.find('\n');
         if (lf == std::string_view::npos)
             break;
         const auto line = rest.substr(0, lf + 1);
-        const bool own = line.starts_with(open) || line.starts_with(close);
-        out.append(own ? "  " : "    ");
+        if (lineStart) {
+            const bool own = line.starts_with(open) || line.starts_with(close);
+            out.append(own ? "  " : "    ");
+        }
         out.append(line);
+        const auto body = line.substr(0, line.size() - 1);
+        lineStart = !body.empty() &&
+                    (body.back() == '>' ||
+                     (body.back() == '\r' && body.size() > 1 && body[body.size() - 2] == '>'));
         rest.remove_prefix(lf + 1);
     }
 }
 
-void appendService(std::string& out, IXML_Document* doc, const Service& s, const char* type) {
+bool appendService(std::string& out, IXML_Document* doc, const Service& s, const char* type) {
     EntryBuilder b(doc);
     IxmlNodePtr entry(b.element(nullptr, "Service"));
     IXML_Node* e = entry.get();
@@ -375,8 +385,10 @@ void appendService(std::string& out, IXML_Document* doc, const Service& s, const
     b.flag(e, "Locked", s.locked);
     b.text(e, "ServiceType", type);
     IxmlStringPtr printed(ixmlPrintNode(e));
-    if (printed)
-        appendIndented(out, printed.get(), "Service");
+    if (!printed)
+        return false;
+    appendIndented(out, printed.get(), "Service");
+    return true;
 }
 
 void appendGroups(EntryBuilder& b, IXML_Node* list, const std::vector<FavoriteGroup*>& groups,
@@ -427,31 +439,40 @@ std::string ChannelListFile::toText(const ChannelDatabase& db,
     if (!doc)
         return {};
     for (int slot = 0; slot < kMaxTvServices; ++slot)
-        if (const Service* s = db.service(kTv, slot))
-            appendService(out, doc.get(), *s, "TV");
+        if (const Service* s = db.service(kTv, slot); s && !appendService(out, doc.get(), *s, "TV"))
+            return {};
     for (int slot = 0; slot < kMaxRadioServices; ++slot)
-        if (const Service* s = db.service(kRadio, slot))
-            appendService(out, doc.get(), *s, "Radio");
+        if (const Service* s = db.service(kRadio, slot);
+            s && !appendService(out, doc.get(), *s, "Radio"))
+            return {};
     EntryBuilder b(doc.get());
     IxmlNodePtr list(b.element(nullptr, "Favoritelist"));
     appendGroups(b, list.get(), tvGroups, "TV");
     appendGroups(b, list.get(), radioGroups, "Radio");
     IxmlStringPtr printed(ixmlPrintNode(list.get()));
-    if (printed)
-        appendIndented(out, printed.get(), "Favorite");
+    if (!printed)
+        return {};
+    appendIndented(out, printed.get(), "Favorite");
     out.append("</Servicelist>\r\n");
     return out;
 }
 
 bool ChannelListFile::write(const ChannelDatabase& db, const std::vector<FavoriteGroup*>& tvGroups,
                             const std::vector<FavoriteGroup*>& radioGroups,
-                            const std::filesystem::path& path) {
+                            const std::filesystem::path& path, std::string* error) {
     const std::string text = toText(db, tvGroups, radioGroups);
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!f)
+    link::ReplacingFile file;
+    if (text.empty()) {
+        // The document could not be built: no file at all rather than an empty one.
+        if (error)
+            *error = "the channel list could not be built";
         return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
-    return std::fclose(f.release()) == 0 && written;
+    }
+    if (file.open(path) && file.write(text.data(), text.size()) && file.commit())
+        return true;
+    if (error)
+        *error = file.errorText();
+    return false;
 }
 
 const char* ChannelListFile::ixmlErrorName(int code) {

@@ -29,14 +29,17 @@ class ChannelListFile {
     static int readText(ChannelDatabase& db, std::string_view xml, shell::Prompter& prompter);
 
     // The file text of the database: the TV table and the radio table in slot order, then the
-    // favorite groups in the order given (the editor's tree order), TV groups first.
+    // favorite groups in the order given (the editor's tree order), TV groups first. Empty when
+    // the document cannot be built.
     static std::string toText(const ChannelDatabase& db,
                               const std::vector<FavoriteGroup*>& tvGroups,
                               const std::vector<FavoriteGroup*>& radioGroups);
-    // Writes toText to path, replacing any file there; false when it cannot be written.
+    // Writes toText to path: into a temporary file beside it, flushed, then renamed over it, so
+    // a failure (a full disk, a size limit, a document that cannot be built) leaves any file
+    // there as it was. False, with the reason in error when given, when it cannot be written.
     static bool write(const ChannelDatabase& db, const std::vector<FavoriteGroup*>& tvGroups,
                       const std::vector<FavoriteGroup*>& radioGroups,
-                      const std::filesystem::path& path);
+                      const std::filesystem::path& path, std::string* error = nullptr);
 
     // The name shown for an ixml result code.
     static const char* ixmlErrorName(int code);

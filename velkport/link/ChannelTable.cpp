@@ -1,9 +1,9 @@
 #include "velkport/link/ChannelTable.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 
+#include "velkport/link/ReceiverAddress.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/base/Prompter.h"
 
@@ -11,11 +11,6 @@ namespace velkport::link {
 
 namespace {
 constexpr int kReceiveErrorMessage = 160;  // "Receive error"
-
-bool isDottedIPv4(const std::string& text) {
-    in_addr a{};
-    return !text.empty() && ::inet_pton(AF_INET, text.c_str(), &a) == 1;
-}
 }  // namespace
 
 ChannelTable::ChannelTable() = default;
@@ -60,7 +55,7 @@ bool ChannelTable::openLocked(Slot& slot, std::uint8_t ch) {
     }
     const std::string host = address();
     // Only a dotted address is accepted: a name would mean a lookup that may take long.
-    if (!isDottedIPv4(host)) {
+    if (!ReceiverAddress::IsValid(host)) {
         slot.state = kConnectFailed;
         return false;
     }

@@ -1,5 +1,7 @@
 #include "velkport/link/ConnectDialog.h"
 
+#include "velkport/link/ReceiverAddress.h"
+
 namespace velkport::link {
 
 ConnectDialog::ConnectDialog(ConnectDialogView& view, shell::Prompter& prompter,
@@ -29,8 +31,9 @@ bool ConnectDialog::OnConnect(const std::string& address, const std::string& use
         prompter_.showMessage("Input password", shell::PromptIcon::Error);
         return false;
     }
-    if (address.empty()) {
-        prompter_.showMessage("Input IP address", shell::PromptIcon::Error);
+    // A name or a short form would need a lookup or a guess: only four dotted numbers pass.
+    if (!ReceiverAddress::IsValid(address)) {
+        prompter_.showMessage(ReceiverAddress::kMissingMessage, shell::PromptIcon::Error);
         return false;
     }
     if (settings_)

@@ -1,8 +1,11 @@
 #include "velkport/link/FtpClient.h"
 
 #include "common/FileDescriptor.h"
+#include "velkport/link/ReceiverAddress.h"
+#include "velkport/link/ReplacingFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,6 +120,12 @@ bool FtpClient::Command(const std::string& text) {
 bool FtpClient::LogOn(const std::string& host, std::uint16_t port, const std::string& userId,
                       const std::string& pinCode) {
     hostText_ = host;
+    // Only a dotted address: a name would mean a lookup, and the receiver has none.
+    if (!ReceiverAddress::IsValid(host)) {
+        lastReply_ = ReceiverAddress::kMissingMessage;
+        prompter_.showMessage(kErrorOpenChannel, shell::PromptIcon::None);
+        return false;
+    }
     if (port != 21)
         hostText_ += ":" + std::to_string(port);
 
@@ -207,57 +216,63 @@ bool FtpClient::Upload(const common::Socket& data, int fd) {
 
 bool FtpClient::TransferFile(const std::string& remoteName, const std::filesystem::path& localPath,
                              bool download) {
-    common::FileDescriptor file(
-        download ? ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
-                 : ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) {
-        lastReply_ = kCannotOpenLocalFile;
-        return false;
-    }
-    // A download that does not end well leaves no partial file behind.
-    auto fail = [&]() {
-        if (download) {
-            file.close();
-            std::error_code ignored;
-            std::filesystem::remove(localPath, ignored);
+    // A download goes to a temporary file beside the target and replaces it only when whole, so
+    // a failed one leaves an existing file of that name as it was. An upload reads a regular
+    // file only: a folder opens but reads nothing, which would replace the remote file by an
+    // empty one.
+    ReplacingFile target;
+    common::FileDescriptor source;
+    if (download) {
+        if (!target.open(localPath)) {
+            lastReply_ = kCannotOpenLocalFile;
+            return false;
         }
-        return false;
-    };
-
+    } else {
+        source = common::FileDescriptor(::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (!source.valid() || ::fstat(source.fd(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            lastReply_ = kCannotOpenLocalFile;
+            return false;
+        }
+    }
     if (!Command("TYPE I"))
-        return fail();
+        return false;
 
     lastReply_ = kNetworkError;
     const std::string localAddress = control_.localAddress();
     if (localAddress.empty())
-        return fail();
+        return false;
     // The data port listens on the address the server already reaches us at, and nowhere else.
     common::Socket listener = common::Socket::listenTcp(localAddress, 0, 5);
     if (!listener.valid())
-        return fail();
+        return false;
     const std::uint16_t dataPort = listener.localPort();
     if (!Command("PORT " + PortArgument(localAddress, dataPort)))
-        return fail();
+        return false;
 
     if (!SendLine((download ? "RETR " : "STOR ") + remoteName) || !ReadReply() || replyClass_ != 1)
-        return fail();
+        return false;
 
     common::Socket data = AcceptData(listener);
     listener.close();
     if (!data.valid()) {
         lastReply_ = kNetworkError;
-        return fail();
+        return false;
     }
-    const bool moved = download ? Download(data, file.fd()) : Upload(data, file.fd());
+    const bool moved = download ? Download(data, target.fd()) : Upload(data, source.fd());
     data.close();
-    if (!file.close() || !moved) {
+    if (!moved) {
         lastReply_ = kNetworkError;
-        return fail();
+        return false;
     }
     // The server's closing reply says whether it got or sent everything; reading it also
     // keeps the control connection in step for a following command.
     if (!Command(""))
-        return fail();
+        return false;
+    if (download && !target.commit()) {
+        lastReply_ = kCannotOpenLocalFile;
+        return false;
+    }
     return true;
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/channels/ChannelListEditor.h"
@@ -364,7 +368,8 @@ TEST_F(ChannelListWrite, GapsAskForRenumberingAndNoWritesNothing) {
     editor.fillFromDatabase();
     fixtures::TempDir dir;
     prompter.answerNo();
-    EXPECT_FALSE(editor.writeChannelList(dir / "no.xml", false));
+    EXPECT_EQ(editor.writeChannelList(dir / "no.xml", false).kind,
+              ChannelListEditor::WriteResult::Declined);
     EXPECT_FALSE(std::filesystem::exists(dir / "no.xml"));
     EXPECT_TRUE(editor.currentPath().empty());
     ASSERT_EQ(prompter.entries.size(), 1u);
@@ -441,11 +446,79 @@ TEST_F(ChannelListWrite, AfterAnEditTheFileStandsInNumberOrderAndFavoritesSurviv
     EXPECT_EQ(back.favoriteGroups(kTv)[0]->members[0]->name, "B");
 }
 
-TEST_F(ChannelListWrite, AnUnwritablePathIsReportedAsFailure) {
+TEST_F(ChannelListWrite, AWriteThatFailsLeavesTheOldFileAndTheCurrentNameAndSaysWhy) {
     editor.database().addService(testdata::service(kTv, 1, "a"));
     editor.fillFromDatabase();
     fixtures::TempDir dir;
-    EXPECT_FALSE(editor.writeChannelList(dir / "no" / "such" / "folder.xml", true));
+    fixtures::writeFile(dir / "list.xml", "the old list");
+    editor.setCurrentPath(dir / "old.xml");
+    // A file-size limit stops the write part-way, as a full disk would.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto result = editor.writeChannelList(dir / "list.xml", false);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result.kind, ChannelListEditor::WriteResult::Failed);
+    EXPECT_EQ(fixtures::readFile(dir / "list.xml"), "the old list");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(editor.currentPath(), dir / "old.xml");
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_EQ(prompter.entries[0].icon, shell::PromptIcon::Error);
+    EXPECT_NE(prompter.entries[0].text.find("list.xml"), std::string::npos);
+
+    prompter.entries.clear();
+    EXPECT_EQ(editor.writeChannelList(dir / "no" / "folder.xml", true).kind,
+              ChannelListEditor::WriteResult::Failed);
+    EXPECT_EQ(prompter.entries.size(), 1u);
+}
+
+TEST_F(ChannelListWrite, ANameWithALineFeedIsWrittenUnchangedAtEverySave) {
+    editor.database().addService(testdata::service(kTv, 1, "two\nlines"));
+    editor.fillFromDatabase();
+    fixtures::TempDir dir;
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(editor.writeChannelList(dir / "lf.xml", false));
+        ASSERT_TRUE(ChannelListEditor::readSucceeded(editor.readChannelList(dir / "lf.xml")));
+    }
+    EXPECT_EQ(editor.database().service(kTv, 0)->name, "two\nlines");
+}
+
+TEST_F(ChannelListWrite, AServiceTurnedIntoRadioIsSavedInTheRadioTable) {
+    auto& db = editor.database();
+    for (int i = 1; i <= 3; ++i)
+        db.addService(testdata::service(kTv, i, "tv" + std::to_string(i)));
+    db.addService(testdata::service(kRadio, 1, "radio1"));
+    editor.fillFromDatabase();
+    editor.selectOnly({0});
+    ASSERT_NE(editor.addToNewFavorite(kTv), nullptr);
+    Service copy = *editor.row(0).service;
+    copy.serviceType = kRadio;
+    ASSERT_TRUE(editor.applyEdit(0, copy));
+    EXPECT_EQ(editor.rowCount(), 2);
+    fixtures::TempDir dir;
+    ASSERT_TRUE(editor.writeChannelList(dir / "t.xml", false));
+    ChannelDatabase back;
+    ChannelListFile::read(back, dir / "t.xml", prompter);
+    std::string order;
+    for (int kind : {kTv, kRadio})
+        for (const Service* s : back.services(kind))
+            order += s->name + "=" + std::to_string(s->channelNumber) + " ";
+    EXPECT_EQ(order, "tv2=1 tv3=2 radio1=1 tv1=2 ");
+    EXPECT_EQ(back.favoriteGroups(kTv)[0]->memberCount(), 0);
+}
+
+TEST_F(ChannelListWrite, AFileThatDoesNotParseKeepsTheCurrentList) {
+    editor.database().addService(testdata::service(kTv, 1, "kept"));
+    editor.fillFromDatabase();
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "bad.xml", "<Servicelist><Service>");
+    EXPECT_FALSE(ChannelListEditor::readSucceeded(editor.readChannelList(dir / "bad.xml")));
+    ASSERT_EQ(editor.rowCount(), 1);
+    EXPECT_EQ(editor.row(0).service->name, "kept");
 }
 
 }  // namespace

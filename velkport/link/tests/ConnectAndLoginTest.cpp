@@ -11,6 +11,7 @@
 #include "tools/receiver-sim/FtpServer.h"
 #include "velkport/link/ConnectAndLogin.h"
 #include "velkport/link/ConnectDialog.h"
+#include "velkport/link/ReceiverAddress.h"
 
 namespace velkport::link {
 namespace {
@@ -128,6 +129,11 @@ TEST_F(ConnectAndLoginTest, ChecksUserIdPinAndAddressInTurnButNotThePinsLength) 
               (std::vector<std::string>{"Input user id", "Input password", "Input IP address"}));
     EXPECT_FALSE(settings_.LoadLastAddress().has_value());  // nothing stored on a refusal
     prompter_.entries.clear();
+    // A name or a short form is refused like a missing address, before any lookup.
+    EXPECT_FALSE(dialog.OnConnect("receiver.local", "root", "1"));
+    EXPECT_FALSE(dialog.OnConnect("127.1", "root", "1"));
+    EXPECT_EQ(prompter_.texts(), (std::vector<std::string>(2, "Input IP address")));
+    prompter_.entries.clear();
     EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", "1"));
     EXPECT_TRUE(dialog.OnConnect("10.0.0.1", "root", std::string(300, '7')));
     EXPECT_TRUE(prompter_.entries.empty());
@@ -156,6 +162,25 @@ TEST_F(ConnectAndLoginTest, AWrongPinFailsAfterTheClientsOwnMessageButTheAddress
     EXPECT_EQ(prompter_.entries.back().icon, shell::PromptIcon::Error);
     EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
     EXPECT_EQ(app_.pinCode, "0000");  // stored before the logon, as entered
+}
+
+TEST(ReceiverAddress, OnlyFourDottedDecimalNumbersUpTo255Pass) {
+    for (const char* good : {"192.168.1.20", "0.0.0.0", "255.255.255.255", "10.0.0.1"})
+        EXPECT_TRUE(ReceiverAddress::IsValid(good)) << good;
+    for (const char* bad : {"", "receiver", "localhost", "192.168.1", "127.1", "256.1.1.1",
+                            "1.2.3.4.", " 1.2.3.4", "1.2.3.4 ", "01.2.3.4", "1..2.3", "1.2.3.-4",
+                            "1.2.3.4x", "1234.1.1.1", "0x7f.0.0.1", "1.2.3.4\n"})
+        EXPECT_FALSE(ReceiverAddress::IsValid(bad)) << bad;
+}
+
+TEST_F(ConnectAndLoginTest, TheLogonRefusesAShortFormThatALookupWouldTurnIntoAnAddress) {
+    app_.receiverAddress = "127.1";
+    app_.userId = "root";
+    app_.pinCode = "8642";
+    EXPECT_FALSE(ConnectAndLogin::LogOnToReceiver(app_, prompter_, 2s));
+    FtpClient client(prompter_, 2s);
+    EXPECT_FALSE(client.LogOn("localhost", app_.ftpPort, "root", "8642"));
+    EXPECT_EQ(client.LastReply(), "Input IP address");
 }
 
 TEST_F(ConnectAndLoginTest, AnUnreachableReceiverFailsWithBothMessages) {

@@ -229,7 +229,7 @@ TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
     EXPECT_EQ(portLine.rfind("PORT 127,0,0,1,", 0), 0u) << portLine;
 }
 
-TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndRemovesThePartialFile) {
+TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndKeepsTheOlderFile) {
     ScriptedServer server([](ServerSide& s) {
         common::Socket data = s.OpenData();
         s.Send("150 here it comes");
@@ -242,7 +242,8 @@ TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndRemovesTh
     FtpClient& client = LoggedOn(server);
     EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
     EXPECT_EQ(client.LastReply(), "451 Local error: the disk went away");
-    EXPECT_FALSE(std::filesystem::exists(local_ / "got"));
+    EXPECT_EQ(fixtures::readFile(local_ / "got"), "older file");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local_.path()), {}), 1);
     client.Close();
 }
 

@@ -145,13 +145,16 @@ TEST_P(FtpClientPeerTest, MovesAnEmptyFileBothWays) {
     EXPECT_EQ(std::filesystem::file_size(local_ / "stale"), 0u);
 }
 
-TEST_P(FtpClientPeerTest, FailedDownloadLeavesNoLocalFileAndKeepsTheServersReply) {
+TEST_P(FtpClientPeerTest, AFailedDownloadLeavesTheLocalFileAsItWasAndKeepsTheServersReply) {
     ASSERT_TRUE(Start());
+    fixtures::writeFile(local_ / "mine.xml", "the user's own list");
     FtpClient client(prompter_, 5s);
     ASSERT_TRUE(LogOn(client));
     EXPECT_FALSE(client.TransferFile("missing.xml", local_ / "missing.xml", true));
     EXPECT_EQ(client.LastReply()[0], '5');
-    EXPECT_FALSE(std::filesystem::exists(local_ / "missing.xml"));
+    EXPECT_FALSE(client.TransferFile("missing.xml", local_ / "mine.xml", true));
+    EXPECT_EQ(fixtures::readFile(local_ / "mine.xml"), "the user's own list");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local_.path()), {}), 1);
     // A refusal is an ordinary reply: the connection goes on working.
     EXPECT_TRUE(client.Command("TYPE I"));
 }
@@ -165,8 +168,13 @@ TEST_P(FtpClientPeerTest, RefusedFolderChangeAndRefusedUploadFail) {
     EXPECT_EQ(client.LastReply().substr(0, 3), "550");
     EXPECT_FALSE(client.TransferFile("nofolder/f", local_ / "f", false));
     EXPECT_EQ(client.LastReply()[0], '5');
-    EXPECT_FALSE(client.TransferFile("x", local_ / "does-not-exist", false));
-    EXPECT_EQ(client.LastReply(), "Can not open local file");
+    // A missing file or a folder is refused before anything is sent: the remote file stays.
+    fixtures::writeFile(root_.path() / "firmware.bin", "image");
+    for (const auto& source : {local_ / "does-not-exist", local_.path()}) {
+        EXPECT_FALSE(client.TransferFile("firmware.bin", source, false));
+        EXPECT_EQ(client.LastReply(), "Can not open local file");
+    }
+    EXPECT_EQ(fixtures::readFile(root_.path() / "firmware.bin"), "image");
     if (GetParam() == "pyftpdlib") {  // only pyftpdlib knows read-only folders
         ASSERT_TRUE(client.Command("CWD /locked"));
         EXPECT_FALSE(client.TransferFile("f", local_ / "f", false));

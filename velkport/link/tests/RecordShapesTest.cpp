@@ -104,28 +104,35 @@ TEST(ArgumentBlock, NumbersAndTextsShareABlockAndParseTakesOnlyBlockSizes) {
     EXPECT_FALSE(ArgumentBlock::Parse(Bytes(512), parsed));
 }
 
-TEST(FolderEntry, RoundTripsKindNameSizeAndExtraFields) {
-    auto file = FolderEntry::File("track01.mp3", 123456);
-    file.extraValue = 0xCAFEBABE;
-    const auto raw = file.Build();
-    EXPECT_EQ(raw.size(), 281u);
-    EXPECT_EQ(raw[0], 0);
-    EXPECT_EQ((Bytes{raw[256], raw[257], raw[258], raw[259]}), (Bytes{0x00, 0x01, 0xE2, 0x40}));
+TEST(FolderEntry, KindNameSizeAndExtraFieldsSitAtTheirOffsets) {
+    // Typed in from the entry's table: kind 0, "a.mp3" from byte 1, size 0x0001E240 at 256,
+    // the MP3 area's number 0xCAFEBABE at 260.
+    Bytes file(281, 0);
+    for (std::size_t i = 0; i < 5; ++i)
+        file[1 + i] = static_cast<std::uint8_t>("a.mp3"[i]);
+    file[257] = 0x01, file[258] = 0xE2, file[259] = 0x40;
+    file[260] = 0xCA, file[261] = 0xFE, file[262] = 0xBA, file[263] = 0xBE;
     FolderEntry back;
-    ASSERT_TRUE(FolderEntry::Parse(raw, back));
+    ASSERT_TRUE(FolderEntry::Parse(file, back));
     EXPECT_TRUE(back.isFile());
-    EXPECT_EQ(back.name, "track01.mp3");
+    EXPECT_EQ(back.name, "a.mp3");
     EXPECT_EQ(back.size, 123456u);
     EXPECT_EQ(back.extraValue, 0xCAFEBABEu);
+    auto built = FolderEntry::File("a.mp3", 123456);
+    built.extraValue = 0xCAFEBABE;
+    const auto builtFile = built.Build();
+    EXPECT_EQ(Bytes(builtFile.begin(), builtFile.end()), file);
 
-    auto pic = FolderEntry::Folder("Holidays");
-    pic.extraText = "2024-07-01 12:00";
-    ASSERT_TRUE(FolderEntry::Parse(pic.Build(), back));
-    EXPECT_TRUE(back.isFolder());
-    EXPECT_EQ(back.extraText, "2024-07-01 12:00");
-
-    ASSERT_TRUE(FolderEntry::Parse(FolderEntry::End().Build(), back));
-    EXPECT_TRUE(back.isEnd());
+    // The JPEG area is a text from byte 260; the end marker is 0xFF in byte 0 and nothing else.
+    auto pic = FolderEntry::Folder("P");
+    pic.extraText = "2024";
+    const auto raw = pic.Build();
+    EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 3), (Bytes{0x01, 'P', 0}));
+    EXPECT_EQ(Bytes(raw.begin() + 260, raw.begin() + 265), (Bytes{'2', '0', '2', '4', 0}));
+    Bytes end(281, 0);
+    end[0] = 0xFF;
+    const auto builtEnd = FolderEntry::End().Build();
+    EXPECT_EQ(Bytes(builtEnd.begin(), builtEnd.end()), end);
     EXPECT_FALSE(FolderEntry::Parse(Bytes(280), back));
 
     // Any kind but 0 and 0xFF is a folder; an unterminated name stops at the entry's end.
