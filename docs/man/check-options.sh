@@ -2,7 +2,7 @@
 # check-options.sh PROGRAM PAGE: the man page and the program's --help name the same options.
 # Every option in PROGRAM --help (and, for a program with a "Commands:" list, in each
 # command's --help) must appear in PAGE, and every option in PAGE's synopsis, commands and
-# options must appear in the help. Run by CTest.
+# options must appear in the help; every command of the list has an entry in PAGE. Run by CTest.
 set -euo pipefail
 program=$1
 page=$2
@@ -27,6 +27,10 @@ fi
 missing_in_page=$(comm -23 <(echo "$in_help") <(echo "$in_page"))
 missing_in_help=$(comm -13 <(echo "$in_help") <(echo "$in_page"))
 status=0
+for c in $commands; do
+  grep -qE "^\.B[IR]* \"?$c( |\"|\$)" "$page" ||
+    { echo "$(basename "$page") has no entry for the command $c" >&2; status=1; }
+done
 if [ -n "$missing_in_page" ]; then
   echo "$(basename "$page") lacks: $(echo $missing_in_page)" >&2
   status=1
