@@ -138,10 +138,6 @@ std::string ServeProcess::url(const std::string& path) const {
     return url_.substr(0, url_.find('/', 7)) + path;
 }
 
-std::uint16_t ServeProcess::port() const {
-    return static_cast<std::uint16_t>(std::stoi(url_.substr(url_.rfind(':') + 1)));
-}
-
 HttpResponse curl(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"curl", "-s", "-i", "--max-time", "10"};
     all.insert(all.end(), args.begin(), args.end());

@@ -43,7 +43,6 @@ class ServeProcess {
     const std::string& descriptionUrl() const { return url_; }
     // "http://IP:PORT" + path
     std::string url(const std::string& path) const;
-    std::uint16_t port() const;
     const std::string& output() const { return output_; }
 
   private:

@@ -3,13 +3,13 @@
 // Range, over 4 GiB, as they are at the moment of the request, never written, never outside a
 // share), changes of the shared folders while it runs, and a start it cannot make.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <upnp/ixml.h>
 
+#include <fstream>
 #include <thread>
 
 #include "common/Socket.h"
@@ -63,20 +63,17 @@ class ServeTest : public ::testing::Test {
         std::filesystem::create_symlink(dir_ / "Music" / "Song.mp3", dir_ / "Links" / "in.mp3");
         std::filesystem::create_symlink(dir_ / "private" / "secret.mp3",
                                         dir_ / "Links" / "out.mp3");
-        const int fd = ::open((dir_ / "Large" / "Big.tts").c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kBigSize)), 0);
-        ASSERT_EQ(::pwrite(fd, "MARK", 4, static_cast<off_t>(k4GiB + 100)), 4);
-        ASSERT_EQ(::pwrite(fd, "TAIL", 4, static_cast<off_t>(kBigSize - 4)), 4);
-        ::close(fd);
-        std::vector<std::string> args = {"--address", "127.0.0.1"};
-        for (const char* share : {"music:Music", "video:Films", "jpeg:Photos", "record:Recordings",
-                                  "video:Large", "music:Links"}) {
-            const std::string s = share;
-            args.insert(args.end(), {"--share", s.substr(0, s.find(':') + 1) +
-                                                    (dir_ / s.substr(s.find(':') + 1)).string()});
-        }
-        server_ = std::make_unique<ServeProcess>(args);
+        const auto big = dir_ / "Large" / "Big.tts";
+        fixtures::writeFile(big, "");
+        std::filesystem::resize_file(big, kBigSize);  // sparse
+        std::fstream(big, std::ios::in | std::ios::out).seekp(k4GiB + 100) << "MARK";
+        std::fstream(big, std::ios::in | std::ios::out).seekp(kBigSize - 4) << "TAIL";
+        const auto in = [this](const char* folder) { return (dir_ / folder).string(); };
+        server_ = std::make_unique<ServeProcess>(std::vector<std::string>{
+            "--address", "127.0.0.1", "--share", "music:" + in("Music"), "--share",
+            "video:" + in("Films"), "--share", "jpeg:" + in("Photos"), "--share",
+            "record:" + in("Recordings"), "--share", "video:" + in("Large"), "--share",
+            "music:" + in("Links")});
         ASSERT_TRUE(server_->waitReady()) << server_->output();
         // The resource URLs lead to the content server's own port.
         const std::string didl = browse(*server_, "0000000000000001").didl;

@@ -38,20 +38,11 @@ const MediaObject* byTitle(const ShareTree& tree, const std::string& title) {
 
 TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
     fixtures::TempDir dir;
-    fixtures::writeFile(dir / "a.MP3", "1");
-    fixtures::writeFile(dir / "b.wma", "2");
-    fixtures::writeFile(dir / "c", "3");
-    fixtures::writeFile(dir / "d.", "4");
+    for (const char* name : {"a.MP3", "b.wma", "c", "d."})
+        fixtures::writeFile(dir / name, "1");
     const auto tree = scan({{dir.path().string(), "music"}});
     ASSERT_EQ(tree->objects().size(), 2u);
-    const MediaObject& item = *tree->objects()[1];
-    EXPECT_EQ(item.title, "a");
-    EXPECT_EQ(item.id, "0000000000000002");
-    EXPECT_EQ(item.parentId, "0000000000000001");
-    EXPECT_EQ(std::string(item.UpnpClass()), "object.item.audioItem.musicTrack");
-    EXPECT_EQ(item.ResourcePath(), "/audio/0000000000000002/a.MP3");
-    EXPECT_EQ(item.size, 1u);
-    EXPECT_FALSE(item.IsContainer());
+    EXPECT_EQ(tree->objects()[1]->ResourcePath(), "/audio/0000000000000002/a.MP3");
 
     EXPECT_TRUE(ShareTree::Accepts(sharing::MediaType::Video, "WMA"));
     EXPECT_TRUE(ShareTree::Accepts(sharing::MediaType::Video, "mp3"));

@@ -60,8 +60,7 @@ TEST(SsdpDiscovery, AGUPnPControlPointFindsBrowsesAndFetches) {
     ServeProcess server({"--interface", ns.serverIf, "--share", "music:" + music.string()},
                         {"ip", "netns", "exec", ns.server});
     ASSERT_TRUE(server.waitReady()) << server.output();
-    EXPECT_EQ(server.descriptionUrl(),
-              "http://10.231.77.1:" + std::to_string(server.port()) + "/description.xml");
+    EXPECT_EQ(server.descriptionUrl().rfind("http://10.231.77.1:", 0), 0u);
 
     const RunResult peer =
         run({"ip", "netns", "exec", ns.client, "/usr/bin/python3",
