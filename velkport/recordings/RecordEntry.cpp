@@ -86,4 +86,11 @@ void BuildListEndMessage(std::span<std::uint8_t> message) {
     common::storeBe32(message.data() + 4, kListEndMarker);
 }
 
+std::vector<std::uint8_t> BuildTitleBlock(const std::string& title) {
+    std::vector<std::uint8_t> block(kNameBlockSize, 0);
+    const std::string cut = CutToBytes(title, kTitleFieldSize - 1);
+    std::copy(cut.begin(), cut.end(), block.begin());
+    return block;
+}
+
 }  // namespace velkport::recordings

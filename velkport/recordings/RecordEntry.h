@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "velkport/recordings/RecordCommands.h"
 
@@ -40,6 +41,10 @@ enum class ListMessageKind { Skip, Entry, End };
 ListMessageKind ParseListMessage(std::span<const std::uint8_t> message, RecordEntry& entry);
 void BuildListMessage(const RecordEntry& entry, std::span<std::uint8_t> message);
 void BuildListEndMessage(std::span<std::uint8_t> message);
+
+// The second block of a rename: the new title, at most 31 bytes of whole UTF-8 characters,
+// zero-terminated, the rest of the 256 bytes zero.
+std::vector<std::uint8_t> BuildTitleBlock(const std::string& title);
 
 // Cuts trailing spaces of a fixed title field: scanning back from the last byte, spaces and zeros
 // become zero until the first other byte; the text ends at the first zero.

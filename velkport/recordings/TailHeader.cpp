@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "common/ByteOrder.h"
@@ -31,6 +32,9 @@ bool TempHeader::writeStart(const std::string& title) {
 
 bool TempHeader::writeInfo(const std::string& eventText,
                            const std::vector<std::uint8_t>& thumbnail) {
+    if (length_ + static_cast<std::int64_t>(8 + eventText.size() + thumbnail.size()) >
+        kMaxTailHeaderLength)
+        return false;
     std::uint8_t len[4];
     common::storeBe32(len, static_cast<std::uint32_t>(eventText.size()));
     bool ok = file_.write(len, 4) && file_.write(eventText.data(), eventText.size());
@@ -41,6 +45,8 @@ bool TempHeader::writeInfo(const std::string& eventText,
 }
 
 bool TempHeader::appendBlock(const std::vector<std::uint8_t>& stored) {
+    if (length_ + static_cast<std::int64_t>(stored.size()) > kMaxTailHeaderLength)
+        return false;
     length_ += static_cast<std::int64_t>(stored.size());
     return file_.write(stored.data(), stored.size());
 }
@@ -57,6 +63,9 @@ std::uint32_t AppendTailHeader(LargeFile& recording, const std::filesystem::path
             return 0;
         if (n == 0)
             break;
+        // Only a header that fits the 32-bit trailer is copied.
+        if (copied + static_cast<std::uint64_t>(n) + 4 > UINT32_MAX)
+            return 0;
         if (!recording.write(piece, static_cast<std::size_t>(n)))
             return 0;
         copied += static_cast<std::uint64_t>(n);

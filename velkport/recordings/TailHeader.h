@@ -19,6 +19,9 @@ namespace velkport::recordings {
 inline constexpr const char* kTempHeaderName = "temp.header";
 // A file shorter than this cannot hold a header: it is an incorrect file.
 inline constexpr std::int64_t kMinimumRecordingLength = 48;
+// The most header bytes one download keeps: the receiver's header messages are counted before
+// they are stored, so that the 32-bit trailer can never wrap.
+inline constexpr std::int64_t kMaxTailHeaderLength = 64 << 20;
 // Longest title a header may announce (the reader's title buffer).
 inline constexpr std::uint32_t kMaxTailTitleLength = 64;
 
@@ -30,6 +33,7 @@ class TempHeader {
     bool writeStart(const std::string& title);
     // The event text with its length, then the thumbnail with its length (0 for radio).
     bool writeInfo(const std::string& eventText, const std::vector<std::uint8_t>& thumbnail);
+    // False, with nothing written, once the header would pass kMaxTailHeaderLength.
     bool appendBlock(const std::vector<std::uint8_t>& stored);
     std::int64_t length() const { return length_; }
     void close() { file_.close(); }

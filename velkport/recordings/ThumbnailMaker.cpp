@@ -109,12 +109,17 @@ ThumbnailResult ThumbnailMaker::MakeThumbnail(std::span<const std::uint8_t> byte
                 break;
             if (state == STATE_SEQUENCE) {
                 mpeg2_convert(decoder.get(), mpeg2convert_rgb24, nullptr);
-            } else if ((state == STATE_SLICE || state == STATE_END || state == STATE_INVALID_END) &&
-                       info->display_fbuf && info->sequence) {
+            } else if (state == STATE_SLICE || state == STATE_END || state == STATE_INVALID_END) {
+                // The picture just decoded is in the current frame buffer; the display buffer
+                // only follows one picture later, which a cut-off thumbnail may never bring.
+                const mpeg2_fbuf_t* fbuf =
+                    info->current_fbuf ? info->current_fbuf : info->display_fbuf;
+                if (!fbuf || !info->sequence)
+                    continue;
                 result.sourceWidth = static_cast<int>(info->sequence->width);
                 result.sourceHeight = static_cast<int>(info->sequence->height);
-                result.ppm = BuildPpm(ScalePicture(info->display_fbuf->buf[0], result.sourceWidth,
-                                                   result.sourceHeight));
+                result.ppm =
+                    BuildPpm(ScalePicture(fbuf->buf[0], result.sourceWidth, result.sourceHeight));
                 result.picture = true;
                 break;
             }

@@ -357,6 +357,20 @@ TEST(TailHeaderFile, AThousandByteHeaderEndsWithItsLengthPlusFourLittleEndian) {
     EXPECT_EQ(reader.nextBlock(block, payload), 0);
 }
 
+TEST(TailHeaderFile, TheHeaderOfOneDownloadStopsGrowingAt64MiB) {
+    fixtures::TempDir dir;
+    TempHeader temp;
+    ASSERT_TRUE(temp.create(dir.path()));
+    ASSERT_TRUE(temp.writeStart("t") && temp.writeInfo("", {}));
+    const std::vector<std::uint8_t> block(65536, 0x5A);
+    int stored = 0;
+    while (stored < 2000 && temp.appendBlock(block))
+        ++stored;
+    EXPECT_EQ(stored, 1023);  // 48 bytes of start and info, then whole blocks up to 64 MiB
+    EXPECT_LE(temp.length(), 64 << 20);
+    EXPECT_EQ(std::filesystem::file_size(temp.path()), static_cast<std::uintmax_t>(temp.length()));
+}
+
 TEST(TailHeaderFile, ShortFilesAndBadTrailersAreNotRecordings) {
     fixtures::TempDir dir;
     fixtures::writeFile(dir / "three.ts", "abc");

@@ -76,6 +76,21 @@ TEST_F(ThumbnailStreams, TheFirstVideoPacketsGiveAPictureInRgbOrder) {
     EXPECT_LT(result.fedPackets, result.packets);
 }
 
+TEST_F(ThumbnailStreams, AStreamCutRightAfterItsFirstPictureStillGivesIt) {
+    // The video packets up to the one where the second picture begins, and nothing more.
+    const std::string video = fixtures::VideoPackets(blue_, 1 << 20);
+    const std::string pictureStart("\0\0\1\0", 4);
+    std::size_t cut = 0;
+    for (std::size_t p = 0, seen = 0; p + 188 <= video.size() && !cut; p += 188)
+        for (std::size_t at = video.find(pictureStart, p + 4); at < p + 188 && !cut;
+             at = video.find(pictureStart, at + 1))
+            cut = ++seen == 2 ? p + 188 : 0;
+    ASSERT_NE(cut, 0u);
+    auto result = ThumbnailMaker::MakeThumbnail(AsBytes(video.substr(0, cut)), false);
+    ASSERT_TRUE(result.picture);
+    ExpectColourNear(result.ppm, 90, 72, 0x20, 0x60, 0xC0);
+}
+
 TEST_F(ThumbnailStreams, AWholeStreamWithAudioAndTablesIsFedWithoutFiltering) {
     auto result = ThumbnailMaker::MakeThumbnail(AsBytes(blue_.substr(0, 200 * 188)), false);
     ASSERT_TRUE(result.picture);
