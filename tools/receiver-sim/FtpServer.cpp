@@ -312,10 +312,12 @@ void Conversation::doStor(const std::string& argument) {
     ::fchmod(file.fd(), 0644);
     struct Discard {
         std::string path;
-        ~Discard() {
+        void now() {
             if (!path.empty())
                 ::unlink(path.c_str());
+            path.clear();
         }
+        ~Discard() { now(); }
     } discard{partial};
     common::Socket data = openData();
     if (!data.valid()) {
@@ -360,6 +362,7 @@ void Conversation::doStor(const std::string& argument) {
         if (written)
             discard.path.clear();
     }
+    discard.now();  // gone before the client hears how the transfer ended
     if (!written)
         reply("451 Requested action aborted: local error in processing.");
     else if (!received)
