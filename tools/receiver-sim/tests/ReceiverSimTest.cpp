@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <thread>
 #include <vector>
@@ -18,7 +17,6 @@
 #include "velkport/link/ChannelTable.h"
 #include "velkport/link/CommandCodes.h"
 #include "velkport/link/CommandHeader.h"
-#include "velkport/link/FolderEntry.h"
 #include "velkport/link/ReceiverLink.h"
 #include "velkport/link/ReplyRecord.h"
 
@@ -138,54 +136,6 @@ TEST(ReceiverSim, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
     sim->registerCommand(cmd::kInUse, answer(5), 4);
     EXPECT_EQ(c.field(2, cmd::kInUse, 4), 5u);
     EXPECT_EQ(c.field(2, cmd::kInUse, 3), 0u);
-}
-
-TEST(ReceiverSim, AHandlerReadsArgumentsAndStreamsAFolderListing) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    fs::create_directories(sim / "Top/Music/Rock");
-    std::ofstream(sim / "Top/Music/a.mp3") << "x";
-    sim->registerCommand(
-        cmd::kSetCurrentFolder,
-        [](CommandSession& s, std::uint8_t, std::uint32_t) {
-            std::vector<std::uint8_t> raw(ArgumentBlock::kLargeSize);
-            ArgumentBlock block;
-            if (!s.receive(raw.data(), raw.size()) || !ArgumentBlock::Parse(raw, block))
-                return;
-            const bool ok = s.resolve(block.Text(1)).has_value();
-            if (ok)
-                s.state["folder"] = block.Text(1);
-            s.sendReply(0, ok ? 1 : 0, 0);
-        },
-        2);
-    sim->registerCommand(
-        cmd::kListFolder,
-        [](CommandSession& s, std::uint8_t, std::uint32_t) {
-            auto folder = s.resolve(s.state["folder"]);
-            for (const auto& e : fs::directory_iterator(*folder)) {
-                const auto entry = e.is_directory() ? FolderEntry::Folder(e.path().filename())
-                                                    : FolderEntry::File(e.path().filename(), 1);
-                const auto raw = entry.Build();
-                s.send(raw.data(), raw.size());
-            }
-            const auto end = FolderEntry::End().Build();
-            s.send(end.data(), end.size());
-            s.sendReply(0, 0, 0);
-        },
-        2);
-    Client c(sim.sim());
-    ASSERT_TRUE(c.link.SendCommand(cmd::kSetCurrentFolder, 2));
-    ASSERT_TRUE(c.link.SendBlock(
-        ArgumentBlock::WithFlagAndText(3, "Top\\Music\\", ArgumentBlock::kLargeSize), 2));
-    ReplyRecord r;
-    ASSERT_TRUE(c.link.ReadReply(r, 2));
-    EXPECT_EQ(r.field2(), 1u);
-    int folders = 0;
-    std::vector<std::string> files, dirs;
-    ASSERT_TRUE(c.link.ListFolder(2, folders, files, dirs));
-    EXPECT_EQ(folders, 1);
-    EXPECT_EQ(files, std::vector<std::string>{"a.mp3"});
-    EXPECT_EQ(dirs, std::vector<std::string>{"Rock"});
 }
 
 TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
