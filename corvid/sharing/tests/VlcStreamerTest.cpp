@@ -1,0 +1,189 @@
+#include "corvid/sharing/VlcStreamer.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <set>
+
+#include "common/FileDescriptor.h"
+#include "corvid/sharing/CommandRunner.h"
+#include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/SubtitleFile.h"
+#include "tests/fixtures/TempDir.h"
+
+namespace corvid::sharing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(SubtitleFileTest, Cp1252SubtitleIsCopiedAsUtf8WithTheByteOrderMark) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "Film.avi", "");
+    fixtures::writeFile(dir / "Film.smil", "other");
+    fixtures::writeFile(dir / "Film.smi",
+                        "<P>Caf\xE9 \x80 5\x96"
+                        "6 \x81</P>\r\n");
+    const auto found = SubtitleFile::Find(dir / "Film.avi");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, dir / "Film.smi");
+    const auto prepared = SubtitleFile::Prepare(*found);
+    ASSERT_TRUE(prepared);
+    EXPECT_TRUE(prepared->temporary);
+    EXPECT_EQ(prepared->path, dir / "Film.smi.tmp");
+    EXPECT_EQ(fixtures::readFile(prepared->path),
+              "\xEF\xBB\xBF<P>Caf\xC3\xA9 \xE2\x82\xAC 5\xE2\x80\x93"
+              "6 \xEF\xBF\xBD</P>\r\n");
+}
+
+TEST(SubtitleFileTest, Utf8SubtitleWithTheMarkIsNamedDirectlyAndSmilIsTheFallback) {
+    fixtures::TempDir dir;
+    fixtures::writeFile(dir / "Film.smil", "\xEF\xBB\xBF<P>Caf\xC3\xA9</P>");
+    const auto found = SubtitleFile::Find(dir / "Film.mkv");
+    ASSERT_TRUE(found);
+    const auto prepared = SubtitleFile::Prepare(*found);
+    ASSERT_TRUE(prepared);
+    EXPECT_FALSE(prepared->temporary);
+    EXPECT_EQ(prepared->path, dir / "Film.smil");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Film.smil.tmp"));
+    EXPECT_FALSE(SubtitleFile::Find(dir / "Other.avi"));
+}
+
+class VlcStreamerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+        settings.vlcPath.clear();
+    }
+    fixtures::TempDir dir;
+    fixtures::TempDir config;
+    SharingSettings settings{config.path()};
+};
+
+TEST_F(VlcStreamerTest, MissingOrFailingVlcIsReportedAndLeavesNothingBehind) {
+    fixtures::writeFile(dir / "Film.avi", "");
+    fixtures::writeFile(dir / "Film.smi", "Caf\xE9");
+    fixtures::writeFile(dir / "Clip.avi", "");
+    fixtures::writeFile(dir / "Clip.smi", "\xEF\xBB\xBFok");
+    if (::geteuid() == 0)
+        ::setenv("CORVID_VLC_USER", "nobody", 0);
+    VlcStreamer streamer(settings);
+    for (const char* program : {"/nonexistent/vlc", "/bin/false"}) {
+        streamer.SetProgram(program);
+        std::string error;
+        EXPECT_FALSE(streamer.Play("127.0.0.1", dir / "Film.avi", &error)) << program;
+        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(streamer.Running());
+        EXPECT_FALSE(std::filesystem::exists(dir / "Film.smi.tmp")) << program;
+        EXPECT_FALSE(streamer.Steer(6));
+        EXPECT_FALSE(streamer.Play("127.0.0.1", dir / "Clip.avi", &error));
+        EXPECT_TRUE(std::filesystem::exists(dir / "Clip.smi")) << "a UTF-8 subtitle is kept";
+    }
+}
+
+TEST_F(VlcStreamerTest, SteerCommandsAreVlcJumpsAndPause) {
+    EXPECT_EQ(VlcStreamer::SteerCommand(1), nullptr);
+    EXPECT_STREQ(VlcStreamer::SteerCommand(2), "key key-jump+medium");
+    EXPECT_STREQ(VlcStreamer::SteerCommand(5), "key key-jump-long");
+    EXPECT_STREQ(VlcStreamer::SteerCommand(6), "pause");
+    EXPECT_STREQ(VlcStreamer::SteerCommand(8), "key key-jump-short");
+    EXPECT_EQ(VlcStreamer::SteerCommand(9), nullptr);
+}
+
+// A real VLC from Debian's vlc-bin, as an ordinary user, streaming to a UDP port on loopback.
+class RealVlcTest : public VlcStreamerTest {
+  protected:
+    void SetUp() override {
+        VlcStreamerTest::SetUp();
+        if (!programOnPath("vlc") || !programOnPath("ffmpeg"))
+            GTEST_SKIP() << "needs vlc (vlc-bin, vlc-plugin-base) and ffmpeg";
+        if (::geteuid() == 0)
+            ::setenv("CORVID_VLC_USER", "nobody", 0);  // VLC refuses to run as root
+        udp = common::FileDescriptor(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        ASSERT_EQ(::bind(udp.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(::getsockname(udp.fd(), reinterpret_cast<sockaddr*>(&addr), &len), 0);
+        port = ntohs(addr.sin_port);
+    }
+    std::filesystem::path film(const char* seconds) {
+        CommandRunner ffmpeg;
+        const auto file = dir / "Film.mpg";
+        const auto made =
+            ffmpeg.Run({"ffmpeg",     "-loglevel", "error", "-y",
+                        "-f",         "lavfi",     "-i",    "testsrc=size=352x288:rate=25",
+                        "-f",         "lavfi",     "-i",    "sine=sample_rate=48000",
+                        "-t",         seconds,     "-c:v",  "mpeg2video",
+                        "-c:a",       "mp2",       "-f",    "mpeg",
+                        file.string()});
+        EXPECT_TRUE(made.ok()) << made.reason();
+        std::filesystem::permissions(file, std::filesystem::perms(0644));
+        fixtures::writeFile(dir / "Film.smi", "<SAMI><P>Caf\xE9</P></SAMI>");
+        return file;
+    }
+    // The transport-stream PIDs of the datagrams that arrive within the limit.
+    std::set<int> pids(std::chrono::milliseconds limit) {
+        std::set<int> seen;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        unsigned char buffer[65536];
+        while (std::chrono::steady_clock::now() < end && !(seen.count(68) && seen.count(69))) {
+            pollfd p{udp.fd(), POLLIN, 0};
+            if (::poll(&p, 1, 200) != 1)
+                continue;
+            const ssize_t n = ::recv(udp.fd(), buffer, sizeof buffer, 0);
+            for (ssize_t i = 0; i + 188 <= n; i += 188)
+                if (buffer[i] == 0x47)
+                    seen.insert(((buffer[i + 1] & 0x1F) << 8) | buffer[i + 2]);
+        }
+        return seen;
+    }
+    common::FileDescriptor udp;
+    std::uint16_t port = 0;
+};
+
+TEST_F(RealVlcTest, StreamsTransportPacketsToUdpThenPausesAndStops) {
+    const auto file = film("30");
+    VlcStreamer streamer(settings);
+    streamer.SetUdpPort(port);
+    std::string error;
+    ASSERT_TRUE(streamer.Play("127.0.0.1", file, &error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(dir / "Film.smi.tmp"));
+    const auto seen = pids(20s);
+    EXPECT_TRUE(seen.count(68)) << "audio PID";
+    EXPECT_TRUE(seen.count(69)) << "video PID";
+
+    EXPECT_TRUE(streamer.Steer(6));
+    std::string status;
+    EXPECT_TRUE(streamer.process().Command("status", &status));
+    EXPECT_NE(status.find("Type 'pause' to continue"), std::string::npos) << status;
+
+    const pid_t vlc = streamer.process().pid();
+    streamer.Stop();
+    EXPECT_FALSE(streamer.Running());
+    EXPECT_NE(::kill(vlc, 0), 0) << "VLC ended and was reaped";
+    EXPECT_FALSE(std::filesystem::exists(dir / "Film.smi.tmp"));
+    EXPECT_FALSE(streamer.Steer(6));
+}
+
+TEST_F(RealVlcTest, VlcEndingByItselfIsReapedAndTakesItsSubtitleCopy) {
+    const auto file = film("1");
+    VlcStreamer streamer(settings);
+    streamer.SetUdpPort(port);
+    std::string error;
+    ASSERT_TRUE(streamer.Play("127.0.0.1", file, &error)) << error;
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (streamer.Running() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(streamer.Running());
+    EXPECT_FALSE(std::filesystem::exists(dir / "Film.smi.tmp"));
+}
+
+}  // namespace
+}  // namespace corvid::sharing
