@@ -123,7 +123,7 @@ void MediaGraph::Release() {
     }
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
-    video_ = audio_ = false;
+    video_ = audio_ = complete_ = false;
 }
 
 void MediaGraph::setVolume(double level) {
@@ -181,7 +181,7 @@ GraphResult MediaGraph::Build(const std::vector<std::filesystem::path>& files,
             error_ = "the MP3 graph cannot be linked";
             return GraphResult::LinkFailed;
         }
-        audio_ = true;
+        audio_ = complete_ = true;
         return GraphResult::Ok;
     }
     GstElement* demux = gst_element_factory_make("tsdemux", "Mpeg Splitter");
@@ -337,6 +337,7 @@ void MediaGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
 
 void MediaGraph::OnNoMorePads(GstElement* demux, gpointer data) {
     auto* self = static_cast<MediaGraph*>(data);
+    self->complete_ = true;
     if (self->video_ || self->audio_)
         return;
     // Nothing will reach a sink, so no end of stream would ever be reported.

@@ -79,6 +79,9 @@ class MediaGraph {
     const ElementNeed& missing() const { return missing_; }
     const std::string& errorText() const { return error_; }
     bool hasVideo() const { return video_.load(); }
+    // Whether every branch the graph will have is in it (the demultiplexer has announced all
+    // its streams): until then the graph may look settled with no sink in it.
+    bool complete() const { return complete_.load(); }
     // 0.0 to 1.0; kept for a branch linked later.
     void setVolume(double level);
 
@@ -101,6 +104,7 @@ class MediaGraph {
     std::string error_;
     std::atomic<bool> video_{false};
     std::atomic<bool> audio_{false};
+    std::atomic<bool> complete_{false};
     std::mutex volumeMutex_;
     GstElement* volume_ = nullptr;  // owned by the pipeline
     double level_ = 1.0;

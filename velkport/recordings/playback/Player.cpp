@@ -161,7 +161,7 @@ bool Player::Seek(double seconds) {
     auto at = static_cast<gint64>(std::max(0.0, seconds) * GST_SECOND);
     lastPosition_ = -1;
     return gst_element_seek_simple(graph_.pipeline(), GST_FORMAT_TIME,
-                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), at);
+                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), at);
 }
 
 double Player::position() const {
@@ -180,7 +180,7 @@ double Player::duration() const {
 }
 
 bool Player::settled() const {
-    if (!graph_.pipeline())
+    if (!graph_.pipeline() || !graph_.complete())
         return false;
     GstState now = GST_STATE_NULL;
     GstState pending = GST_STATE_NULL;

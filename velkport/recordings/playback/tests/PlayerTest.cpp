@@ -100,6 +100,65 @@ TEST_F(PlayerTest, SplitRecordingPlaysItsPartsInOrderWithoutTheHeaderCopy) {
     EXPECT_EQ(whole.PositionText().substr(whole.PositionText().size() - 8), "/0:00:02");
 }
 
+TEST_F(PlayerTest, LinkedFileAndNextPlayFromTheChosenPartOn) {
+    int firstBlue = -1;  // the blue value of the first picture after each open
+    GraphOptions options = fakeSinks();
+    options.onFrame = [&](const VideoFrame& f) {
+        if (firstBlue < 0)
+            firstBlue = f.data[(f.height / 2) * f.stride + (f.width / 2) * 4];
+    };
+    Player player(prompter, options);
+    player.SetStallLimit(std::chrono::seconds(3));
+    ASSERT_TRUE(player.OpenRecording(*dir / "split.ts"));
+    ASSERT_TRUE(player.PlayLinkedFile(1));
+    firstBlue = -1;
+    for (int i = 0; i < 500 && player.state() == PlayerState::Playing; ++i)
+        player.Poll(std::chrono::milliseconds(10));
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
+    EXPECT_GT(firstBlue, 150);  // the part holds the blue second only
+    player.Next();              // past the last file: back to the first, nothing opened
+    EXPECT_EQ(player.current(), 0u);
+    EXPECT_FALSE(player.isOpen());
+    player.Next();
+    EXPECT_EQ(player.current(), 1u);
+    EXPECT_EQ(player.state(), PlayerState::Playing);
+}
+
+TEST_F(PlayerTest, MissingElementIsNamedWithItsPackage) {
+    GraphOptions options = fakeSinks();
+    options.audioSink = "nosuchsink";
+    auto missing = FindMissingElement(MediaKind::Radio, options);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->element, "nosuchsink");
+    for (const auto& need : ElementsFor(MediaKind::Tv, fakeSinks()))
+        EXPECT_FALSE(need.package.empty()) << need.element;
+    for (const auto& need : ElementsFor(MediaKind::Radio, fakeSinks()))
+        EXPECT_NE(need.element, "avdec_mpeg2video");
+    Player player(prompter, options);
+    EXPECT_FALSE(player.OpenRecording(*dir / "radio.rts"));
+    EXPECT_NE(player.errorText().find("nosuchsink"), std::string::npos);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{Msg(222), Msg(221)}));
+}
+
+TEST_F(PlayerTest, SeekMovesThePositionAndStopGoesBackToTheStart) {
+    GraphOptions options = fakeSinks();
+    options.sync = true;  // in real time, so that it does not end meanwhile
+    Player player(prompter, options);
+    ASSERT_TRUE(player.OpenRecording(*dir / "tv.ts"));
+    player.BeginSeek();
+    EXPECT_EQ(player.state(), PlayerState::Paused);
+    for (int i = 0; i < 100 && !player.settled(); ++i)
+        player.Poll(std::chrono::milliseconds(10));
+    ASSERT_TRUE(player.Seek(1.2));
+    player.Poll(std::chrono::milliseconds(300));
+    EXPECT_NEAR(player.position(), 1.2, 0.05);
+    player.Stop();
+    player.Poll(std::chrono::milliseconds(300));
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
+    // Back at the stream's first time stamp (ffmpeg's streams start 0.7 s in).
+    EXPECT_LT(player.position(), 0.8);
+}
+
 TEST_F(PlayerTest, StreamOfARecordingLeavesTheHeaderOutAndJoinsTheParts) {
     PartStream stream;
     ASSERT_TRUE(stream.open(RecordingPlaylist(*dir / "split.ts"), MediaKind::Tv));
