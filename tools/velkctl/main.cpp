@@ -10,6 +10,7 @@
 
 #include "tools/velkctl/TerminalPrompter.h"
 #include "tools/velkctl/Velkctl.h"
+#include "velkport/link/ReceiverAddress.h"
 #include "velkport/shell/ProgramFolder.h"
 
 namespace {
@@ -159,6 +160,12 @@ int main(int argc, char** argv) {
         velkport::shell::ChooseLanguage(context.app);
     }
 
+    // Only four dotted numbers name the receiver: a name would need a lookup, "127.1" a guess.
+    if (!context.app.receiverAddress.empty() &&
+        !velkport::link::ReceiverAddress::IsValid(context.app.receiverAddress))
+        return velkctl::UsageError(command,
+                                   std::string(velkport::link::ReceiverAddress::kMissingMessage) +
+                                       ": not an address: " + context.app.receiverAddress);
     if (info->needsReceiver) {
         // The Connect dialog's own checks, in its order.
         const char* missing = context.app.userId.empty()            ? "Input user id"

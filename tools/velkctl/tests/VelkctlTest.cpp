@@ -119,6 +119,13 @@ TEST_F(VelkctlTest, UsageErrorsExitTwo) {
     EXPECT_EQ(RunVelkctl({"--ftp-port", "70000", "login"}).status, 2);
     EXPECT_EQ(RunVelkctl({"--bogus", "login"}).status, 2);
     EXPECT_EQ(RunVelkctl(With(Receiver(), {"--lang", "KLINGON", "login"})).status, 2);
+    // A name or a short form is no address, whatever it would resolve to.
+    for (const char* address : {"localhost", "127.1"}) {
+        Outcome o = RunVelkctl({"--receiver", address, "--pin", "1357", "--ftp-port",
+                                std::to_string(sim_->ftpPort()), "login"});
+        EXPECT_EQ(o.status, 2) << address;
+        EXPECT_NE(o.err.find("Input IP address"), std::string::npos) << o.err;
+    }
     Outcome o = RunVelkctl({"--receiver", "127.0.0.1", "login"});  // no pin anywhere
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err.find("Input password"), std::string::npos) << o.err;
