@@ -1,6 +1,7 @@
 #include "corvid/server/ShareTree.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -261,7 +262,8 @@ void ShareTree::walk(Walk& w, MediaObject& folder, std::vector<std::string>& rea
             continue;
         const std::string path = prefix + name;
         struct stat st {};
-        if (lstat(path.c_str(), &st) != 0)
+        // Looked up beside the open folder, not by the whole path again.
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         std::string real;
         if (S_ISLNK(st.st_mode)) {

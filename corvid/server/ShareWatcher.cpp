@@ -41,9 +41,23 @@ ShareWatcher::~ShareWatcher() {
         ::close(wakeFd_);
 }
 
-void ShareWatcher::Watch(const std::vector<std::string>& folders) {
+void ShareWatcher::Watch(std::vector<std::string> folders) {
+    {
+        std::lock_guard lock(mutex_);
+        pending_.insert(pending_.end(), folders.begin(), folders.end());
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(wakeFd_, &one, sizeof one);
+}
+
+void ShareWatcher::addWatches() {
     constexpr std::uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                       IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB;
+    std::vector<std::string> folders;
+    {
+        std::lock_guard lock(mutex_);
+        folders.swap(pending_);
+    }
     for (const std::string& folder : folders) {
         if (inotifyFd_ < 0 || ::inotify_add_watch(inotifyFd_, folder.c_str(), kEvents) < 0)
             watchFailed_ = true;  // e.g. the user's watch limit: rescan on a timer instead
@@ -51,6 +65,7 @@ void ShareWatcher::Watch(const std::vector<std::string>& folders) {
 }
 
 void ShareWatcher::RequestRescan() {
+    rescanAsked_ = true;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(wakeFd_, &one, sizeof one);
 }
@@ -72,7 +87,10 @@ void ShareWatcher::run() {
             std::uint64_t value = 0;
             if (::read(wakeFd_, &value, sizeof value) == sizeof value && value >= kStop)
                 return;
-            asked = true;
+            addWatches();
+            if (watchFailed_)
+                nextFull = std::min(nextFull, Clock::now() + kFallback);
+            asked = rescanAsked_.exchange(false);
         }
         if (n > 0 && inotifyFd_ >= 0 && (fds[1].revents & POLLIN) != 0) {
             drain(inotifyFd_);

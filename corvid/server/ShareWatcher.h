@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,18 +24,23 @@ class ShareWatcher {
     ShareWatcher(const ShareWatcher&) = delete;
     ShareWatcher& operator=(const ShareWatcher&) = delete;
 
-    // Adds these folders to the watch (folders already watched stay watched).
-    void Watch(const std::vector<std::string>& folders);
+    // Adds these folders to the watch (folders already watched stay watched). The watcher's
+    // thread adds them: watching a large folder takes the kernel a while.
+    void Watch(std::vector<std::string> folders);
     // A rescan as soon as the watcher thread gets to it.
     void RequestRescan();
 
   private:
     void run();
+    void addWatches();
 
     std::function<void()> rescan_;
     int inotifyFd_ = -1;
     int wakeFd_ = -1;
     std::atomic<bool> watchFailed_{false};
+    std::atomic<bool> rescanAsked_{false};
+    std::mutex mutex_;
+    std::vector<std::string> pending_;  // folders still to watch
     std::thread thread_;
 };
 

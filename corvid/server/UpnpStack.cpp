@@ -147,7 +147,7 @@ int UpnpStack::startContent(const Shares& shares) {
     if (!trimmer_)
         trimmer_ = std::make_unique<MemoryTrimmer>();
     watcher_ = std::make_unique<ShareWatcher>([this] { Rescan(); });
-    watcher_->Watch(folders);
+    watcher_->Watch(std::move(folders));
     return 0;
 }
 
@@ -178,7 +178,7 @@ int UpnpStack::Rescan() {
                                                           std::to_string(systemUpdateId_));
     }
     if (watcher_)
-        watcher_->Watch(folders);
+        watcher_->Watch(std::move(folders));
     if (trimmer_)
         trimmer_->Schedule();
     return 0;
