@@ -13,8 +13,7 @@
 #include "common/ByteOrder.h"
 #include "common/Socket.h"
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/ui/ConnectStep.h"
@@ -38,13 +37,8 @@ class MainWindowGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         MessageCatalogue::instance().SetLanguage(kEnglish);
-        std::filesystem::create_directories(root / "ftproot/System/Software");
-        receiversim::SimOptions options;
-        options.root = root.path();
-        options.pin = "1234";
-        sim = std::make_unique<receiversim::ReceiverSim>(options);
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        std::filesystem::create_directories(sim / "ftproot/System/Software");
         app.ftpPort = sim->ftpPort();
         app.portBase = sim->portBase();
         app.programFolder = config.path();
@@ -114,9 +108,13 @@ class MainWindowGuiTest : public ::testing::Test {
             });
     }
 
-    fixtures::TempDir root;
+    static receiversim::SimOptions Pin() {
+        receiversim::SimOptions o;
+        o.pin = "1234";
+        return o;
+    }
+    fixtures::RunningSim sim{Pin()};
     fixtures::TempDir config;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
     AppContext app;
     fixtures::RecordingPrompter prompter;
     velkport::link::ChannelTable table;
