@@ -22,9 +22,9 @@ using velkport::channels::ChannelListFile;
 using velkport::channels::FavoriteGroup;
 using velkport::channels::kRadio;
 using velkport::channels::kTv;
-using velkport::channels::NullProgress;
 using velkport::channels::Service;
 using velkport::shell::Msg;
+using velkport::shell::NullProgress;
 using velkport::shell::PromptIcon;
 
 constexpr const char* kName = "channels";
@@ -132,7 +132,7 @@ int Pull(Context& context, const std::string& file) {
     ChannelExchange exchange(context.app, editor, progress);
     exchange.setPacing(false);
     exchange.setTimeout(context.timeout);
-    if (exchange.loadChannelList() != ChannelExchange::kDone)
+    if (!exchange.loadChannelList().done())
         return kExitFailure;
     if (!editor.writeChannelList(file, false)) {
         context.prompter->showMessage("cannot write " + file, PromptIcon::Error);
@@ -154,10 +154,10 @@ int Push(Context& context, const std::string& file) {
     ChannelExchange exchange(context.app, editor, progress);
     exchange.setPacing(false);
     exchange.setTimeout(context.timeout);
-    const int result = exchange.sendChannelList();
-    if (result == ChannelExchange::kStopped)
+    const velkport::shell::JobResult result = exchange.sendChannelList();
+    if (result.stopped())
         std::fprintf(stderr, "Nothing was sent.\n");
-    if (result != ChannelExchange::kDone)
+    if (!result.done())
         return kExitFailure;
     std::printf("%d TV and %d radio channels sent\n", editor.database().countServices(kTv),
                 editor.database().countServices(kRadio));

@@ -33,7 +33,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 // Ctrl-C is the progress window's Cancel.
-class TerminalProgress : public rec::TransferProgress {
+class TerminalProgress : public velkport::shell::NullProgress {
   public:
     TerminalProgress() { std::signal(SIGINT, OnInterrupt); }
     ~TerminalProgress() override { std::signal(SIGINT, SIG_DFL); }
@@ -148,7 +148,7 @@ int Download(Context& context, const std::vector<std::string>& names, const std:
     auto batch = s.manager.DownloadBatch(selection, progress);
     for (const auto& f : batch.files)
         std::printf("%s\n", f.string().c_str());
-    return all && batch.result == rec::kTransferDone ? kExitOk : kExitFailure;
+    return all && batch.result.done() ? kExitOk : kExitFailure;
 }
 
 int Upload(Context& context, const std::vector<std::string>& files, bool radio) {
@@ -161,7 +161,7 @@ int Upload(Context& context, const std::vector<std::string>& files, bool radio) 
         auto batch = s.manager.UploadBatch({path.filename()}, progress);
         for (const auto& name : batch.receiverNames)
             std::printf("%s\n", name.c_str());
-        if (batch.result != rec::kTransferDone)
+        if (!batch.result.done())
             return kExitFailure;
     }
     return rc;

@@ -6,6 +6,7 @@
 
 namespace velkport::channels {
 
+using shell::JobResult;
 using shell::PromptIcon;
 
 namespace {
@@ -17,7 +18,7 @@ std::string cwdCommand() {
 }  // namespace
 
 ChannelExchange::ChannelExchange(const shell::AppContext& context, ChannelListEditor& editor,
-                                 ProgressSink& progress)
+                                 shell::Progress& progress)
     : context_(context), editor_(editor), progress_(progress) {}
 
 ChannelExchange::~ChannelExchange() {
@@ -46,87 +47,88 @@ void ChannelExchange::pause(int ms) const {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool ChannelExchange::transfer(const std::filesystem::path& temp, bool download) {
+JobResult ChannelExchange::transfer(const std::filesystem::path& temp, bool download) {
     shell::Prompter& prompter = editor_.prompter();
     link::FtpClient ftp(prompter, timeout_);
-    progress_.setPosition(10);
+    progress_.advance(10);
     pause(100);
     bool loggedOn = false;
     bool ok =
         ftp.LogOn(context_.receiverAddress, context_.ftpPort, context_.userId, context_.pinCode);
     if (ok) {
         loggedOn = true;
-        progress_.setPosition(20);
+        progress_.advance(20);
         pause(100);
         ok = ftp.Command(cwdCommand());
     }
     if (ok) {
-        progress_.setPosition(50);
+        progress_.advance(50);
         pause(100);
         ok = ftp.TransferFile(kRemoteName, temp, download);
     }
     if (!ok) {
-        prompter.showMessage(ftp.LastReply(), PromptIcon::Error);
+        JobResult failed = JobResult::Failed(ftp.LastReply());
+        prompter.showMessage(failed.message, PromptIcon::Error);
         if (loggedOn)
             ftp.LogOff();
-        progress_.hide();
-        return false;
+        progress_.end();
+        return failed;
     }
     ftp.LogOff();
-    progress_.setPosition(100);
+    progress_.advance(100);
     pause(500);
-    progress_.hide();
-    return true;
+    progress_.end();
+    return JobResult::Done();
 }
 
-int ChannelExchange::sendChannelList() {
+JobResult ChannelExchange::sendChannelList() {
     if (editor_.empty())
-        return kStopped;
+        return JobResult::Stopped();
     const auto temp = tempPath();
     std::error_code ec;
     std::filesystem::remove(temp, ec);  // an old copy is never sent in place of this one
     if (!editor_.writeChannelList(temp, true))
-        return kStopped;  // renumbering declined: nothing is uploaded
-    progress_.show("Sending Channels ...");
-    if (!transfer(temp, false))
-        return kFailed;
-    std::filesystem::remove(temp, ec);
-    return kDone;
+        return JobResult::Stopped();  // renumbering declined: nothing is uploaded
+    progress_.begin("Sending Channels ...", 100);
+    JobResult result = transfer(temp, false);
+    if (result.done())
+        std::filesystem::remove(temp, ec);
+    return result;
 }
 
-int ChannelExchange::loadChannelList() {
+JobResult ChannelExchange::loadChannelList() {
     editor_.clearAll();
-    progress_.show("Loading Channels ...");
+    progress_.begin("Loading Channels ...", 100);
     const auto temp = tempPath();
     std::error_code ec;
     std::filesystem::remove(temp, ec);
-    const bool ok = transfer(temp, true);
-    if (ok)
+    JobResult result = transfer(temp, true);
+    if (result.done())
         editor_.readChannelList(temp);
     std::filesystem::remove(temp, ec);
-    return ok ? kDone : kFailed;
+    return result;
 }
 
-bool ChannelExchange::start(bool send, std::function<void(int)> done) {
+bool ChannelExchange::start(bool send, std::function<void(JobResult)> done) {
     if (sendRunning_ || loadRunning_)
         return false;
     if (worker_.joinable())
         worker_.join();
     (send ? sendRunning_ : loadRunning_) = true;
     worker_ = std::thread([this, send, done = std::move(done)] {
-        const int result = send ? sendChannelList() : loadChannelList();
+        JobResult result = send ? sendChannelList() : loadChannelList();
         (send ? sendRunning_ : loadRunning_) = false;
         if (done)
-            done(result);
+            done(std::move(result));
     });
     return true;
 }
 
-bool ChannelExchange::startSend(std::function<void(int)> done) {
+bool ChannelExchange::startSend(std::function<void(JobResult)> done) {
     return start(true, std::move(done));
 }
 
-bool ChannelExchange::startLoad(std::function<void(int)> done) {
+bool ChannelExchange::startLoad(std::function<void(JobResult)> done) {
     return start(false, std::move(done));
 }
 

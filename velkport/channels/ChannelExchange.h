@@ -10,23 +10,21 @@
 #include <thread>
 
 #include "velkport/channels/ChannelListEditor.h"
-#include "velkport/channels/ProgressSink.h"
 #include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/JobResult.h"
+#include "velkport/shell/base/Progress.h"
 #include "velkport/shell/base/Prompter.h"
 
 namespace velkport::channels {
 
 class ChannelExchange {
   public:
-    static constexpr int kDone = 0;
-    static constexpr int kStopped = 1;
-    static constexpr int kFailed = -1;
     static constexpr const char* kReceiverFolder = "/ftproot/System/Programmliste (Channel List)";
     static constexpr const char* kRemoteName = "channel.xml";
     static constexpr const char* kTempName = "tempchannel.xml";
 
     ChannelExchange(const shell::AppContext& context, ChannelListEditor& editor,
-                    ProgressSink& progress);
+                    shell::Progress& progress);
     ~ChannelExchange();  // waits for a running worker
     ChannelExchange(const ChannelExchange&) = delete;
     ChannelExchange& operator=(const ChannelExchange&) = delete;
@@ -43,15 +41,15 @@ class ChannelExchange {
     // How long each FTP step may take.
     void setTimeout(std::chrono::milliseconds t) { timeout_ = t; }
 
-    // The transfers themselves, on the calling thread. Results: kDone, kStopped (nothing to send
-    // or the user declined the renumbering), kFailed (reported with the FTP client's last reply).
-    int sendChannelList();
-    int loadChannelList();
+    // The transfers themselves, on the calling thread: done, stopped (nothing to send or the
+    // user declined the renumbering) or failed (with the FTP client's last reply, also shown).
+    shell::JobResult sendChannelList();
+    shell::JobResult loadChannelList();
 
     // The same on a worker thread; done(result) runs on that thread at its end. False when a
     // transfer is already running.
-    bool startSend(std::function<void(int)> done);
-    bool startLoad(std::function<void(int)> done);
+    bool startSend(std::function<void(shell::JobResult)> done);
+    bool startLoad(std::function<void(shell::JobResult)> done);
     bool sendRunning() const { return sendRunning_; }
     bool loadRunning() const { return loadRunning_; }
     void wait();
@@ -60,12 +58,12 @@ class ChannelExchange {
     void pause(int ms) const;
     // Logs on, changes to the channel list folder and moves the file one way; a failure shows
     // the client's last reply. The progress window is hidden either way.
-    bool transfer(const std::filesystem::path& temp, bool download);
-    bool start(bool send, std::function<void(int)> done);
+    shell::JobResult transfer(const std::filesystem::path& temp, bool download);
+    bool start(bool send, std::function<void(shell::JobResult)> done);
 
     const shell::AppContext& context_;
     ChannelListEditor& editor_;
-    ProgressSink& progress_;
+    shell::Progress& progress_;
     bool pacing_ = true;
     std::filesystem::path tempFolder_;
     std::chrono::milliseconds timeout_{30000};

@@ -24,6 +24,7 @@
 namespace velkport::recordings {
 
 namespace fs = std::filesystem;
+using shell::JobResult;
 using shell::Msg;
 using shell::PromptIcon;
 
@@ -516,66 +517,66 @@ std::optional<std::string> RecordManager::RenamePcFile(const std::string& fileNa
 
 DownloadOutcome RecordManager::DownloadRecording(const std::string& receiverName,
                                                  const std::string& title,
-                                                 TransferProgress& progress) {
+                                                 shell::Progress& progress) {
     DownloadOutcome out;
     out.result = downloadStream(receiverName, title, progress, out);
-    progress.hide();
+    progress.end();
     return out;
 }
 
-int RecordManager::downloadStream(const std::string& receiverName, const std::string& title,
-                                  TransferProgress& progress, DownloadOutcome& out) {
+JobResult RecordManager::downloadStream(const std::string& receiverName, const std::string& title,
+                                        shell::Progress& progress, DownloadOutcome& out) {
     const std::uint8_t ch = options_.channel;
     const bool split = SplitsFiles();
     // Radio downloads end with "stopped" where TV downloads fail.
-    const int stopResult = radio_ ? kTransferStopped : kTransferFailed;
+    const JobResult stopResult = radio_ ? JobResult::Stopped() : JobResult::Failed();
     std::uint64_t freeMiB = PcFreeSpace();
     if (freeMiB < 10) {
         showMessage(185);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
     TempHeader temp;
     if (!temp.create(localFolder_))
-        return kTransferFailed;
+        return JobResult::Failed();
 
     RecordInfo info;
     if (!FetchRecordInfo(receiverName, !radio_, info))
-        return kTransferFailed;
+        return JobResult::Failed();
     if (radio_)
         info.thumbnail.clear();
     if (!temp.writeStart(title) || !temp.writeInfo(info.eventText, info.thumbnail)) {
         prompter_.showMessage(temp.errorText(), PromptIcon::Error);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
 
     link::ReceiverLink link(table_, prompter_);
     auto name = NameBlock(receiverName);
     if (!link.SendCommand(DownloadCommand(radio_), ch) || !link.Send(name.data(), name.size(), ch))
-        return kTransferFailed;
+        return JobResult::Failed();
     std::uint8_t accept[kNameBlockSize];
     if (!receive(accept, sizeof accept))
-        return kTransferFailed;
+        return JobResult::Failed();
     if (std::memcmp(accept, "VELK", 4) != 0) {
         link::ReplyRecord reply;
         link.ReadReply(reply, ch);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
 
     std::string channelName;
     for (std::size_t n = 0;; ++n) {
         if (n == kMaxHeaderBlocks || !receive(buffer_.data(), kMessageSize)) {
             table_.CloseChannel(ch);
-            return kTransferFailed;
+            return JobResult::Failed();
         }
         auto block = ReadHeaderBlockMessage(buffer_);
         if (!block) {
             table_.CloseChannel(ch);
-            return kTransferFailed;
+            return JobResult::Failed();
         }
         if (block->header.payloadLength > 0) {
             if (!temp.appendBlock(StoredHeaderBlock(*block, radio_))) {
                 table_.CloseChannel(ch);
-                return kTransferFailed;
+                return JobResult::Failed();
             }
             if (block->header.type == HeaderBlock::kEntryType) {
                 if (auto e = ParseRecordEntry(block->payload))
@@ -590,7 +591,7 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
     if (freeMiB < headerLength / kMiB + 10) {
         showMessage(185);
         table_.CloseChannel(ch);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
     temp.close();
 
@@ -603,9 +604,8 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
         removeWithParts(*existing);
     const fs::path firstPath = localFolder_ / firstName;
     out.file = firstPath;
-    progress.setName(firstName);
-    progress.show();
-    progress.reset();
+    progress.begin(firstName, 0);
+    std::uint64_t range = 0;
     const auto createMode =
         radio_ ? LargeFile::Mode::CreateWriteOnly : LargeFile::Mode::CreateReadWrite;
     LargeFile file;
@@ -613,10 +613,10 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
         prompter_.showMessage(file.errorText(), PromptIcon::Error);
         table_.CloseChannel(ch);
         out.file.clear();
-        return kTransferFailed;
+        return JobResult::Failed();
     }
 
-    int result = kTransferDone;
+    JobResult result;
     bool splitDone = false;
     bool replyPending = true;
     int part = 0;
@@ -629,7 +629,7 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
     };
     for (std::uint64_t counter = 1;; ++counter) {
         if (!receive(block.data(), block.size())) {
-            result = kTransferFailed;
+            result = JobResult::Failed();
             replyPending = false;
             break;
         }
@@ -644,16 +644,19 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
         if (!file.write(block.data() + kStreamHeaderSize, kStreamPayloadSize)) {
             // The receiver is mid-stream: give up on the connection instead of reading on.
             prompter_.showMessage(file.errorText(), PromptIcon::Error);
-            result = kTransferFailed;
+            result = JobResult::Failed();
             replyPending = false;
             break;
         }
         partBytes += kStreamPayloadSize;
-        progress.setRange(header.progressRange);
-        progress.setPosition(header.progressPosition);
+        if (header.progressRange != range) {
+            range = header.progressRange;
+            progress.begin(firstName, range);
+        }
+        progress.advance(header.progressPosition);
         if (counter % kFlowAckInterval == 0) {
-            if (progress.visible() && progress.cancelled()) {
-                result = sendAck(false) ? kTransferStopped : stopResult;
+            if (progress.cancelled()) {
+                result = sendAck(false) ? JobResult::Stopped() : stopResult;
                 break;
             }
             if (freeMiB < partBytes / kMiB + 10) {
@@ -671,7 +674,7 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
         if (split && headerLength + partBytes + kSplitMargin >= options_.splitThreshold) {
             if (!splitDone && AppendTailHeader(file, temp.path()) == 0) {
                 prompter_.showMessage(file.errorText(), PromptIcon::Error);
-                result = kTransferFailed;
+                result = JobResult::Failed();
                 replyPending = false;
                 break;
             }
@@ -692,17 +695,16 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
     }
     if (replyPending) {
         link::ReplyRecord reply;
-        if (!link.ReadReply(reply, ch) && result == kTransferDone)
-            result = kTransferFailed;
+        if (!link.ReadReply(reply, ch) && result.done())
+            result = JobResult::Failed();
     }
-    if (result == kTransferDone && !splitDone && file.isOpen() &&
-        AppendTailHeader(file, temp.path()) == 0) {
+    if (result.done() && !splitDone && file.isOpen() && AppendTailHeader(file, temp.path()) == 0) {
         prompter_.showMessage(file.errorText(), PromptIcon::Error);
-        result = kTransferFailed;
+        result = JobResult::Failed();
     }
     std::int64_t length = file.isOpen() ? file.length() : 0;
     file.close();
-    if (result != kTransferDone) {
+    if (!result.done()) {
         // Nothing that looks like a complete recording stays behind.
         if (!replyPending)
             table_.CloseChannel(ch);
@@ -717,7 +719,7 @@ int RecordManager::downloadStream(const std::string& receiverName, const std::st
 }
 
 BatchOutcome RecordManager::DownloadBatch(const std::vector<RecordEntry>& selection,
-                                          TransferProgress& progress) {
+                                          shell::Progress& progress) {
     BatchOutcome batch;
     for (const auto& item : selection) {
         if (item.scrambled == 1) {
@@ -726,15 +728,14 @@ BatchOutcome RecordManager::DownloadBatch(const std::vector<RecordEntry>& select
         }
         DownloadOutcome one =
             DownloadRecording(item.fileName, TitleForFileName(item.title), progress);
-        if (one.result != kTransferFailed && !one.file.empty())
+        if (!one.result.failed() && !one.file.empty())
             batch.files.push_back(one.file);
-        if (one.result != kTransferDone) {
+        if (!one.result.done()) {
             batch.result = one.result;
             break;
         }
     }
-    progress.setName(Msg(182));
-    progress.hide();
+    progress.end();
     std::error_code ec;
     fs::remove(localFolder_ / kTempHeaderName, ec);
     return batch;
@@ -742,7 +743,7 @@ BatchOutcome RecordManager::DownloadBatch(const std::vector<RecordEntry>& select
 
 // ----- Upload -----
 
-int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progress) {
+JobResult RecordManager::UploadRecording(const fs::path& file, shell::Progress& progress) {
     const std::uint8_t ch = options_.channel;
     const fs::path path = file.is_absolute() ? file : localFolder_ / file;
     const std::string fileName = path.filename().string();
@@ -750,26 +751,26 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
     TailStatus status = reader.open(path, LargeFile::Mode::ReadDenyWrite);
     if (status == TailStatus::CannotOpen) {
         prompter_.showMessage(reader.errorText(), PromptIcon::Error);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
     if (status != TailStatus::Ok)
-        return kTransferFailed;
+        return JobResult::Failed();
     std::string eventText;
     std::vector<std::uint8_t> thumbnail;
     if (!reader.readBody(eventText, thumbnail))
-        return kTransferFailed;
+        return JobResult::Failed();
     const std::int64_t fileLength = reader.file().length();
     auto freeMiB = ReceiverFreeSpace();
     if (!freeMiB || *freeMiB < static_cast<std::uint64_t>(fileLength) / kMiB + 1) {
         if (freeMiB)
             showMessage(185);
-        return kTransferFailed;
+        return JobResult::Failed();
     }
 
     link::ReceiverLink link(table_, prompter_);
     auto name = NameBlock(fileName);
     if (!link.SendCommand(UploadCommand(radio_), ch) || !link.Send(name.data(), name.size(), ch))
-        return kTransferFailed;
+        return JobResult::Failed();
     // The header blocks, one 65536-byte message each, up to the closing block; a header that
     // ends without one gets a closing block of its own so that the receiver moves on.
     for (std::size_t n = 0;; ++n) {
@@ -778,7 +779,7 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
         int got = n < kMaxHeaderBlocks ? reader.nextBlock(block, payload) : -1;
         if (got < 0) {
             table_.CloseChannel(ch);
-            return kTransferFailed;
+            return JobResult::Failed();
         }
         if (got == 0)
             block = HeaderBlock{HeaderBlock::kClosingType, 0, 0, 1, 0};
@@ -786,23 +787,20 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
         BuildHeaderBlock(block, buffer_.data());
         std::copy(payload.begin(), payload.end(), buffer_.begin() + kHeaderBlockHeaderSize);
         if (!link.Send(buffer_.data(), kMessageSize, ch))
-            return kTransferFailed;
+            return JobResult::Failed();
         if (got == 0 || block.isClosing())
             break;
     }
 
     LargeFile& current = reader.file();
     if (!current.seek(0, LargeFile::Origin::Begin))
-        return kTransferFailed;
+        return JobResult::Failed();
     std::uint64_t streamLength = static_cast<std::uint64_t>(reader.streamLength());
     auto rangeOf = [&](std::uint64_t bytes) {
         return radio_ ? (bytes + kStreamPayloadSize - 1) / kStreamPayloadSize
                       : (bytes + 32768) / 65536;
     };
-    progress.setRange(rangeOf(streamLength));
-    progress.setPosition(0);
-    progress.setName(fileName);
-    progress.show();
+    progress.begin(fileName, rangeOf(streamLength));
 
     std::vector<std::uint8_t> blockBuf(kStreamBlockSize, 0);
     std::array<std::uint8_t, kStreamHeaderSize> header{};
@@ -816,8 +814,8 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
         if (progress.cancelled()) {
             link::ReplyRecord reply;
             bool ok = link.Send(closing.data(), closing.size(), ch) && link.ReadReply(reply, ch);
-            progress.hide();
-            return ok ? kTransferStopped : kTransferFailed;
+            progress.end();
+            return ok ? JobResult::Stopped() : JobResult::Failed();
         }
         std::size_t want = static_cast<std::size_t>(
             std::min<std::uint64_t>(kStreamPayloadSize, streamLength - sent));
@@ -825,15 +823,15 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
         if (n < 0) {
             prompter_.showMessage(source->errorText(), PromptIcon::Error);
             table_.CloseChannel(ch);
-            return kTransferFailed;
+            return JobResult::Failed();
         }
         if (n > 0) {
             BuildStreamBlockHeader({static_cast<std::uint32_t>(n), 0, 0}, header);
             std::copy(header.begin(), header.end(), blockBuf.begin());
             if (!link.Send(blockBuf.data(), kStreamHeaderSize + static_cast<std::size_t>(n), ch))
-                return kTransferFailed;
+                return JobResult::Failed();
             sent += static_cast<std::uint64_t>(n);
-            progress.setPosition(rangeOf(sent));
+            progress.advance(rangeOf(sent));
         }
         if (n == 0 || sent >= streamLength) {
             // The next part of a split recording, when there is one.
@@ -846,49 +844,46 @@ int RecordManager::UploadRecording(const fs::path& file, TransferProgress& progr
                 link::ReplyRecord reply;
                 if (link.Send(closing.data(), closing.size(), ch))
                     link.ReadReply(reply, ch);
-                return radio_ ? kTransferStopped : kTransferFailed;
+                return radio_ ? JobResult::Stopped() : JobResult::Failed();
             }
             ++part;
             source = &partFile;
             streamLength = static_cast<std::uint64_t>(partFile.length());
             sent = 0;
-            progress.reset();
-            progress.setRange(rangeOf(streamLength));
-            progress.setPosition(0);
+            progress.begin(fileName, rangeOf(streamLength));
         }
     }
     if (!link.Send(closing.data(), closing.size(), ch))
-        return kTransferFailed;
-    progress.setPosition(rangeOf(sent));
+        return JobResult::Failed();
+    progress.advance(rangeOf(sent));
     link::ReplyRecord reply;
     if (!link.ReadReply(reply, ch))
-        return kTransferFailed;
-    progress.hide();
-    return reply.field1() == link::ReplyRecord::kFailed ? kTransferFailed : kTransferDone;
+        return JobResult::Failed();
+    progress.end();
+    return reply.field1() == link::ReplyRecord::kFailed ? JobResult::Failed() : JobResult::Done();
 }
 
 BatchOutcome RecordManager::UploadBatch(const std::vector<fs::path>& files,
-                                        TransferProgress& progress) {
+                                        shell::Progress& progress) {
     BatchOutcome batch;
     std::vector<RecordEntry> before;
     RefreshReceiverList(before);
     for (const auto& f : files) {
-        int r = UploadRecording(f, progress);
-        if (r != kTransferDone) {
+        JobResult r = UploadRecording(f, progress);
+        if (!r.done()) {
             batch.result = r;
             // A radio upload that was stopped does not stop the batch.
-            if (!(radio_ && r == kTransferStopped))
+            if (!(radio_ && r.stopped()))
                 break;
         }
     }
-    progress.setName(Msg(182));
     std::vector<RecordEntry> after;
     if (RefreshReceiverList(after))
         for (const auto& e : after)
             if (std::none_of(before.begin(), before.end(),
                              [&](const RecordEntry& b) { return b.fileName == e.fileName; }))
                 batch.receiverNames.push_back(e.fileName);
-    progress.hide();
+    progress.end();
     return batch;
 }
 

@@ -2,7 +2,7 @@
 // The recordings manager without its window: the receiver's recordings on command channel 5 and
 // the recording files of the local record folder, with downloads, uploads, deletes, renames,
 // receiver folders, disk usage and the pictures of recordings. Every operation runs on the
-// caller's thread; transfers report to a TransferProgress and poll its Cancel.
+// caller's thread; transfers report to a shell::Progress and poll its cancel flag.
 
 #include <array>
 #include <cstdint>
@@ -17,7 +17,8 @@
 #include "velkport/recordings/RecordEntry.h"
 #include "velkport/recordings/RecordInfo.h"
 #include "velkport/recordings/ThumbnailMaker.h"
-#include "velkport/recordings/TransferProgress.h"
+#include "velkport/shell/base/JobResult.h"
+#include "velkport/shell/base/Progress.h"
 
 namespace velkport::link {
 class ChannelTable;
@@ -28,11 +29,6 @@ class SettingsStore;
 }  // namespace velkport::shell
 
 namespace velkport::recordings {
-
-// Transfer results.
-inline constexpr int kTransferDone = 0;
-inline constexpr int kTransferStopped = 1;
-inline constexpr int kTransferFailed = -1;
 
 // A recording is split before this many bytes per file on file systems limited to 4 GiB.
 inline constexpr std::uint64_t kSplitThreshold = 4089446400ull;  // 3900 MiB
@@ -62,13 +58,13 @@ std::string FormatModified(std::time_t modified);  // "%d.%m.%Y-%H:%M"
 enum class DriveKindValue { Other = 0, Fat16 = 1, Fat32 = 2, Ntfs = 3 };
 
 struct DownloadOutcome {
-    int result = kTransferFailed;
+    shell::JobResult result = shell::JobResult::Failed();
     std::string channelName;
     std::filesystem::path file;  // the first (or only) part, when the download made one
 };
 
 struct BatchOutcome {
-    int result = kTransferDone;  // the result that ended the batch (0 when all went through)
+    shell::JobResult result;  // the result that ended the batch (done when all went through)
     std::vector<std::filesystem::path> files;  // downloads: the new files
     std::vector<std::string> receiverNames;    // uploads: names new in the receiver list
 };
@@ -93,13 +89,13 @@ class RecordManager {
 
     // ----- Transfers -----
     DownloadOutcome DownloadRecording(const std::string& receiverName, const std::string& title,
-                                      TransferProgress& progress);
-    int UploadRecording(const std::filesystem::path& file, TransferProgress& progress);
+                                      shell::Progress& progress);
+    shell::JobResult UploadRecording(const std::filesystem::path& file, shell::Progress& progress);
     // The selection in list order; scrambled recordings are skipped with a message.
     BatchOutcome DownloadBatch(const std::vector<RecordEntry>& selection,
-                               TransferProgress& progress);
+                               shell::Progress& progress);
     BatchOutcome UploadBatch(const std::vector<std::filesystem::path>& files,
-                             TransferProgress& progress);
+                             shell::Progress& progress);
 
     // ----- Delete and rename -----
     // Asks first; returns the receiver file names that were deleted.
@@ -141,8 +137,8 @@ class RecordManager {
     bool PcPicture(const std::string& fileName, std::string& text, ThumbnailResult& picture);
 
   private:
-    int downloadStream(const std::string& receiverName, const std::string& title,
-                       TransferProgress& progress, DownloadOutcome& out);
+    shell::JobResult downloadStream(const std::string& receiverName, const std::string& title,
+                                    shell::Progress& progress, DownloadOutcome& out);
     bool simpleRequest(std::uint8_t code, const std::vector<std::vector<std::uint8_t>>& blocks,
                        std::uint32_t* field1 = nullptr);
     bool sendBlock(const void* data, std::size_t n);

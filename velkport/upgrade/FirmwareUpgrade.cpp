@@ -6,31 +6,37 @@
 
 namespace velkport::upgrade {
 
-bool FirmwareUpgrade::Run(const std::filesystem::path& imagePath, const Progress& progress) {
-    auto report = [&](int percent) {
-        if (progress)
-            progress(percent);
-    };
+shell::JobResult FirmwareUpgrade::Run(const std::filesystem::path& imagePath) {
+    shell::NullProgress progress;
+    return Run(imagePath, progress);
+}
+
+shell::JobResult FirmwareUpgrade::Run(const std::filesystem::path& imagePath,
+                                      shell::Progress& progress) {
     link::FtpClient client(prompter_);
     auto fail = [&](bool loggedOn) {
         lastReply_ = client.LastReply();
         prompter_.showMessage(lastReply_, shell::PromptIcon::Error);
-        if (loggedOn)
+        if (loggedOn) {
             client.LogOff();
-        return false;
+            progress.end();
+        }
+        return shell::JobResult::Failed(lastReply_);
     };
     if (!client.LogOn(app_.receiverAddress, app_.ftpPort, app_.userId, app_.pinCode))
         return fail(false);
-    report(10);
+    progress.begin(imagePath.filename().string(), 100);
+    progress.advance(10);
     if (!client.Command(kFolderCommand))
         return fail(true);
-    report(30);
+    progress.advance(30);
     if (!client.TransferFile(kRemoteName, imagePath, false))
         return fail(true);
-    report(100);
+    progress.advance(100);
+    progress.end();
     lastReply_ = client.LastReply();
     client.LogOff();
-    return true;
+    return shell::JobResult::Done();
 }
 
 std::string FirmwareUpgrade::ProgressText(double percent) {

@@ -4,10 +4,11 @@
 // software takes the file over and restarts, so a successful upload ends with a reconnect.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/JobResult.h"
+#include "velkport/shell/base/Progress.h"
 #include "velkport/shell/base/Prompter.h"
 
 namespace velkport::upgrade {
@@ -17,15 +18,14 @@ class FirmwareUpgrade {
     static constexpr const char* kFolderCommand = "CWD /ftproot/System/Software";
     static constexpr const char* kRemoteName = "firmware.bin";
 
-    // Called with 10 after the logon, 30 after the change of folder and 100 after the upload.
-    using Progress = std::function<void(int percent)>;
-
     // Failures are shown through prompter with the FTP client's last reply (error icon).
     FirmwareUpgrade(const shell::AppContext& app, shell::Prompter& prompter)
         : app_(app), prompter_(prompter) {}
 
-    // The whole upload, on the calling thread. True when the image arrived whole.
-    bool Run(const std::filesystem::path& imagePath, const Progress& progress = {});
+    // The whole upload, on the calling thread; done when the image arrived whole. The progress
+    // goes to 10 of 100 after the logon, 30 after the change of folder and 100 after the upload.
+    shell::JobResult Run(const std::filesystem::path& imagePath, shell::Progress& progress);
+    shell::JobResult Run(const std::filesystem::path& imagePath);
 
     // The last reply of the client of the last Run (empty before any).
     const std::string& LastReply() const { return lastReply_; }

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "tests/fixtures/PyFtpServer.h"
+#include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
@@ -17,14 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kFolder = "ftproot/System/Programmliste (Channel List)";
-
-class RecordingProgress : public ProgressSink {
-  public:
-    void show(const std::string& text) override { events.push_back("show " + text); }
-    void setPosition(int p) override { events.push_back(std::to_string(p)); }
-    void hide() override { events.push_back("hide"); }
-    std::vector<std::string> events;
-};
 
 // The same exchange against the emulated receiver's FTP server and against pyftpdlib.
 enum class Peer { ReceiverSim, PyFtpd };
@@ -70,7 +63,7 @@ class Exchange : public ::testing::TestWithParam<Peer> {
     shell::AppContext context;
     fixtures::RecordingPrompter prompter;
     ChannelListEditor editor{prompter};
-    RecordingProgress progress;
+    fixtures::RecordingProgress progress;
     ChannelExchange exchange{context, editor, progress};
 };
 
@@ -78,33 +71,35 @@ TEST_P(Exchange, LoadReadsTheReceiversListAndRemovesTheTemporaryCopy) {
     fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV") +
                                                     testdata::serviceXml(2, "Two", "TV") +
                                                     testdata::serviceXml(1, "Radio", "Radio")));
-    ASSERT_EQ(exchange.loadChannelList(), ChannelExchange::kDone);
+    ASSERT_TRUE(exchange.loadChannelList().done());
     EXPECT_EQ(editor.rowCount(), 2);
     EXPECT_EQ(editor.database().countServices(kRadio), 1);
     EXPECT_FALSE(fs::exists(exchange.tempPath()));
     EXPECT_EQ(exchange.tempPath().parent_path(), dir / "cache");
     EXPECT_TRUE(prompter.entries.empty());
-    EXPECT_EQ(progress.events, (std::vector<std::string>{"show Loading Channels ...", "10", "20",
-                                                         "50", "100", "hide"}));
+    EXPECT_EQ(progress.captions, (std::vector<std::string>{"Loading Channels ..."}));
+    EXPECT_EQ(progress.total, 100u);
+    EXPECT_EQ(progress.positions, (std::vector<std::uint64_t>{10, 20, 50, 100}));
+    EXPECT_EQ(progress.ends, 1);
 }
 
 TEST_P(Exchange, SendUploadsTheWrittenList) {
     editor.database().addService(testdata::service(kTv, 1, "Sent"));
     editor.fillFromDatabase();
-    ASSERT_EQ(exchange.sendChannelList(), ChannelExchange::kDone);
+    ASSERT_TRUE(exchange.sendChannelList().done());
     ChannelDatabase back;
     ASSERT_EQ(ChannelListFile::read(back, remote(), prompter), 0);
     ASSERT_EQ(back.countServices(kTv), 1);
     EXPECT_EQ(back.service(kTv, 0)->name, "Sent");
     EXPECT_FALSE(fs::exists(exchange.tempPath()));
-    EXPECT_EQ(progress.events.front(), "show Sending Channels ...");
-    EXPECT_EQ(progress.events.back(), "hide");
+    EXPECT_EQ(progress.captions, (std::vector<std::string>{"Sending Channels ..."}));
+    EXPECT_EQ(progress.ends, 1);
 }
 
 TEST_P(Exchange, AMissingChannelListShowsTheServersReplyAndLeavesTheEditorEmpty) {
     editor.database().addService(testdata::service(kTv, 1, "old"));
     editor.fillFromDatabase();
-    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    EXPECT_TRUE(exchange.loadChannelList().failed());
     EXPECT_EQ(editor.rowCount(), 0);
     EXPECT_EQ(editor.database().countServices(kTv), 0);
     ASSERT_FALSE(prompter.entries.empty());
@@ -116,41 +111,43 @@ TEST_P(Exchange, ARefusedFolderChangeStopsBothDirections) {
     fs::remove_all(root / "ftproot");
     editor.database().addService(testdata::service(kTv, 1, "a"));
     editor.fillFromDatabase();
-    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kFailed);
+    EXPECT_TRUE(exchange.sendChannelList().failed());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
-    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    EXPECT_TRUE(exchange.loadChannelList().failed());
     EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
 }
 
 TEST_P(Exchange, AWrongPinIsReportedWithTheLogonReply) {
     context.pinCode = "9999";
     fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV")));
-    EXPECT_EQ(exchange.loadChannelList(), ChannelExchange::kFailed);
+    const shell::JobResult result = exchange.loadChannelList();
+    EXPECT_TRUE(result.failed());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "530");
+    EXPECT_EQ(result.message, prompter.entries.back().text);
 }
 
 TEST_P(Exchange, AnEmptyDatabaseOrADeclinedRenumberingUploadsNothing) {
     fixtures::writeFile(remote(), "untouched");
-    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kStopped);
+    EXPECT_TRUE(exchange.sendChannelList().stopped());
     EXPECT_TRUE(prompter.entries.empty());  // an empty list says nothing
 
     fixtures::writeFile(exchange.tempPath(), "an old temporary copy");
     editor.database().addService(testdata::service(kTv, 3, "gap"));
     editor.fillFromDatabase();
     prompter.answerNo();
-    EXPECT_EQ(exchange.sendChannelList(), ChannelExchange::kStopped);
+    EXPECT_TRUE(exchange.sendChannelList().stopped());
     EXPECT_EQ(fixtures::readFile(remote()), "untouched");
-    EXPECT_TRUE(progress.events.empty());
+    EXPECT_TRUE(progress.captions.empty());
 }
 
 TEST_P(Exchange, TheWorkerThreadReportsItsResultAndRefusesASecondTransfer) {
     fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV")));
     std::mutex m;
     std::condition_variable cv;
-    std::optional<int> result;
-    ASSERT_TRUE(exchange.startLoad([&](int r) {
+    std::optional<shell::JobResult> result;
+    ASSERT_TRUE(exchange.startLoad([&](shell::JobResult r) {
         std::lock_guard lock(m);
         result = r;
         cv.notify_all();
@@ -162,7 +159,7 @@ TEST_P(Exchange, TheWorkerThreadReportsItsResultAndRefusesASecondTransfer) {
             cv.wait_for(lock, std::chrono::seconds(20), [&] { return result.has_value(); }));
     }
     exchange.wait();
-    EXPECT_EQ(*result, ChannelExchange::kDone);
+    EXPECT_TRUE(result->done());
     EXPECT_FALSE(exchange.loadRunning());
     EXPECT_EQ(editor.rowCount(), 1);
 }

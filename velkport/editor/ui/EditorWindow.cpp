@@ -30,6 +30,7 @@
 #include "velkport/shell/widgets/Icons.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
+#include "velkport/shell/widgets/WindowProgress.h"
 
 namespace velkport::editor {
 
@@ -51,30 +52,6 @@ FavoriteGroup* GroupOf(const QTreeWidgetItem* item) {
         return nullptr;
     return reinterpret_cast<FavoriteGroup*>(item->data(0, kGroupRole).value<quintptr>());
 }
-
-// Reports a transfer's progress to the shared progress window on the user-interface thread.
-class WindowProgress : public channels::ProgressSink {
-  public:
-    WindowProgress(shell::ProgressWindow* window, QWidget* owner)
-        : window_(window), owner_(owner) {}
-    void show(const std::string& text) override {
-        QMetaObject::invokeMethod(
-            window_, [w = window_, o = owner_, t = Q(text)] { w->start(t, o); },
-            Qt::QueuedConnection);
-    }
-    void setPosition(int position) override {
-        QMetaObject::invokeMethod(
-            window_, [w = window_, position] { w->setPosition(position); }, Qt::QueuedConnection);
-    }
-    void hide() override {
-        QMetaObject::invokeMethod(
-            window_, [w = window_] { w->finish(); }, Qt::QueuedConnection);
-    }
-
-  private:
-    shell::ProgressWindow* window_;
-    QWidget* owner_;
-};
 
 struct MenuEntry {
     int command;
@@ -114,7 +91,7 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
     setWindowIcon(shell::ChannelButtonIcon());
     progress_ = new shell::ProgressWindow(this);
     progress_->cancelButton()->setEnabled(false);  // a channel list transfer runs to its end
-    progressSink_ = std::make_unique<WindowProgress>(progress_, this);
+    progressSink_ = std::make_unique<shell::WindowProgress>(progress_, this);
     exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, *progressSink_);
     dialogs_ = std::make_unique<QtEditorDialogs>(this, *prompter_);
     chooser_ = [this](bool save) {
@@ -547,16 +524,16 @@ void EditorWindow::startTransfer(bool send) {
     updateButtons();
     updatePositions();
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    auto done = [this](int result) {
+    auto done = [this](shell::JobResult result) {
         QMetaObject::invokeMethod(
             this, [this, result] { transferDone(result); }, Qt::QueuedConnection);
     };
     const bool started = send ? exchange_->startSend(done) : exchange_->startLoad(done);
     if (!started)
-        transferDone(channels::ChannelExchange::kFailed);
+        transferDone(shell::JobResult::Failed());
 }
 
-void EditorWindow::transferDone(int result) {
+void EditorWindow::transferDone(const shell::JobResult& result) {
     if (destroying_)
         return;
     exchange_->wait();
@@ -569,7 +546,7 @@ void EditorWindow::transferDone(int result) {
     refreshTree();
     refreshRows();
     updateButtons();
-    emit transferFinished(result);
+    emit transferFinished(static_cast<int>(result.status));
 }
 
 void EditorWindow::deleteAction() {

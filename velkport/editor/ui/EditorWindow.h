@@ -12,6 +12,7 @@
 #include "velkport/channels/ChannelExchange.h"
 #include "velkport/channels/ChannelListEditor.h"
 #include "velkport/shell/base/AppContext.h"
+#include "velkport/shell/base/JobResult.h"
 #include "velkport/shell/base/Prompter.h"
 
 class QCheckBox;
@@ -26,6 +27,7 @@ class QTreeWidgetItem;
 namespace velkport::shell {
 class ProgressWindow;
 class UiThreadPrompter;
+class WindowProgress;
 }  // namespace velkport::shell
 
 namespace velkport::editor {
@@ -98,8 +100,8 @@ class EditorWindow : public QWidget {
     void editSatellites();
 
   signals:
-    // At the end of a transfer, with its result (0 done, 1 stopped, -1 failed).
-    void transferFinished(int result);
+    // At the end of a transfer, with its result (a shell::JobResult::Status as int).
+    void transferFinished(int status);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,7 +121,7 @@ class EditorWindow : public QWidget {
     void updateButtons();
     void updateTitle();
     void startTransfer(bool send);
-    void transferDone(int result);
+    void transferDone(const shell::JobResult& result);
     void showTreeMenu(const QPoint& pos);
     void showMembersMenu(const QPoint& pos);
     void showServiceMenu(const QPoint& pos);
@@ -132,7 +134,7 @@ class EditorWindow : public QWidget {
     const shell::AppContext& app_;
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
     std::unique_ptr<channels::ChannelListEditor> editor_;
-    std::unique_ptr<channels::ProgressSink> progressSink_;
+    std::unique_ptr<shell::WindowProgress> progressSink_;
     std::unique_ptr<channels::ChannelExchange> exchange_;
     std::unique_ptr<QtEditorDialogs> dialogs_;
     bool online_;

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
@@ -23,15 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kBlock = kStreamPayloadSize;
-
-class CancellingProgress : public TransferProgress {
-  public:
-    bool cancelled() const override { return cancel; }
-    void setRange(std::uint64_t r) override { range = r; }
-    void setPosition(std::uint64_t p) override { position = p; }
-    bool cancel = false;
-    std::uint64_t range = 0, position = 0;
-};
 
 class RecordManagerTest : public ::testing::Test {
   protected:
@@ -93,7 +85,7 @@ class RecordManagerTest : public ::testing::Test {
     std::unique_ptr<receiversim::ReceiverSim> sim_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
-    CancellingProgress progress_;
+    fixtures::RecordingProgress progress_;
 };
 fixtures::TempDir* RecordManagerTest::media_ = nullptr;
 std::string RecordManagerTest::tv_;
@@ -129,10 +121,10 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
     addRecording("tv", "REC0001", tv_, kNewsJson);
     auto m = manager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    ASSERT_EQ(out.result, kTransferDone);
+    ASSERT_TRUE(out.result.done());
     EXPECT_EQ(out.channelName, "Kanal: Sieben");
     EXPECT_EQ(out.file.filename(), "Kanal_ Sieben_News_REC0001.ts");
-    EXPECT_EQ(progress_.range, tv_.size() / kBlock);
+    EXPECT_EQ(progress_.total, tv_.size() / kBlock);
     EXPECT_EQ(streamOf(out.file), tv_);
 
     TailHeaderContents c;
@@ -148,7 +140,7 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
 
     // Back to the receiver: a new recording with the same stream and the list entry's fields.
     fs::remove(root_ / "recordings/tv/REC0001.ts");
-    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
     std::vector<RecordEntry> items;
     ASSERT_TRUE(m.RefreshReceiverList(items));
     ASSERT_EQ(items.size(), 1u);
@@ -167,7 +159,7 @@ TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexB
     auto m = manager();
     m.setRadio(true);
     auto out = m.DownloadRecording("RAD01", "Jazz", progress_);
-    ASSERT_EQ(out.result, kTransferDone);
+    ASSERT_TRUE(out.result.done());
     EXPECT_EQ(out.file.filename(), "Radio 1_Jazz_RAD01.rts");
     EXPECT_EQ(streamOf(out.file), radio);
     TailHeaderContents c;
@@ -187,11 +179,11 @@ TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexB
     EXPECT_EQ(b.payloadLength, 0u);
     EXPECT_EQ(b.count, 0u);
 
-    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
     auto name = m.LastName();
     ASSERT_TRUE(name);
     EXPECT_EQ(fixtures::readFile(root_ / "recordings/radio" / (*name + ".ts")), radio);
-    EXPECT_EQ(progress_.range, (radio.size() + kBlock - 1) / kBlock);
+    EXPECT_EQ(progress_.total, (radio.size() + kBlock - 1) / kBlock);
 }
 
 TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedAsOne) {
@@ -202,7 +194,7 @@ TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedA
     auto m = manager(o);
     ASSERT_TRUE(m.SplitsFiles());
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    ASSERT_EQ(out.result, kTransferDone);
+    ASSERT_TRUE(out.result.done());
     auto parts = m.PartFiles(out.file.filename().string());
     ASSERT_GE(parts.size(), 2u);
     EXPECT_EQ(parts[0].filename(), "Kanal_ Sieben_News_REC0001_1.ts.ots");
@@ -215,7 +207,7 @@ TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedA
     EXPECT_FALSE(ReadTailTitle(parts[0]));
 
     fs::remove(root_ / "recordings/tv/REC0001.ts");
-    ASSERT_EQ(m.UploadRecording(out.file.filename(), progress_), kTransferDone);
+    ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
     EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (*m.LastName() + ".ts")), tv_);
 
     // Renaming and deleting on the PC take the parts along.
@@ -234,7 +226,7 @@ TEST_F(RecordManagerTest, CancelAfterTheFirstSixteenBlocksLeavesNoFile) {
     auto m = manager();
     progress_.cancel = true;
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    EXPECT_EQ(out.result, kTransferStopped);
+    EXPECT_TRUE(out.result.stopped());
     EXPECT_TRUE(out.file.empty());
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
     // The receiver answered the stop: the channel goes on with the next request.
@@ -250,7 +242,7 @@ TEST_F(RecordManagerTest, CancelledSplitDownloadRemovesEveryPart) {
     o.splitThreshold = 1;  // a new part after every block
     auto m = manager(o);
     progress_.cancel = true;
-    EXPECT_EQ(m.DownloadRecording("REC0001", "News", progress_).result, kTransferStopped);
+    EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.stopped());
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
 }
 
@@ -260,7 +252,7 @@ TEST_F(RecordManagerTest, AReceiverThatDiesMidStreamFailsTheDownloadAndLeavesNoF
     addRecording("tv", "REC0001", tv_, json);
     auto m = manager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    EXPECT_EQ(out.result, kTransferFailed);
+    EXPECT_TRUE(out.result.failed());
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
     EXPECT_FALSE(prompter_.entries.empty());  // the receive error was shown
     std::vector<RecordEntry> items;
@@ -278,7 +270,7 @@ TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
     missing.title = "Gone";
     items.push_back(missing);
     auto batch = m.DownloadBatch(items, progress_);
-    EXPECT_EQ(batch.result, kTransferFailed);
+    EXPECT_TRUE(batch.result.failed());
     ASSERT_EQ(batch.files.size(), 1u);
     EXPECT_EQ(batch.files[0].filename(), "One_CC_Movie_A.ts");
     EXPECT_TRUE(prompter_.said("This file(Secret) is scrambled file"));
@@ -290,7 +282,7 @@ TEST_F(RecordManagerTest, TooLittleSpaceOnThePcFailsBeforeAnythingIsFetched) {
     RecordManagerOptions o;
     o.pcFreeSpaceMiB = 5;
     auto m = manager(o);
-    EXPECT_EQ(m.DownloadRecording("REC0001", "News", progress_).result, kTransferFailed);
+    EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.failed());
     EXPECT_TRUE(prompter_.said("There is not enough disk space in RECORD"));
     EXPECT_TRUE(localFiles().empty());
 }
@@ -326,7 +318,7 @@ TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
     addRecording("tv", "REC0001", tv_, kNewsJson);
     auto m = manager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    ASSERT_EQ(out.result, kTransferDone);
+    ASSERT_TRUE(out.result.done());
     fs::rename(out.file, local_ / "x.TS");
     fixtures::writeFile(local_ / "y.ts", std::string(5000, 'y'));
     auto list = m.RefreshPcList();
@@ -357,7 +349,7 @@ TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
     EXPECT_EQ(text, "Scrambled");
 
     auto out = m.DownloadRecording("REC0001", "News", progress_);
-    ASSERT_EQ(out.result, kTransferDone);
+    ASSERT_TRUE(out.result.done());
     EXPECT_TRUE(m.PcPicture(out.file.filename().string(), text, picture));
     EXPECT_EQ(text.substr(0, 5), "News\n");
     fixtures::writeFile(local_ / "short.ts", std::string(47, 's'));

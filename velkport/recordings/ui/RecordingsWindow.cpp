@@ -33,6 +33,7 @@
 #include "velkport/shell/base/SettingsStore.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
+#include "velkport/shell/widgets/WindowProgress.h"
 
 namespace velkport::recordings {
 
@@ -95,68 +96,6 @@ void selectRows(QTreeWidget* list, int role, const std::function<bool(const std:
 
 }  // namespace
 
-// Reports a transfer to the shared progress window on the user-interface thread; Cancel (or the
-// window's close request) reaches the worker through cancelled().
-class WindowProgress : public TransferProgress {
-  public:
-    WindowProgress(shell::ProgressWindow* window, QWidget* owner, const std::atomic<bool>& closing)
-        : window_(window), owner_(owner), closing_(closing) {}
-
-    void arm() {
-        cancel_ = false;
-        visible_ = false;
-        lastPercent_ = -1;
-    }
-    void cancel() { cancel_ = true; }
-
-    void setName(const std::string& name) override {
-        std::lock_guard<std::mutex> lock(lock_);
-        name_ = Q(name);
-        if (visible_)
-            post([w = window_, o = owner_, t = name_] { w->start(t, o); });
-    }
-    void show() override {
-        visible_ = true;
-        std::lock_guard<std::mutex> lock(lock_);
-        post([w = window_, o = owner_, t = name_] { w->start(t, o); });
-    }
-    void hide() override {
-        visible_ = false;
-        post([w = window_] { w->finish(); });
-    }
-    void reset() override {
-        lastPercent_ = 0;
-        post([w = window_] { w->setPosition(0); });
-    }
-    void setRange(std::uint64_t range) override { range_ = range; }
-    void setPosition(std::uint64_t position) override {
-        const std::uint64_t range = range_;
-        const int percent =
-            range == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(100, position * 100 / range));
-        if (percent == lastPercent_.exchange(percent))
-            return;
-        post([w = window_, percent] { w->setPosition(percent); });
-    }
-    bool visible() const override { return visible_; }
-    bool cancelled() const override { return cancel_ || closing_; }
-
-  private:
-    template <typename F>
-    void post(F&& f) {
-        QMetaObject::invokeMethod(window_, std::forward<F>(f), Qt::QueuedConnection);
-    }
-
-    shell::ProgressWindow* window_;
-    QWidget* owner_;
-    const std::atomic<bool>& closing_;
-    std::mutex lock_;
-    QString name_;
-    std::atomic<bool> cancel_{false};
-    std::atomic<bool> visible_{false};
-    std::atomic<std::uint64_t> range_{0};
-    std::atomic<int> lastPercent_{-1};
-};
-
 RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& prompter,
                                    bool online, std::function<void(int)> notify,
                                    fs::path localFolder, RecordManagerOptions options,
@@ -176,8 +115,7 @@ RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& p
     baseFolder_ = localFolder;
     manager_ = std::make_unique<RecordManager>(table, *prompter_, localFolder, options);
     progress_ = new shell::ProgressWindow(this);
-    sink_ = std::make_unique<WindowProgress>(progress_, this, closing_);
-    connect(progress_, &shell::ProgressWindow::cancelRequested, this, [this] { sink_->cancel(); });
+    sink_ = std::make_unique<shell::WindowProgress>(progress_, this);
 
     chooser_ = [this](const QString& current) {
         QFileDialog dialog(this, Q(Msg(61)), current);
@@ -222,6 +160,7 @@ RecordingsWindow::~RecordingsWindow() {
     // this thread's events keep moving until it has ended.
     destroying_ = true;
     closing_ = true;
+    sink_->cancel();
     prompter_->detach();
     while (running_)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -1089,10 +1028,10 @@ void RecordingsWindow::beginTransfer() {
     progress_->start(QString(), this);
 }
 
-void RecordingsWindow::finishTransfer(int result) {
+void RecordingsWindow::finishTransfer(const shell::JobResult& result) {
     progress_->finish();
     updateDiskBars();
-    emit transferFinished(result);
+    emit transferFinished(static_cast<int>(result.status));
 }
 
 void RecordingsWindow::downloadSelected() {
@@ -1189,6 +1128,7 @@ void RecordingsWindow::closeEvent(QCloseEvent* event) {
     if (running_) {
         // The worker is told to stop; the close is tried again until it has.
         closing_ = true;
+        sink_->cancel();
         event->ignore();
         QTimer::singleShot(200, this, &QWidget::close);
         return;

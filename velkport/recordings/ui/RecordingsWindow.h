@@ -37,11 +37,10 @@ class ChannelTable;
 namespace velkport::shell {
 class ProgressWindow;
 class UiThreadPrompter;
+class WindowProgress;
 }  // namespace velkport::shell
 
 namespace velkport::recordings {
-
-class WindowProgress;
 
 enum class RecordButton : int { Download = 0, Upload, Refresh, Setting, Delete };
 inline constexpr int kRecordButtonCount = 5;
@@ -124,8 +123,8 @@ class RecordingsWindow : public QWidget {
     void showSelectedPicture(Side side);
 
   signals:
-    // At the end of a batch, with the result that ended it (0 done, 1 stopped, -1 failed).
-    void transferFinished(int result);
+    // At the end of a batch, with the result that ended it (a shell::JobResult::Status as int).
+    void transferFinished(int status);
     // When the icon view of both sides is built.
     void iconsBuilt();
     // After the picture area of a side changed.
@@ -163,11 +162,11 @@ class RecordingsWindow : public QWidget {
     bool startWorker(std::function<void()> job, std::function<void()> done);
     void workerDone(const std::function<void()>& done);
     void beginTransfer();
-    void finishTransfer(int result);
+    void finishTransfer(const shell::JobResult& result);
 
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
     std::unique_ptr<RecordManager> manager_;
-    std::unique_ptr<WindowProgress> sink_;
+    std::unique_ptr<shell::WindowProgress> sink_;
     bool online_;
     std::function<void(int)> notify_;
     std::function<QString(const QString&)> chooser_;

@@ -15,7 +15,8 @@ struct JobResult {
 
     static JobResult Done() { return {}; }
     static JobResult Stopped() { return {Status::Stopped, {}}; }
-    static JobResult Failed(std::string why) { return {Status::Failed, std::move(why)}; }
+    // A failure already shown to the user may leave the message empty.
+    static JobResult Failed(std::string why = {}) { return {Status::Failed, std::move(why)}; }
 
     bool done() const { return status == Status::Done; }
     bool stopped() const { return status == Status::Stopped; }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tests/fixtures/PyFtpServer.h"
+#include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/upgrade/FirmwareUpgrade.h"
@@ -25,7 +26,7 @@ class FirmwareUpgradeTest : public ::testing::Test {
     }
 
     bool run(const std::filesystem::path& image) {
-        return FirmwareUpgrade(app, prompter).Run(image, [&](int p) { steps.push_back(p); });
+        return FirmwareUpgrade(app, prompter).Run(image, progress).done();
     }
 
     fixtures::TempDir root;
@@ -34,7 +35,7 @@ class FirmwareUpgradeTest : public ::testing::Test {
     fixtures::PyFtpServer server{fixtures::PyFtpOptions{root.path()}};
     velkport::shell::AppContext app;
     fixtures::RecordingPrompter prompter;
-    std::vector<int> steps;
+    fixtures::RecordingProgress progress;
 };
 
 }  // namespace
@@ -44,7 +45,9 @@ TEST_F(FirmwareUpgradeTest, ImageArrivesUnchangedAsFirmwareBinWhateverItsName) {
     fixtures::writeFile(pc / "QX7100_v2.data.txt", image);
     ASSERT_TRUE(run(pc / "QX7100_v2.data.txt"));
     EXPECT_EQ(fixtures::readFile(software / "firmware.bin"), image);
-    EXPECT_EQ(steps, (std::vector<int>{10, 30, 100}));
+    EXPECT_EQ(progress.positions, (std::vector<std::uint64_t>{10, 30, 100}));
+    EXPECT_EQ(progress.total, 100u);
+    EXPECT_EQ(progress.ends, 1);
     EXPECT_TRUE(prompter.entries.empty());
 }
 
@@ -52,9 +55,11 @@ TEST_F(FirmwareUpgradeTest, RefusedPinShowsTheClientsReplyAndSendsNothing) {
     fixtures::writeFile(pc / "fw.data", "image");
     app.pinCode = "9999";
     FirmwareUpgrade upgrade(app, prompter);
-    EXPECT_FALSE(upgrade.Run(pc / "fw.data"));
+    const velkport::shell::JobResult result = upgrade.Run(pc / "fw.data");
+    EXPECT_TRUE(result.failed());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().text, upgrade.LastReply());
+    EXPECT_EQ(result.message, upgrade.LastReply());
     EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
     EXPECT_FALSE(std::filesystem::exists(software / "firmware.bin"));
 }
@@ -63,14 +68,15 @@ TEST_F(FirmwareUpgradeTest, MissingSoftwareFolderStopsAfterTheLogonWithTheServer
     std::filesystem::remove_all(software);
     fixtures::writeFile(pc / "fw.data", "image");
     EXPECT_FALSE(run(pc / "fw.data"));
-    EXPECT_EQ(steps, (std::vector<int>{10}));
+    EXPECT_EQ(progress.positions, (std::vector<std::uint64_t>{10}));
+    EXPECT_EQ(progress.ends, 1);
     ASSERT_EQ(prompter.entries.size(), 1u);
     EXPECT_EQ(prompter.entries[0].text.substr(0, 3), "550");
 }
 
 TEST_F(FirmwareUpgradeTest, EmptyPathFailsAtTheTransferWithCanNotOpenLocalFile) {
     EXPECT_FALSE(run(""));
-    EXPECT_EQ(steps, (std::vector<int>{10, 30}));
+    EXPECT_EQ(progress.positions, (std::vector<std::uint64_t>{10, 30}));
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Can not open local file"}));
 }
 
@@ -78,7 +84,7 @@ TEST_F(FirmwareUpgradeTest, UnreachableReceiverIsReportedWithoutProgress) {
     app.ftpPort = 1;  // nothing listens on port 1 of the loopback
     fixtures::writeFile(pc / "fw.data", "image");
     EXPECT_FALSE(run(pc / "fw.data"));
-    EXPECT_TRUE(steps.empty());
+    EXPECT_TRUE(progress.captions.empty());
     EXPECT_EQ(prompter.entries.back().text, "Unable to connect to server");
 }
 

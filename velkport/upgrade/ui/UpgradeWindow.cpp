@@ -21,6 +21,22 @@ namespace velkport::upgrade {
 
 using shell::Msg;
 
+namespace {
+
+// The upload's percents, handed to the window on its own thread.
+class BarProgress : public shell::Progress {
+  public:
+    explicit BarProgress(std::function<void(int)> show) : show_(std::move(show)) {}
+    void begin(const std::string&, std::uint64_t) override {}
+    void advance(std::uint64_t position) override { show_(static_cast<int>(position)); }
+    void end() override {}
+
+  private:
+    std::function<void(int)> show_;
+};
+
+}  // namespace
+
 UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prompter,
                              std::function<void(int)> notify, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
@@ -107,10 +123,11 @@ void UpgradeWindow::start() {
     running_ = true;
     worker_ = std::thread([this, image] {
         FirmwareUpgrade upgrade(app_, *prompter_);
-        const bool ok = upgrade.Run(image, [this](int percent) {
+        BarProgress progress([this](int percent) {
             QMetaObject::invokeMethod(
                 this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
         });
+        const bool ok = upgrade.Run(image, progress).done();
         running_ = false;
         QMetaObject::invokeMethod(
             this, [this, ok] { workerDone(ok); }, Qt::QueuedConnection);

@@ -35,6 +35,7 @@
 using namespace velkport;
 using velkport::editor::EditorButton;
 using velkport::editor::EditorWindow;
+using Status = velkport::shell::JobResult::Status;
 
 namespace {
 
@@ -117,12 +118,12 @@ class EditorWindowGuiTest : public ::testing::Test {
     }
 
     // Presses a transfer button and waits for the worker to end; its result.
-    int transfer(EditorButton b) {
+    Status transfer(EditorButton b) {
         QSignalSpy done(window.get(), &EditorWindow::transferFinished);
         QTest::mouseClick(window->button(b), Qt::LeftButton);
         if (!done.wait(30000))
-            return 99;
-        return done.at(0).at(0).toInt();
+            return static_cast<Status>(99);
+        return static_cast<Status>(done.at(0).at(0).toInt());
     }
 
     void seed(const std::string& xml) {
@@ -203,7 +204,7 @@ TEST_F(EditorWindowGuiTest, OfflineEditorCannotTalkToTheReceiver) {
 TEST_F(EditorWindowGuiTest, LoadFromDvrFillsTheListAndTheTreeAndRemovesTheTemporaryCopy) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     EXPECT_EQ(column(1), (Strings{"A", "B", "C", "D", "E"}));
     EXPECT_EQ(column(0), (Strings{"1", "2", "3", "4", "5"}));
     EXPECT_EQ(window->model().index(0, 2).data().toString(), "TV");
@@ -245,7 +246,7 @@ TEST_F(EditorWindowGuiTest, EveryControlIsDisabledWhileTheTransferRuns) {
 
 TEST_F(EditorWindowGuiTest, LoadWithoutAListOnTheReceiverShowsTheFtpErrorAndStaysEmpty) {
     open();
-    EXPECT_EQ(transfer(EditorButton::LoadFromDvr), -1);
+    EXPECT_EQ(transfer(EditorButton::LoadFromDvr), Status::Failed);
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().icon, shell::PromptIcon::Error);
     EXPECT_EQ(window->model().rowCount(), 0);
@@ -255,7 +256,7 @@ TEST_F(EditorWindowGuiTest, LoadWithoutAListOnTheReceiverShowsTheFtpErrorAndStay
 TEST_F(EditorWindowGuiTest, RenumberAMoveAndAFavoriteDragArriveAtTheReceiver) {
     seed(SampleList({5, 2, 9, 12, 14}));
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
 
     // Renumbering numbers the rows 1..5 in their order.
     QTest::mouseClick(window->button(EditorButton::Renumbering), Qt::LeftButton);
@@ -295,7 +296,7 @@ TEST_F(EditorWindowGuiTest, RenumberAMoveAndAFavoriteDragArriveAtTheReceiver) {
     EXPECT_EQ(window->memberPosition()->text(),
               QString("0/%1").arg(static_cast<int>(expected.size())));
 
-    ASSERT_EQ(transfer(EditorButton::SendToDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::SendToDvr), Status::Done);
     channels::ChannelDatabase db;
     const Strings received = receivedNames(channels::kTv, db);
     ASSERT_EQ(received.size(), 5u);
@@ -310,7 +311,7 @@ TEST_F(EditorWindowGuiTest, RenumberAMoveAndAFavoriteDragArriveAtTheReceiver) {
 TEST_F(EditorWindowGuiTest, DroppingRowsInTheListPutsThemAfterTheRowUnderTheCursor) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     selectRows({0, 1});
     QTableView* v = window->serviceList();
     drop(v->viewport(), editor::ServiceTableModel::kMimeType,
@@ -323,7 +324,7 @@ TEST_F(EditorWindowGuiTest, DroppingRowsInTheListPutsThemAfterTheRowUnderTheCurs
 TEST_F(EditorWindowGuiTest, DroppingOnABranchOrMembersOnTheTreeChangesNoGroup) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     selectRows({1, 2});
     QTreeWidget* tree = window->favoritesTree();
     drop(tree->viewport(), editor::ServiceTableModel::kMimeType,
@@ -370,7 +371,7 @@ TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseAndRefusesOtherFiles) {
 TEST_F(EditorWindowGuiTest, SaveAsAddsTheDefaultExtensionAndRefusesOtherOnes) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     EXPECT_FALSE(window->button(EditorButton::Save)->isEnabled());  // no current path yet
     QString next = QString::fromStdString((pc / "mine.txt").string());
     window->setFileChooser([&](bool) { return next; });
@@ -395,7 +396,7 @@ TEST_F(EditorWindowGuiTest, SaveAsAddsTheDefaultExtensionAndRefusesOtherOnes) {
 TEST_F(EditorWindowGuiTest, EscLeavesTheEditorOpenAndDeleteRemovesTheSelectedChannels) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     QTableView* v = window->serviceList();
     v->setFocus();
     QTest::keyClick(v, Qt::Key_Escape);
@@ -412,7 +413,7 @@ TEST_F(EditorWindowGuiTest, EscLeavesTheEditorOpenAndDeleteRemovesTheSelectedCha
 TEST_F(EditorWindowGuiTest, GroupLabelsFollowTheRenameRules) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     QTreeWidget* tree = window->favoritesTree();
     tree->setCurrentItem(tree->topLevelItem(0));
     QTest::mouseClick(window->button(EditorButton::CreateFavorite), Qt::LeftButton);
@@ -430,7 +431,7 @@ TEST_F(EditorWindowGuiTest, GroupLabelsFollowTheRenameRules) {
 TEST_F(EditorWindowGuiTest, DoubleClickEditsTheChannelThroughChannelInfo) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     QTableView* v = window->serviceList();
     OnNextDialog<editor::ChannelInfoDialogView>([](editor::ChannelInfoDialogView& d) {
         d.sidField()->setText("-1");
@@ -488,7 +489,7 @@ TEST_F(EditorWindowGuiTest, ClosingReportsTheEditorDone) {
 TEST_F(EditorWindowGuiTest, ServiceMenuOffersTheCommandsOfTheState) {
     seed(SampleList());
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     selectRows({0, 1});
     auto menu = window->makeServiceMenu();
     std::map<std::string, bool> enabled;
@@ -505,7 +506,7 @@ TEST_F(EditorWindowGuiTest, ClosingTheProgramDuringASendNeitherHangsNorAsks) {
     const std::string seeded = SampleList();
     seed(seeded);
     open();
-    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), 0);
+    ASSERT_EQ(transfer(EditorButton::LoadFromDvr), Status::Done);
     // Rows out of number order: the send's worker will ask whether to renumber first.
     selectRows({0});
     QTableView* v = window->serviceList();

@@ -32,6 +32,7 @@
 using namespace velkport::recordings;
 using Side = RecordingsWindow::Side;
 using Strings = std::vector<std::string>;
+using Status = velkport::shell::JobResult::Status;
 namespace fs = std::filesystem;
 
 namespace {
@@ -86,9 +87,9 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     fs::path seedPcFile(const std::string& name, bool radio = false) {
         RecordManager m(table, quiet, local.path());
         m.setRadio(radio);
-        TransferProgress progress;
+        velkport::shell::NullProgress progress;
         auto out = m.DownloadRecording(name, "News", progress);
-        EXPECT_EQ(out.result, kTransferDone);
+        EXPECT_TRUE(out.result.done());
         fs::remove(local / "temp.header");
         return out.file;
     }
@@ -99,12 +100,12 @@ class RecordingsWindowGuiTest : public ::testing::Test {
         window->show();
     }
     // Presses a button and waits for the batch to end; its result.
-    int transfer(RecordButton b) {
+    Status transfer(RecordButton b) {
         QSignalSpy done(window.get(), &RecordingsWindow::transferFinished);
         QTest::mouseClick(window->button(b), Qt::LeftButton);
         if (!done.wait(60000))
-            return 99;
-        return done.at(0).at(0).toInt();
+            return static_cast<Status>(99);
+        return static_cast<Status>(done.at(0).at(0).toInt());
     }
     static Strings column(QTreeWidget* list, int col) {
         Strings out;
@@ -243,7 +244,7 @@ TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes)
     open();
     ASSERT_EQ(window->pcList()->topLevelItemCount(), 0);
     select(window->receiverList(), {0, 1});
-    EXPECT_EQ(transfer(RecordButton::Upload), kTransferDone);
+    EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
     EXPECT_TRUE(prompter.said("This file(Zeta) is scrambled file"));
     EXPECT_EQ(localFiles(), Strings{kNewsFile});  // and no "temp.header" left behind
     TailHeaderContents c;
@@ -268,7 +269,7 @@ TEST_F(RecordingsWindowGuiTest, UploadAppearsOnTheReceiverSelected) {
     open();
     ASSERT_EQ(window->receiverList()->topLevelItemCount(), 0);
     select(window->pcList(), {0});
-    EXPECT_EQ(transfer(RecordButton::Download), kTransferDone);
+    EXPECT_EQ(transfer(RecordButton::Download), Status::Done);
     ASSERT_EQ(receiverFiles("tv").size(), 1u);
     const std::string uploaded = receiverFiles("tv")[0];
     EXPECT_EQ(fixtures::readFile(root / "recordings/tv" / (uploaded + ".ts")), tv_);
@@ -293,13 +294,13 @@ TEST_F(RecordingsWindowGuiTest, CancelDuringADownloadStopsTheBatchAndLeavesNoFil
     ASSERT_TRUE(window->progressWindow()->isVisible());
     QTest::mouseClick(window->progressWindow()->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(done.wait(60000));
-    EXPECT_EQ(done.at(0).at(0).toInt(), kTransferStopped);
+    EXPECT_EQ(done.at(0).at(0).toInt(), static_cast<int>(Status::Stopped));
     EXPECT_TRUE(localFiles().empty());  // neither part of the first nor the second recording
     EXPECT_FALSE(window->progressWindow()->isVisible());
 
     // The next batch is not cancelled by the old press.
     select(window->receiverList(), {1});
-    EXPECT_EQ(transfer(RecordButton::Upload), kTransferDone);
+    EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
     EXPECT_EQ(localFiles().size(), 1u);
 }
 
@@ -462,7 +463,7 @@ TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
     // A download from the icon view lands like one from the list.
     fs::remove(local / kNewsFile);
     window->receiverIcons()->item(0)->setSelected(true);
-    EXPECT_EQ(transfer(RecordButton::Upload), kTransferDone);
+    EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
     EXPECT_EQ(localFiles(), Strings{kNewsFile});
     ASSERT_TRUE(built.wait(10000));
     QTRY_COMPARE_WITH_TIMEOUT(window->pcIcons()->count(), 1, 5000);
