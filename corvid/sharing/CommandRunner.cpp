@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -95,8 +96,14 @@ CommandResult CommandRunner::Run(const std::vector<std::string>& argv, const std
     posix_spawnattr_init(&attr);
     sigset_t none;
     sigemptyset(&none);
+    // The program starts with no signal blocked and SIGPIPE at its default, whatever the caller
+    // set up for itself.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
     posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setsigdefault(&attr, &pipeSignal);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     std::vector<char*> args;
     for (const auto& a : argv)
@@ -118,6 +125,10 @@ CommandResult CommandRunner::Run(const std::vector<std::string>& argv, const std
     if (rc != 0)
         return result;
     result.started = true;
+    // A program that exits before reading all its input must not end this process with
+    // SIGPIPE: the signal is held back while feeding it and dropped afterwards.
+    sigset_t callerMask;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &callerMask);
 
     // Standard input, output and error are served together so that no pipe fills up while the
     // program waits for another one.
@@ -176,6 +187,12 @@ CommandResult CommandRunner::Run(const std::vector<std::string>& argv, const std
             ::usleep(10000);
         }
     }
+    inWrite.close();
+    const timespec noWait{0, 0};
+    while (sigismember(&callerMask, SIGPIPE) == 0 &&
+           sigtimedwait(&pipeSignal, nullptr, &noWait) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &callerMask, nullptr);
     result.exitCode = (!timedOut && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
     if (timedOut)
         result.errors += "\nthe program did not finish in time";
