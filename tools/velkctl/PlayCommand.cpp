@@ -104,8 +104,9 @@ const Registration kPlay({
     "Plays FILE (.ts, .rts, their .ots parts, or .mp3) with the player's GStreamer graph.\n"
     "Each state change and, once a second, the position are printed; the command ends at the\n"
     "end of the stream, or after N seconds with --seconds. --video-sink and --audio-sink name\n"
-    "the GStreamer sinks (default autovideosink and autoaudiosink; fakesink plays without\n"
-    "picture or sound). A missing GStreamer element is named with its Debian package.\n",
+    "the GStreamer sinks, optionally with properties (default autovideosink and autoaudiosink;\n"
+    "fakesink decodes as fast as it can without picture or sound, \"fakesink sync=true\" in\n"
+    "real time). A missing GStreamer element is named with its Debian package.\n",
     false,
     RunPlay,
 });

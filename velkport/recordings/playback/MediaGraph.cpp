@@ -54,6 +54,27 @@ std::string PackageOf(const std::string& element) {
     return {};
 }
 
+// The element name of a sink description ("fakesink sync=true" gives "fakesink").
+std::string SinkElement(const std::string& description) {
+    auto end = description.find_first_of(" \t");
+    return description.substr(0, end);
+}
+
+// A sink from its description: an element name, optionally followed by properties.
+GstElement* MakeSink(const std::string& description) {
+    if (SinkElement(description) == description)
+        return gst_element_factory_make(description.c_str(), nullptr);
+    GError* error = nullptr;
+    GstElement* sink = gst_parse_launch(description.c_str(), &error);
+    if (error) {
+        g_error_free(error);
+        if (sink)
+            gst_object_unref(sink);
+        return nullptr;
+    }
+    return sink;
+}
+
 void SetSync(GstElement* sink, const std::optional<bool>& sync) {
     if (sync && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync"))
         g_object_set(sink, "sync", gboolean(*sync), nullptr);
@@ -76,11 +97,11 @@ std::vector<ElementNeed> ElementsFor(MediaKind kind, const GraphOptions& options
         }
         if (kind == MediaKind::Tv) {
             names.insert(names.end(), std::begin(kVideoChain), std::end(kVideoChain));
-            names.push_back(options.onFrame ? "appsink" : options.videoSink);
+            names.push_back(options.onFrame ? "appsink" : SinkElement(options.videoSink));
         }
     }
     names.insert(names.end(), std::begin(kAudioTail), std::end(kAudioTail));
-    names.push_back(options.audioSink);
+    names.push_back(SinkElement(options.audioSink));
 
     std::vector<ElementNeed> needs;
     for (auto& n : names) {
@@ -199,7 +220,7 @@ GraphResult MediaGraph::Build(const std::vector<std::filesystem::path>& files,
 GstElement* MediaGraph::audioTail() {
     GstElement* previous = nullptr;
     GstElement* first = nullptr;
-    GstElement* sink = gst_element_factory_make(options_.audioSink.c_str(), nullptr);
+    GstElement* sink = MakeSink(options_.audioSink);
     if (!sink)
         return nullptr;
     SetSync(sink, options_.sync);
@@ -235,7 +256,7 @@ GstElement* MediaGraph::audioTail() {
 
 GstElement* MediaGraph::videoSink() {
     if (!options_.onFrame) {
-        GstElement* sink = gst_element_factory_make(options_.videoSink.c_str(), nullptr);
+        GstElement* sink = MakeSink(options_.videoSink);
         if (sink)
             SetSync(sink, options_.sync);
         return sink;
@@ -249,6 +270,8 @@ GstElement* MediaGraph::videoSink() {
     SetSync(sink, options_.sync);
     gst_caps_unref(caps);
     g_signal_connect(sink, "new-sample", G_CALLBACK(&MediaGraph::OnSample), this);
+    // The picture a paused graph holds (after opening or Stop) is shown as well.
+    g_signal_connect(sink, "new-preroll", G_CALLBACK(&MediaGraph::OnPreroll), this);
     return sink;
 }
 
@@ -348,8 +371,14 @@ void MediaGraph::OnNoMorePads(GstElement* demux, gpointer data) {
 }
 
 GstFlowReturn MediaGraph::OnSample(GstElement* sink, gpointer data) {
-    auto* self = static_cast<MediaGraph*>(data);
-    GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
+    return static_cast<MediaGraph*>(data)->handOver(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
+}
+
+GstFlowReturn MediaGraph::OnPreroll(GstElement* sink, gpointer data) {
+    return static_cast<MediaGraph*>(data)->handOver(gst_app_sink_pull_preroll(GST_APP_SINK(sink)));
+}
+
+GstFlowReturn MediaGraph::handOver(GstSample* sample) {
     if (!sample)
         return GST_FLOW_EOS;
     GstVideoInfo info;
@@ -360,7 +389,7 @@ GstFlowReturn MediaGraph::OnSample(GstElement* sink, gpointer data) {
         VideoFrame frame{GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
                          GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), map.data};
         if (map.size >= static_cast<gsize>(frame.stride) * static_cast<gsize>(frame.height))
-            self->options_.onFrame(frame);
+            options_.onFrame(frame);
         gst_buffer_unmap(buffer, &map);
     }
     gst_sample_unref(sample);

@@ -31,6 +31,7 @@ struct VideoFrame {
 };
 
 struct GraphOptions {
+    // Sinks by element name, optionally with properties ("fakesink sync=true").
     std::string videoSink = "autovideosink";
     std::string audioSink = "autoaudiosink";
     // Whether the sinks keep to the clock; unset, each sink keeps its own default (fakesink
@@ -89,6 +90,8 @@ class MediaGraph {
     static void OnPadAdded(GstElement* demux, GstPad* pad, gpointer self);
     static void OnNoMorePads(GstElement* demux, gpointer self);
     static GstFlowReturn OnSample(GstElement* sink, gpointer self);
+    static GstFlowReturn OnPreroll(GstElement* sink, gpointer self);
+    GstFlowReturn handOver(GstSample* sample);  // a picture to onFrame
     bool linkAudio(GstPad* pad, GstCaps* caps);
     bool linkVideo(GstPad* pad);
     GstElement* audioTail();
