@@ -1,8 +1,9 @@
 #pragma once
-// The channel editor's logic without a window: the visible service list (rows, shown numbers,
-// numbering marks, selection, focus, sort state, TV/radio switch), the favorites tree, and every
-// editing operation on them. A list view draws rows() and calls the operations; questions and
-// refusals go through the prompter, numbers and channel edits through EditorDialogs.
+// The channel editor's logic without a window, one face over its parts: the channel database,
+// the visible service list (ServiceList), the numbering mode (NumberingMode) and the favorites
+// tree (FavoriteEditor), with the file, order and channel operations that join them. A list view
+// draws rows() and calls the operations; questions and refusals go through the prompter, numbers
+// and channel edits through EditorDialogs.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,25 +13,12 @@
 #include <vector>
 
 #include "velkport/channels/ChannelDatabase.h"
+#include "velkport/channels/FavoriteEditor.h"
+#include "velkport/channels/NumberingMode.h"
+#include "velkport/channels/ServiceList.h"
 #include "velkport/shell/base/Prompter.h"
 
 namespace velkport::channels {
-
-// The service list's columns, in display order.
-enum class Column {
-    ChannelNo,
-    ServiceName,
-    ServiceType,
-    SymbolRate,
-    Qam,
-    Frequency,
-    Scrambled,
-    Sid,
-    Oid,
-    Tsid,
-    ChildrenLock,
-    Skip,
-};
 
 // Context menu commands of the service list.
 enum MenuCommand : int {
@@ -53,14 +41,6 @@ enum MenuCommand : int {
     kCmdFreeChannels = 20014,
 };
 
-struct ListRow {
-    Service* service = nullptr;
-    bool selected = false;
-    bool marked = false;  // numbered in numbering mode
-    int markNumber = 0;   // the number shown while marked
-    int shownNumber() const { return marked ? markNumber : service->channelNumber; }
-};
-
 // The two numbers the Input dialog asks for: the numbering mode's start and "Move to"'s target.
 enum class InputMode { Start, Move };
 
@@ -77,7 +57,7 @@ class EditorDialogs {
 
 class ChannelListEditor {
   public:
-    enum class Change { Rows, RowData, Favorites, Members, Numbering };
+    using Change = EditorChange;
     using Listener = std::function<void(Change)>;
 
     explicit ChannelListEditor(shell::Prompter& prompter);
@@ -90,27 +70,27 @@ class ChannelListEditor {
     void setListener(Listener listener) { listener_ = std::move(listener); }
 
     // ---- the visible list ----
-    bool radioView() const { return radioView_; }
-    int visibleKind() const { return radioView_ ? kRadio : kTv; }
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    const ListRow& row(int i) const { return rows_[static_cast<std::size_t>(i)]; }
-    const std::vector<ListRow>& rows() const { return rows_; }
-    int rowOf(const Service* s) const;
-    int focusedRow() const { return focusedRow_; }
-    void setFocusedRow(int row);
-    void setSelected(int row, bool selected);
-    void selectOnly(const std::vector<int>& rows);
-    void clearSelection();
-    std::vector<int> selectedRows() const;
-    Column sortColumn() const { return sortColumn_; }
-    bool sortAscending() const { return sortAscending_; }
+    bool radioView() const { return list_.radioView(); }
+    int visibleKind() const { return list_.visibleKind(); }
+    int rowCount() const { return list_.rowCount(); }
+    const ListRow& row(int i) const { return list_.row(i); }
+    const std::vector<ListRow>& rows() const { return list_.rows(); }
+    int rowOf(const Service* s) const { return list_.rowOf(s); }
+    int focusedRow() const { return list_.focusedRow(); }
+    void setFocusedRow(int row) { list_.setFocusedRow(row); }
+    void setSelected(int row, bool selected) { list_.setSelected(row, selected); }
+    void selectOnly(const std::vector<int>& rows) { list_.selectOnly(rows); }
+    void clearSelection() { list_.clearSelection(); }
+    std::vector<int> selectedRows() const { return list_.selectedRows(); }
+    Column sortColumn() const { return list_.sortColumn(); }
+    bool sortAscending() const { return list_.sortAscending(); }
     // A header click: sorts by the column in the direction opposite to the previous sort.
-    void sortByColumn(Column column);
-    void sortByChannelNumber();
+    void sortByColumn(Column column) { list_.sortByColumn(column); }
+    void sortByChannelNumber() { list_.sortByChannelNumber(); }
     // True when row i shows channel number i + 1 for every row.
-    bool isConsecutive() const;
+    bool isConsecutive() const { return list_.isConsecutive(); }
     // The text a column shows for a row.
-    std::string cellText(int row, Column column) const;
+    std::string cellText(int row, Column column) const { return list_.cellText(row, column); }
 
     // Rebuilds the list from the visible table and the tree from the favorite tables.
     void fillFromDatabase();
@@ -145,15 +125,15 @@ class ChannelListEditor {
     void renumberAll();
 
     // ---- numbering mode and row order ----
-    bool numberingActive() const { return numberingActive_; }
-    int numberingStart() const { return numberingStart_; }
-    int numberingNext() const { return numberingNext_; }
+    bool numberingActive() const { return numbering_.active(); }
+    int numberingStart() const { return numbering_.start(); }
+    int numberingNext() const { return numbering_.next(); }
     bool startNumbering(EditorDialogs& dialogs);
-    bool startNumberingAt(int start);
-    void numberingClick(int row);
-    void endNumbering();
-    void cancelNumbering();
-    void renumber();
+    bool startNumberingAt(int start) { return numbering_.startAt(start); }
+    void numberingClick(int row) { numbering_.click(row); }
+    void endNumbering() { numbering_.end(); }
+    void cancelNumbering() { numbering_.cancel(); }
+    void renumber() { list_.renumber(); }
     bool moveTo(EditorDialogs& dialogs);
     // Moves the selected rows so that the first stands at position target - 1.
     bool moveSelectedToNumber(int target);
@@ -174,23 +154,31 @@ class ChannelListEditor {
     int deleteServicesWhere(const std::function<bool(const Service&)>& pred);
 
     // ---- favorites tree ----
-    const std::vector<FavoriteGroup*>& branch(int kind) const;
-    void selectBranch(int kind);
-    void selectGroup(FavoriteGroup* group);
-    void clearTreeSelection();
-    int selectedBranch() const { return treeKind_; }
-    FavoriteGroup* selectedGroup() const { return treeGroup_; }
-    FavoriteGroup* createFavorite(int kind);
+    // Changes of members are refused while the numbering mode runs.
+    const std::vector<FavoriteGroup*>& branch(int kind) const { return favorites_.branch(kind); }
+    void selectBranch(int kind) { favorites_.selectBranch(kind); }
+    void selectGroup(FavoriteGroup* group) { favorites_.selectGroup(group); }
+    void clearTreeSelection() { favorites_.clearTreeSelection(); }
+    int selectedBranch() const { return favorites_.selectedBranch(); }
+    FavoriteGroup* selectedGroup() const { return favorites_.selectedGroup(); }
+    FavoriteGroup* createFavorite(int kind) { return favorites_.createFavorite(kind); }
     FavoriteGroup* createFavoriteFromTree();
     bool addToFavorite(FavoriteGroup* group);
-    bool addToSelectedFavorite() { return addToFavorite(treeGroup_); }
+    bool addToSelectedFavorite() { return addToFavorite(selectedGroup()); }
     FavoriteGroup* addToNewFavorite(int kind);
     void addToAllFavorites();
     void deleteFromAllFavorites();
-    bool moveMembers(FavoriteGroup* group, const std::vector<int>& selectedMembers, int dropMember);
-    bool removeMembers(FavoriteGroup* group, const std::vector<int>& selectedMembers);
-    bool renameFavorite(FavoriteGroup* group, const std::string& newName);
-    bool deleteFavorite(FavoriteGroup* group);
+    bool moveMembers(FavoriteGroup* group, const std::vector<int>& selectedMembers,
+                     int dropMember) {
+        return favorites_.moveMembers(group, selectedMembers, dropMember);
+    }
+    bool removeMembers(FavoriteGroup* group, const std::vector<int>& selectedMembers) {
+        return favorites_.removeMembers(group, selectedMembers);
+    }
+    bool renameFavorite(FavoriteGroup* group, const std::string& newName) {
+        return favorites_.renameFavorite(group, newName);
+    }
+    bool deleteFavorite(FavoriteGroup* group) { return favorites_.deleteFavorite(group); }
 
     // Whether a menu command is offered (not greyed out) in the current state.
     bool commandEnabled(int command) const;
@@ -199,40 +187,17 @@ class ChannelListEditor {
 
   private:
     void notify(Change c) const;
-    bool insertRow(Service* s, int position, bool tell);
     bool moveToOtherTable(int row, const Service& copy);
-    void showTableFull(int kind) const;
-    void setRows(std::vector<ListRow> rows);
-    void rebuildVisibleTable();
-    bool confirmDelete(const std::vector<std::string>& names);
-    bool inTree(const FavoriteGroup* g) const;
     bool tableConsecutive(int kind) const;
     void renumberTable(int kind);
 
     shell::Prompter& prompter_;
     ChannelDatabase db_;
     Listener listener_;
-
-    bool radioView_ = false;
-    std::vector<ListRow> rows_;
-    int focusedRow_ = -1;
-    Column sortColumn_ = Column::ChannelNo;
-    bool sortAscending_ = false;
-
-    bool numberingActive_ = false;
-    int numberingStart_ = 0;
-    int numberingNext_ = -1;
-
-    std::vector<FavoriteGroup*> tvBranch_;
-    std::vector<FavoriteGroup*> radioBranch_;
-    int treeKind_ = -1;                   // selected branch (or branch of the selected group)
-    FavoriteGroup* treeGroup_ = nullptr;  // selected group, null when a branch item is selected
-
+    ServiceList list_;
+    NumberingMode numbering_;
+    FavoriteEditor favorites_;
     std::filesystem::path currentPath_;
 };
-
-// Fills the first %d or %s of a catalogue text.
-std::string fillText(const std::string& format, int value);
-std::string fillText(const std::string& format, const std::string& value);
 
 }  // namespace velkport::channels
