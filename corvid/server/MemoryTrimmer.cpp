@@ -4,6 +4,11 @@
 
 namespace corvid::server {
 
+void MemoryTrimmer::MapLargeBlocks() {
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 4 << 20);
+}
+
 MemoryTrimmer::MemoryTrimmer(std::chrono::milliseconds delay)
     : delay_(delay), thread_([this] { run(); }) {}
 

@@ -17,6 +17,11 @@ class MemoryTrimmer {
     MemoryTrimmer(const MemoryTrimmer&) = delete;
     MemoryTrimmer& operator=(const MemoryTrimmer&) = delete;
 
+    // Large blocks (answers, their printed copies) get pages of their own from then on, so that
+    // freeing one hands it back at once. Left to itself the allocator raises that limit after the
+    // first large block, and later answers stay in the threads' heaps where no trim reaches.
+    static void MapLargeBlocks();
+
     // Trims once delay has passed without another Schedule, and again after 2, 4, ... 64
     // times the delay.
     void Schedule();

@@ -42,6 +42,7 @@ int UpnpStack::initStack() {
 }
 
 int UpnpStack::Start(const std::string& webDirectory, const Shares& shares) {
+    MemoryTrimmer::MapLargeBlocks();
     int rc = initStack();
     if (rc != 0) {
         DiagnosticLog::write("Upnp Init Error : %d\n", rc);
