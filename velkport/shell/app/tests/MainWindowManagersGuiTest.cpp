@@ -7,8 +7,7 @@
 #include <QTimer>
 
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "velkport/editor/ui/EditorWindow.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/shell/base/MessageCatalogue.h"
@@ -27,13 +26,8 @@ class MainWindowManagersGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         MessageCatalogue::instance().SetLanguage(kEnglish);
-        std::filesystem::create_directories(root / "ftproot/System/Software");
-        receiversim::SimOptions options;
-        options.root = root.path();
-        options.pin = "8642";
-        sim = std::make_unique<receiversim::ReceiverSim>(options);
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        std::filesystem::create_directories(sim / "ftproot/System/Software");
         app.ftpPort = sim->ftpPort();
         app.portBase = sim->portBase();
         table.setTimeLimit(std::chrono::milliseconds(3000));
@@ -43,13 +37,13 @@ class MainWindowManagersGuiTest : public ::testing::Test {
             return table.InitialiseChannels(a, base);
         });
         window->setManagerFactory(
-            Manager::Upgrade, [this](bool, std::function<void(int)> notify, QWidget* owner) {
+            Manager::Upgrade, [this](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
                 auto* w = new velkport::upgrade::UpgradeWindow(app, prompter, notify, owner);
                 w->setReconnectDelay(0);
                 return w;
             });
         window->setManagerFactory(
-            Manager::Channel, [this](bool online, std::function<void(int)> notify, QWidget* owner) {
+            Manager::Channel, [this](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
                 return new velkport::editor::EditorWindow(app, prompter, online, notify, owner);
             });
         window->setConnectStep([this] {
@@ -74,9 +68,13 @@ class MainWindowManagersGuiTest : public ::testing::Test {
         sim->stop();
     }
 
-    fixtures::TempDir root;
+    static receiversim::SimOptions Pin() {
+        receiversim::SimOptions o;
+        o.pin = "8642";
+        return o;
+    }
+    fixtures::RunningSim sim{Pin()};
     fixtures::TempDir config;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
     AppContext app;
     fixtures::RecordingPrompter prompter;
     velkport::link::ChannelTable table;
@@ -112,7 +110,7 @@ TEST_F(MainWindowManagersGuiTest, FirmwareUploadEndsWithTheConnectDialogAndANewC
     QTest::mouseClick(upgrade->startButton(), Qt::LeftButton);
     ASSERT_TRUE(reconnected.wait(30000));
     EXPECT_TRUE(reconnected.at(0).at(0).toBool());
-    EXPECT_EQ(fixtures::readFile(root / "ftproot/System/Software/firmware.bin"), "new software");
+    EXPECT_EQ(fixtures::readFile(sim / "ftproot/System/Software/firmware.bin"), "new software");
     EXPECT_EQ(connects, 2);
     EXPECT_EQ(window->managerWindow(Manager::Upgrade), nullptr);
     EXPECT_TRUE(window->isVisible());

@@ -10,8 +10,7 @@
 #include <QTest>
 
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
+#include "tests/fixtures/RunningSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/ui/RecordingsWindow.h"
 #include "velkport/shell/base/MessageCatalogue.h"
@@ -31,14 +30,12 @@ class RecordButtonGuiTest : public ::testing::Test {
         // The window reads its folder from the settings: never the user's own.
         SettingsStore store;
         ASSERT_TRUE(store.SaveLocalPath(local.path().string()));
-        std::filesystem::create_directories(root / "recordings/tv");
         receiversim::SimOptions o;
-        o.root = root.path();
         o.busyChannels = std::move(busy);
-        sim = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim->start());
+        sim = std::make_unique<fixtures::RunningSim>(o);
+        ASSERT_TRUE(sim->ok()) << sim->error();
         app.receiverAddress = "127.0.0.1";
-        app.portBase = sim->portBase();
+        app.portBase = sim->sim().portBase();
         table.setTimeLimit(std::chrono::seconds(5));
         window = std::make_unique<MainWindow>(app, prompter, probe);
         window->setChannelInitialiser([this](const std::string& a, std::uint16_t base) {
@@ -63,9 +60,8 @@ class RecordButtonGuiTest : public ::testing::Test {
         SettingsStore().SaveLocalPath("");
     }
 
-    fixtures::TempDir root;
     fixtures::TempDir local;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
+    std::unique_ptr<fixtures::RunningSim> sim;
     AppContext app;
     fixtures::RecordingPrompter prompter;
     velkport::link::ChannelTable table;
