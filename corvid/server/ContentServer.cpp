@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <system_error>
 
 #include "common/FileDescriptor.h"
 #include "corvid/server/ContentRequest.h"
@@ -100,8 +101,13 @@ void ContentServer::acceptLoop() {
         std::lock_guard lock(mutex_);
         if (static_cast<int>(open_.size()) >= kMaxConnections)
             continue;  // too many at once: this one is closed unanswered
-        open_.insert(client.fd());
-        std::thread([this, c = std::move(client)]() mutable { serve(std::move(c)); }).detach();
+        const int fd = client.fd();
+        open_.insert(fd);
+        try {
+            std::thread([this, c = std::move(client)]() mutable { serve(std::move(c)); }).detach();
+        } catch (const std::system_error&) {
+            open_.erase(fd);  // no thread to be had: the connection closes unanswered
+        }
     }
 }
 
@@ -122,6 +128,11 @@ void ContentServer::serve(common::Socket client) {
         respond(client, head.substr(0, end));
     else if (head.size() > ContentRequest::kMaxHead)
         sendStatus(client, 431, "Request Header Fields Too Large");
+    // A body nobody read (a refused POST) must not turn the close into a reset that loses the
+    // answer: the sending side closes first and what still comes is read away for a moment.
+    ::shutdown(client.fd(), SHUT_WR);
+    for (int i = 0; i < 16 && client.receiveSome(buf, sizeof buf, common::Millis(100)) > 0; ++i) {
+    }
     std::lock_guard lock(mutex_);
     open_.erase(client.fd());
     client.close();
