@@ -12,6 +12,9 @@
 
 #include "common/Socket.h"
 #include "tools/receiver-sim/FtpServer.h"
+#include "tools/receiver-sim/DiskSpace.h"
+#include "tools/receiver-sim/GameService.h"
+#include "tools/receiver-sim/MediaService.h"
 #include "tools/receiver-sim/RecordingsService.h"
 #include "tools/receiver-sim/SimPaths.h"
 #include "velkport/link/CommandCodes.h"
@@ -293,6 +296,10 @@ ReceiverSim::ReceiverSim(SimOptions options) : impl_(std::make_unique<Impl>(std:
                         s.sendReply(0, 0, isBusy(s.channel()) ? ReplyRecord::kBusy : 0);
                     });
     RecordingsService::Register(*this);  // the recordings commands of channel 5
+    // The MP3 and JPEG areas (channels 2, 3) and game installs (channel 4) share one disk.
+    auto disk = std::make_shared<DiskSpace>(impl_->options.root, impl_->options.diskSizeMiB);
+    MediaService::Register(*this, disk);
+    GameService::Register(*this, disk, impl_->options.refuseGames);
 }
 
 ReceiverSim::~ReceiverSim() {

@@ -26,6 +26,9 @@ struct SimOptions {
     std::set<int> busyChannels;  // channels whose in-use query (0xFD) answers busy
     // A client that stops sending in the middle of a record is dropped after this long.
     std::chrono::milliseconds timeLimit{30000};
+    // The disk of the MP3 / JPEG areas and game installs; what is stored under root is used.
+    std::uint64_t diskSizeMiB = 250000;
+    bool refuseGames = false;  // the game install query answers with a refusal
 };
 
 // One client connection on one command channel, as a command handler sees it.

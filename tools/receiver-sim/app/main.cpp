@@ -1,6 +1,6 @@
 // receiver-sim: the emulated receiver as a program.
 //   receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N] [--port-base N] [--pin PIN]
-//                [--user root] [--busy CH]... | --help
+//                [--user root] [--busy CH]... [--disk-size MIB] [--refuse-games] | --help
 // Prints the ports it chose on standard error and one line "ready" on standard output once it
 // listens; stops cleanly on SIGINT or SIGTERM. Port 0 picks free ports.
 #include <pthread.h>
@@ -18,7 +18,8 @@ namespace {
 
 void usage(std::ostream& out = std::cerr) {
     out << "usage: receiver-sim --root DIR [--address 127.0.0.1] [--ftp-port N]"
-           " [--port-base N] [--pin PIN] [--user root] [--busy CH]...\n";
+           " [--port-base N] [--pin PIN] [--user root] [--busy CH]..."
+           " [--disk-size MIB] [--refuse-games]\n";
 }
 
 void help() {
@@ -37,6 +38,10 @@ void help() {
            "  --user ID       the user id the logon needs (default: root)\n"
            "  --busy CH       channel CH (0-5) answers the in-use query with busy; may be\n"
            "                  given several times\n"
+           "  --disk-size MIB the size of the disk the MP3 and JPEG areas (DIR/mp3,\n"
+           "                  DIR/jpeg) and game installs (DIR/games) fill; what is stored\n"
+           "                  under DIR counts as used (default: 250000)\n"
+           "  --refuse-games  the game install query answers with a refusal\n"
            "  --corvid A:P    where \"control play DEST LOCATION\", \"control key N\" and\n"
            "                  \"control stop\" lines on standard input are sent; corvidlet's\n"
            "                  configuration sessions (port base + 6) land in DIR/corvidlet/\n"
@@ -69,6 +74,10 @@ int main(int argc, char** argv) {
             help();
             return 0;
         }
+        if (arg == "--refuse-games") {
+            options.refuseGames = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             usage();
             return 2;
@@ -90,6 +99,8 @@ int main(int argc, char** argv) {
             options.pin = value;
         } else if (arg == "--user") {
             options.user = value;
+        } else if (arg == "--disk-size" && number(value, 1, 1L << 40, n)) {
+            options.diskSizeMiB = static_cast<std::uint64_t>(n);
         } else if (arg == "--busy" && number(value, 0, 5, n)) {
             options.busyChannels.insert(static_cast<int>(n));
         } else {
