@@ -126,7 +126,7 @@ measure() {
   if [ "$first" != "none" ] && [ -n "$first" ]; then
     # The client started polling a little after the server did.
     first=$(add "$first" "$4")
-    lat=$(in_c $PY "$CLIENT" latency "$desc" many "$FILES" "$ROUNDS" || echo "-")
+    lat=$(in_c $PY "$CLIENT" latency "$desc" many "$FILES" "$ROUNDS") || lat="incomplete"
   else
     first="no answer"; lat="-"
   fi
