@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "velkport/channels/ChannelListFile.h"
 #include "velkport/link/FtpClient.h"
 
 namespace velkport::channels {
@@ -87,8 +88,11 @@ JobResult ChannelExchange::sendChannelList() {
     const auto temp = tempPath();
     std::error_code ec;
     std::filesystem::remove(temp, ec);  // an old copy is never sent in place of this one
-    if (!editor_.writeChannelList(temp, true))
+    const auto written = editor_.writeChannelList(temp, true);
+    if (written.kind == ChannelListEditor::WriteResult::Declined)
         return JobResult::Stopped();  // renumbering declined: nothing is uploaded
+    if (!written)
+        return JobResult::Failed();  // the reason has been shown
     progress_.begin("Sending Channels ...", 100);
     JobResult result = transfer(temp, false);
     if (result.done())
@@ -97,14 +101,17 @@ JobResult ChannelExchange::sendChannelList() {
 }
 
 JobResult ChannelExchange::loadChannelList() {
-    editor_.clearAll();
+    // The user's list stays until the receiver's one has arrived and parsed.
     progress_.begin("Loading Channels ...", 100);
     const auto temp = tempPath();
     std::error_code ec;
     std::filesystem::remove(temp, ec);
     JobResult result = transfer(temp, true);
-    if (result.done())
-        editor_.readChannelList(temp);
+    if (result.done()) {
+        const int rc = editor_.readChannelList(temp);
+        if (!ChannelListEditor::readSucceeded(rc))
+            result = JobResult::Failed(ChannelListFile::ixmlErrorName(rc));  // already shown
+    }
     std::filesystem::remove(temp, ec);
     return result;
 }

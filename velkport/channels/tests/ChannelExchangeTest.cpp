@@ -96,15 +96,28 @@ TEST_P(Exchange, SendUploadsTheWrittenList) {
     EXPECT_EQ(progress.ends, 1);
 }
 
-TEST_P(Exchange, AMissingChannelListShowsTheServersReplyAndLeavesTheEditorEmpty) {
+TEST_P(Exchange, AMissingOrUnreadableListFailsTheLoadAndKeepsTheUsersList) {
     editor.database().addService(testdata::service(kTv, 1, "old"));
     editor.fillFromDatabase();
     EXPECT_TRUE(exchange.loadChannelList().failed());
-    EXPECT_EQ(editor.rowCount(), 0);
-    EXPECT_EQ(editor.database().countServices(kTv), 0);
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().icon, shell::PromptIcon::Error);
     EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
+    fixtures::writeFile(remote(), "<Servicelist><Service><Name>cut off");
+    EXPECT_TRUE(exchange.loadChannelList().failed());
+    ASSERT_EQ(editor.rowCount(), 1);
+    EXPECT_EQ(editor.row(0).service->name, "old");
+}
+
+TEST_P(Exchange, ASendWhoseCopyCannotBeWrittenFailsWithTheReason) {
+    fixtures::writeFile(remote(), "untouched");
+    editor.database().addService(testdata::service(kTv, 1, "a"));
+    editor.fillFromDatabase();
+    exchange.setTempFolder(dir / "no" / "such" / "folder");
+    EXPECT_TRUE(exchange.sendChannelList().failed());
+    ASSERT_EQ(prompter.entries.size(), 1u);
+    EXPECT_NE(prompter.entries[0].text.find("tempchannel.xml"), std::string::npos);
+    EXPECT_EQ(fixtures::readFile(remote()), "untouched");
 }
 
 TEST_P(Exchange, ARefusedFolderChangeStopsBothDirections) {
