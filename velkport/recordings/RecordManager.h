@@ -1,5 +1,6 @@
 #pragma once
-// The recordings manager without its window: the receiver's recordings on command channel 5 and
+// The recordings manager without its window, one face over its parts (ReceiverRecordings,
+// PcRecordings, RecordDownload, RecordUpload): the receiver's recordings on command channel 5 and
 // the recording files of the local record folder, with downloads, uploads, deletes, renames,
 // receiver folders, disk usage and the pictures of recordings. Every operation runs on the
 // caller's thread; transfers report to a shell::Progress and poll its cancel flag.
@@ -22,7 +23,8 @@
 
 namespace velkport::link {
 class ChannelTable;
-}
+class ReceiverLink;
+}  // namespace velkport::link
 namespace velkport::shell {
 class Prompter;
 class SettingsStore;
@@ -133,17 +135,26 @@ class RecordManager {
     // The text of a receiver item and, for TV, its picture. A scrambled item shows "Scrambled"
     // and nothing is fetched.
     bool ReceiverPicture(const RecordEntry& item, std::string& text, ThumbnailResult& picture);
-    // The same for a PC file; a file shorter than 48 bytes is offered for deletion.
-    bool PcPicture(const std::string& fileName, std::string& text, ThumbnailResult& picture);
+    // The same for a PC file; a file shorter than 48 bytes is offered for deletion when
+    // offerDelete (the window asks; velkctl never deletes the user's file).
+    bool PcPicture(const std::string& fileName, std::string& text, ThumbnailResult& picture,
+                   bool offerDelete = true);
 
   private:
-    shell::JobResult downloadStream(const std::string& receiverName, const std::string& title,
-                                    shell::Progress& progress, DownloadOutcome& out);
+    friend class ReceiverRecordings;
+    friend class PcRecordings;
+    friend class RecordDownload;
+    friend class RecordUpload;
+    // The parts take the manager as it is; the const operations do not change it.
+    RecordManager& self() const { return const_cast<RecordManager&>(*this); }
+
     bool simpleRequest(std::uint8_t code, const std::vector<std::vector<std::uint8_t>>& blocks,
                        std::uint32_t* field1 = nullptr);
     bool sendBlock(const void* data, std::size_t n);
     bool receive(void* data, std::size_t n);
     void removeWithParts(const std::filesystem::path& file) const;
+    // Puts a completed download (work file and parts) in place of finalName and its parts.
+    bool replaceWith(const std::filesystem::path& work, const std::string& finalName) const;
     void showMessage(int id, const std::string& arg = {}) const;
     bool ask(int id, const std::string& arg) const;
     const char* extension() const { return radio_ ? ".rts" : ".ts"; }

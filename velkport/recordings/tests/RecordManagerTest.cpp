@@ -235,6 +235,47 @@ TEST_F(RecordManagerTest, CancelAfterTheFirstSixteenBlocksLeavesNoFile) {
     EXPECT_EQ(items.size(), 1u);
 }
 
+TEST_F(RecordManagerTest, AFailedOrCancelledReDownloadLeavesTheOlderCopyAsItWas) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    const fs::path file = m.DownloadRecording("REC0001", "News", progress_).file;
+    const std::string older = fixtures::readFile(file);
+    progress_.cancel = true;
+    EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.stopped());
+    EXPECT_TRUE(fixtures::readFile(file) == older);
+    EXPECT_EQ(localFiles(), (std::vector<std::string>{file.filename().string(), "temp.header"}));
+}
+
+TEST_F(RecordManagerTest, ARenameOnThePcNeverReplacesAnotherFileNorPart) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    const std::string name = m.DownloadRecording("REC0001", "News", progress_).file.filename();
+    fixtures::writeFile(local_ / "Taken.ts", "another recording");
+    fixtures::writeFile(local_ / "Free_1.ts.ots", "a part of another one");
+    fixtures::writeFile(local_ / (fs::path(name).stem().string() + "_1.ts.ots"), "its own part");
+    EXPECT_FALSE(m.RenamePcFile(name, "Taken"));
+    EXPECT_FALSE(m.RenamePcFile(name, "free"));  // its part would land on Free_1.ts.ots
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>(2, velkport::shell::Msg(168)));
+    EXPECT_EQ(fixtures::readFile(local_ / "Taken.ts"), "another recording");
+    EXPECT_EQ(fixtures::readFile(local_ / "Free_1.ts.ots"), "a part of another one");
+    EXPECT_TRUE(fs::exists(local_ / name));
+}
+
+TEST_F(RecordManagerTest, ACancelledUploadTakesItsPartialRecordingBackAndStopsTheBatch) {
+    addRecording("tv", "REC0001", tv_, kNewsJson);
+    auto m = manager();
+    const fs::path file = m.DownloadRecording("REC0001", "News", progress_).file;
+    fs::copy_file(file, local_ / "Second.ts");
+    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    progress_.cancelAfter = 3;
+    auto batch = m.UploadBatch({file.filename(), "Second.ts"}, progress_);
+    EXPECT_TRUE(batch.result.stopped());
+    EXPECT_TRUE(batch.receiverNames.empty());
+    std::vector<RecordEntry> items;
+    ASSERT_TRUE(m.RefreshReceiverList(items));
+    EXPECT_TRUE(items.empty());
+}
+
 TEST_F(RecordManagerTest, CancelledSplitDownloadRemovesEveryPart) {
     addRecording("tv", "REC0001", tv_, kNewsJson);
     RecordManagerOptions o;
@@ -353,6 +394,8 @@ TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
     EXPECT_TRUE(m.PcPicture(out.file.filename().string(), text, picture));
     EXPECT_EQ(text.substr(0, 5), "News\n");
     fixtures::writeFile(local_ / "short.ts", std::string(47, 's'));
+    EXPECT_FALSE(m.PcPicture("short.ts", text, picture, false));  // velkctl's way: no question
+    EXPECT_TRUE(prompter_.entries.empty());
     prompter_.answerYes();
     EXPECT_FALSE(m.PcPicture("short.ts", text, picture));
     EXPECT_TRUE(prompter_.said("This is incorrect file. Do you want delete?"));
