@@ -1,4 +1,5 @@
-// corvid: Corvid's program for home servers without a desktop.
+// corvid: Corvid's program. "corvid [ADDRESS]" runs the desktop program (DesktopProgram); for
+// home servers without a desktop
 //   corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] [--port N]
 // publishes the shares as a UPnP AV MediaServer, prints "description: URL" once it is advertised
 // and runs until SIGINT or SIGTERM. The File Sharing Server commands (shares, account, the
@@ -19,6 +20,7 @@
 #include "corvid/server/UpnpStack.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/app/DesktopProgram.h"
 #include "corvid/sharing/app/SharingCommands.h"
 
 namespace {
@@ -134,6 +136,10 @@ int serve(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef CORVID_HAVE_DESKTOP
+    if (corvid::app::IsDesktopStart(argc, argv))
+        return corvid::app::RunDesktop(argc, argv);
+#endif
     if (argc >= 2 && std::strcmp(argv[1], "serve") == 0)
         return serve(argc - 2, argv + 2);
     if (const int rc = corvid::app::RunSharingCommand(argc - 1, argv + 1); rc >= 0)
