@@ -53,19 +53,20 @@ bool FunctionBar::visible(Button b) const {
     return showAll_ || b == Button::Channel || b == Button::Upgrade;
 }
 
-ToolWindowAction FunctionBar::onToolWindowEvent(int kind) {
-    switch (kind) {
-        case kUpgradeWindowDone:
-            setWindow(Manager::Upgrade, false);
-            return ToolWindowAction::CloseUpgradeWindow;
-        case kChannelEditorDone:
-            setWindow(Manager::Channel, false);
-            return ToolWindowAction::CloseChannelEditor;
-        case kFirmwareSent:
-            return ToolWindowAction::Reconnect;
-        default:
+ToolWindowAction FunctionBar::onToolWindowEvent(ToolWindowEvent event) {
+    using What = ToolWindowEvent::What;
+    switch (event.what) {
+        case What::Opened:
+            setWindow(event.window, true);
             return ToolWindowAction::Nothing;
+        case What::Closed:
+            setWindow(event.window, false);
+            return ToolWindowAction::ReleaseWindow;
+        case What::ReceiverRestarts:
+            setWindow(Manager::Upgrade, false);
+            return ToolWindowAction::Reconnect;
     }
+    return ToolWindowAction::Nothing;
 }
 
 Rect FunctionBarGeometry(const Rect& screen) {

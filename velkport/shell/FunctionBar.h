@@ -6,35 +6,17 @@
 #include <array>
 #include <cstdint>
 
-namespace velkport::shell {
+#include "velkport/shell/base/ToolWindowEvent.h"
 
-// The managers the function bar opens, one window slot each.
-enum class Manager : int {
-    Upgrade = 0,
-    Mp3,
-    Jpeg,
-    Game,
-    Record,
-    Channel,
-    RemoteControl,
-};
-inline constexpr int kManagerCount = 7;
+namespace velkport::shell {
 
 // The command channel each manager asks with the in-use query (-1: none).
 int ManagerChannel(Manager m);
 
-// What a tool window tells the main window when it closes or finishes.
-enum ToolWindowKind : int {
-    kUpgradeWindowDone = 0,
-    kChannelEditorDone = 5,
-    kRemoteControlClosed = 6,
-    kFirmwareSent = 9,  // the receiver restarts: reconnect
-};
-
+// What the main window does on a tool window's event.
 enum class ToolWindowAction {
-    CloseUpgradeWindow,
-    CloseChannelEditor,
-    Reconnect,
+    ReleaseWindow,  // the window named by the event goes and its slot is free
+    Reconnect,      // the Upgrade window goes and the receiver is connected again
     Nothing,
 };
 
@@ -74,8 +56,8 @@ class FunctionBar {
     bool enabled(Button b) const;
     bool visible(Button b) const;
 
-    // The notification of a tool window: frees the slot it names and says what else to do.
-    ToolWindowAction onToolWindowEvent(int kind);
+    // The event of a tool window: takes or frees the slot it names and says what else to do.
+    ToolWindowAction onToolWindowEvent(ToolWindowEvent event);
 
   private:
     static int index(Manager m) { return static_cast<int>(m); }

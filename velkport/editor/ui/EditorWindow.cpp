@@ -80,7 +80,7 @@ bool HasXmlExtension(const std::filesystem::path& p) {
 }  // namespace
 
 EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompter, bool online,
-                           std::function<void(int)> notify, QWidget* parent)
+                           shell::ToolWindowNotify notify, QWidget* parent)
     : QWidget(parent, Qt::Window),
       app_(app),
       prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
@@ -904,7 +904,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (notify_)
-        notify_(5);
+        notify_({shell::Manager::Channel, shell::ToolWindowEvent::What::Closed});
 }
 
 }  // namespace velkport::editor

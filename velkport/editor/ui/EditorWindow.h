@@ -14,6 +14,7 @@
 #include "velkport/shell/base/AppContext.h"
 #include "velkport/shell/base/JobResult.h"
 #include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/ToolWindowEvent.h"
 
 class QCheckBox;
 class QLabel;
@@ -55,9 +56,9 @@ inline constexpr int kEditorButtonCount = 12;
 class EditorWindow : public QWidget {
     Q_OBJECT
   public:
-    // notify receives kind 5 when the window closes. online enables the receiver transfers.
+    // notify hears when the window closes. online enables the receiver transfers.
     EditorWindow(const shell::AppContext& app, shell::Prompter& prompter, bool online,
-                 std::function<void(int)> notify, QWidget* parent = nullptr);
+                 shell::ToolWindowNotify notify, QWidget* parent = nullptr);
     ~EditorWindow() override;
 
     channels::ChannelListEditor& logic() { return *editor_; }
@@ -138,7 +139,7 @@ class EditorWindow : public QWidget {
     std::unique_ptr<channels::ChannelExchange> exchange_;
     std::unique_ptr<QtEditorDialogs> dialogs_;
     bool online_;
-    std::function<void(int)> notify_;
+    shell::ToolWindowNotify notify_;
     std::function<QString(bool)> chooser_;
 
     ServiceTableModel* model_ = nullptr;

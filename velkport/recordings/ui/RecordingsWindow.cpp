@@ -97,7 +97,7 @@ void selectRows(QTreeWidget* list, int role, const std::function<bool(const std:
 }  // namespace
 
 RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& prompter,
-                                   bool online, std::function<void(int)> notify,
+                                   bool online, shell::ToolWindowNotify notify,
                                    fs::path localFolder, RecordManagerOptions options,
                                    QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -149,7 +149,7 @@ RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& p
 }
 
 QWidget* RecordingsWindow::Create(link::ChannelTable& table, shell::Prompter& prompter, bool online,
-                                  std::function<void(int)> notify, QWidget* owner) {
+                                  shell::ToolWindowNotify notify, QWidget* owner) {
     auto* w = new RecordingsWindow(table, prompter, online, std::move(notify), {}, {}, owner);
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
@@ -1136,7 +1136,7 @@ void RecordingsWindow::closeEvent(QCloseEvent* event) {
     closing_ = false;
     event->accept();
     if (notify_)
-        notify_(kRecordWindowClosed);
+        notify_({shell::Manager::Record, shell::ToolWindowEvent::What::Closed});
 }
 
 }  // namespace velkport::recordings

@@ -19,6 +19,7 @@
 
 #include "velkport/recordings/RecordManager.h"
 #include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/ToolWindowEvent.h"
 
 class QCheckBox;
 class QLabel;
@@ -45,9 +46,6 @@ namespace velkport::recordings {
 enum class RecordButton : int { Download = 0, Upload, Refresh, Setting, Delete };
 inline constexpr int kRecordButtonCount = 5;
 
-// What the window tells the main window when it closes (a manager window closed).
-inline constexpr int kRecordWindowClosed = 4;
-
 // The columns of the two lists.
 enum ReceiverColumn : int {
     kRecName = 0,
@@ -67,14 +65,14 @@ class RecordingsWindow : public QWidget {
     // localFolder: the record folder to start with; empty reads "LocalPath" from the settings
     // (or the default documents folder + "/Record"). online enables the receiver side.
     RecordingsWindow(link::ChannelTable& table, shell::Prompter& prompter, bool online,
-                     std::function<void(int)> notify, std::filesystem::path localFolder = {},
+                     shell::ToolWindowNotify notify, std::filesystem::path localFolder = {},
                      RecordManagerOptions options = {}, QWidget* parent = nullptr);
     ~RecordingsWindow() override;
 
     // The window as the main window opens it for Record: it goes away when it closes, so that
     // the main window's slot empties.
     static QWidget* Create(link::ChannelTable& table, shell::Prompter& prompter, bool online,
-                           std::function<void(int)> notify, QWidget* owner);
+                           shell::ToolWindowNotify notify, QWidget* owner);
 
     RecordManager& manager() { return *manager_; }
     bool online() const { return online_; }
@@ -168,7 +166,7 @@ class RecordingsWindow : public QWidget {
     std::unique_ptr<RecordManager> manager_;
     std::unique_ptr<shell::WindowProgress> sink_;
     bool online_;
-    std::function<void(int)> notify_;
+    shell::ToolWindowNotify notify_;
     std::function<QString(const QString&)> chooser_;
     std::function<void(const QString&)> opener_;
     std::filesystem::path baseFolder_;  // the folder of "LocalPath": the PC tree's root

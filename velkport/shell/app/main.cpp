@@ -110,14 +110,15 @@ int main(int argc, char** argv) {
     });
 #ifdef VELK_HAVE_UPGRADE
     window.setManagerFactory(
-        Manager::Upgrade, [&](bool, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+        Manager::Upgrade,
+        [&](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) -> QWidget* {
             return new velkport::upgrade::UpgradeWindow(app, prompter, std::move(notify), owner);
         });
 #endif
 #ifdef VELK_HAVE_EDITOR
     window.setManagerFactory(
         Manager::Channel,
-        [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+        [&](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) -> QWidget* {
             return new velkport::editor::EditorWindow(app, prompter, online, std::move(notify),
                                                       owner);
         });
@@ -125,7 +126,7 @@ int main(int argc, char** argv) {
 #ifdef VELK_HAVE_RECORDINGS
     window.setManagerFactory(
         Manager::Record,
-        [&](bool online, std::function<void(int)> notify, QWidget* owner) -> QWidget* {
+        [&](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) -> QWidget* {
             return velkport::recordings::RecordingsWindow::Create(table, prompter, online,
                                                                   std::move(notify), owner);
         });

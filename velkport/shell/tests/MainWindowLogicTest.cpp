@@ -203,21 +203,27 @@ TEST(FunctionBarTest, ShippedBarShowsChannelAndUpgradeOnlyUnlessAllAreAskedFor) 
         EXPECT_TRUE(bar.visible(static_cast<Button>(b)));
 }
 
-TEST(FunctionBarTest, ToolWindowEventsFreeTheirSlotAndNameTheFollowUp) {
+TEST(FunctionBarTest, ToolWindowEventsTakeOrFreeTheirSlotAndNameTheFollowUp) {
+    using What = ToolWindowEvent::What;
     FunctionBar bar;
     bar.setAvailable(Manager::Channel, true);
+    EXPECT_EQ(bar.onToolWindowEvent({Manager::Channel, What::Opened}), ToolWindowAction::Nothing);
+    EXPECT_TRUE(bar.hasWindow(Manager::Channel));
+    EXPECT_FALSE(bar.enabled(Button::Channel));
     bar.setWindow(Manager::Upgrade, true);
-    bar.setWindow(Manager::Channel, true);
     bar.setWindow(Manager::Record, true);
-    EXPECT_EQ(bar.onToolWindowEvent(kChannelEditorDone), ToolWindowAction::CloseChannelEditor);
+    EXPECT_EQ(bar.onToolWindowEvent({Manager::Channel, What::Closed}),
+              ToolWindowAction::ReleaseWindow);
     EXPECT_FALSE(bar.hasWindow(Manager::Channel));
     EXPECT_TRUE(bar.enabled(Button::Channel));
-    EXPECT_EQ(bar.onToolWindowEvent(kUpgradeWindowDone), ToolWindowAction::CloseUpgradeWindow);
-    EXPECT_FALSE(bar.hasWindow(Manager::Upgrade));
-    EXPECT_EQ(bar.onToolWindowEvent(kFirmwareSent), ToolWindowAction::Reconnect);
-    EXPECT_EQ(bar.onToolWindowEvent(kRemoteControlClosed), ToolWindowAction::Nothing);
-    EXPECT_EQ(bar.onToolWindowEvent(42), ToolWindowAction::Nothing);
     EXPECT_TRUE(bar.hasWindow(Manager::Record));
+    // The recordings window's close frees its slot like every other window's.
+    EXPECT_EQ(bar.onToolWindowEvent({Manager::Record, What::Closed}),
+              ToolWindowAction::ReleaseWindow);
+    EXPECT_FALSE(bar.hasWindow(Manager::Record));
+    EXPECT_EQ(bar.onToolWindowEvent({Manager::Upgrade, What::ReceiverRestarts}),
+              ToolWindowAction::Reconnect);
+    EXPECT_FALSE(bar.hasWindow(Manager::Upgrade));
 }
 
 TEST(FunctionBarTest, BarSitsAtTheBottomRightAndManagersAreCentred) {

@@ -243,10 +243,11 @@ void MainWindow::openManager(Manager m) {
     {
         WaitCursor wait;
         w = factories_[index](
-            logic_.bar().online(), [this](int kind) { onToolWindowEvent(kind); }, this);
+            logic_.bar().online(), [this](ToolWindowEvent e) { onToolWindowEvent(e); }, this);
     }
     windows_[index] = w;
     if (w != nullptr) {
+        onToolWindowEvent({m, ToolWindowEvent::What::Opened});
         w->setAttribute(Qt::WA_QuitOnClose, false);
         if (!w->testAttribute(Qt::WA_Resized))
             w->adjustSize();
@@ -258,8 +259,8 @@ void MainWindow::openManager(Manager m) {
     refreshButtons();
 }
 
-void MainWindow::onToolWindowEvent(int kind) {
-    const ToolWindowAction action = logic_.bar().onToolWindowEvent(kind);
+void MainWindow::onToolWindowEvent(ToolWindowEvent event) {
+    const ToolWindowAction action = logic_.bar().onToolWindowEvent(event);
     auto release = [this](Manager m) {
         QPointer<QWidget>& slot = windows_[static_cast<std::size_t>(m)];
         if (slot) {
@@ -269,11 +270,8 @@ void MainWindow::onToolWindowEvent(int kind) {
         slot = nullptr;
     };
     switch (action) {
-        case ToolWindowAction::CloseUpgradeWindow:
-            release(Manager::Upgrade);
-            break;
-        case ToolWindowAction::CloseChannelEditor:
-            release(Manager::Channel);
+        case ToolWindowAction::ReleaseWindow:
+            release(event.window);
             break;
         case ToolWindowAction::Reconnect: {
             hide();

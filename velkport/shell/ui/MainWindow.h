@@ -23,10 +23,10 @@ namespace velkport::shell {
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    // Creates a manager's window. notify is the window's way to report a kind to the main
-    // window (OnToolWindowEvent); online is the main window's state at creation.
+    // Creates a manager's window. notify is the window's way to report its events to the main
+    // window (onToolWindowEvent); online is the main window's state at creation.
     using ManagerFactory =
-        std::function<QWidget*(bool online, std::function<void(int kind)> notify, QWidget* owner)>;
+        std::function<QWidget*(bool online, ToolWindowNotify notify, QWidget* owner)>;
     // Runs the Connect dialog and the logon; false when the program is to end.
     using ConnectStep = std::function<bool()>;
     using UrlOpener = std::function<bool(const QUrl&)>;
@@ -57,7 +57,7 @@ class MainWindow : public QWidget {
 
   public slots:
     void openManager(Manager m);
-    void onToolWindowEvent(int kind);
+    void onToolWindowEvent(velkport::shell::ToolWindowEvent event);
     void openSamba();
     void openRemoteControl();
     void startCorvid();

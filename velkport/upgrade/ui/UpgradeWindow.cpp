@@ -38,7 +38,7 @@ class BarProgress : public shell::Progress {
 }  // namespace
 
 UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prompter,
-                             std::function<void(int)> notify, QWidget* parent)
+                             shell::ToolWindowNotify notify, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
       app_(app),
       prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
@@ -141,7 +141,9 @@ void UpgradeWindow::workerDone(bool ok) {
     setBusy(false);
     if (ok) {
         start_->setEnabled(false);
-        QTimer::singleShot(reconnectDelay_, this, [this] { notify_(9); });
+        QTimer::singleShot(reconnectDelay_, this, [this] {
+            notify_({shell::Manager::Upgrade, shell::ToolWindowEvent::What::ReceiverRestarts});
+        });
     }
     emit uploadFinished(ok);
 }
@@ -152,7 +154,7 @@ void UpgradeWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    notify_(0);
+    notify_({shell::Manager::Upgrade, shell::ToolWindowEvent::What::Closed});
 }
 
 }  // namespace velkport::upgrade

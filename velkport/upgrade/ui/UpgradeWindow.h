@@ -12,6 +12,7 @@
 
 #include "velkport/shell/base/AppContext.h"
 #include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/ToolWindowEvent.h"
 
 class QLabel;
 class QLineEdit;
@@ -27,9 +28,10 @@ namespace velkport::upgrade {
 class UpgradeWindow : public QWidget {
     Q_OBJECT
   public:
-    // notify receives kind 0 when the window closes and kind 9 a second after an upload.
+    // notify hears when the window closes, and a second after an upload that the receiver
+    // restarts.
     UpgradeWindow(const shell::AppContext& app, shell::Prompter& prompter,
-                  std::function<void(int)> notify, QWidget* parent = nullptr);
+                  shell::ToolWindowNotify notify, QWidget* parent = nullptr);
     ~UpgradeWindow() override;
 
     QLineEdit* pathField() const { return path_; }
@@ -59,7 +61,7 @@ class UpgradeWindow : public QWidget {
 
     const shell::AppContext& app_;
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
-    std::function<void(int)> notify_;
+    shell::ToolWindowNotify notify_;
     QLabel* line_;
     QLineEdit* path_;
     QPushButton* browse_;

@@ -109,8 +109,9 @@ class EditorWindowGuiTest : public ::testing::Test {
     }
 
     void open(bool online = true) {
-        window = std::make_unique<EditorWindow>(app, prompter, online,
-                                                [this](int kind) { kinds.push_back(kind); });
+        window = std::make_unique<EditorWindow>(
+            app, prompter, online,
+            [this](velkport::shell::ToolWindowEvent e) { events.push_back(e); });
         window->exchange().setPacing(false);
         window->exchange().setTempFolder(pc.path());
         window->exchange().setTimeout(std::chrono::milliseconds(5000));
@@ -172,7 +173,7 @@ class EditorWindowGuiTest : public ::testing::Test {
     shell::AppContext app;
     fixtures::RecordingPrompter prompter;
     fixtures::RecordingPrompter quiet;
-    std::vector<int> kinds;
+    std::vector<velkport::shell::ToolWindowEvent> events;
     std::unique_ptr<EditorWindow> window;
 };
 
@@ -241,7 +242,7 @@ TEST_F(EditorWindowGuiTest, EveryControlIsDisabledWhileTheTransferRuns) {
     EXPECT_TRUE(window->isVisible());
     ASSERT_TRUE(done.wait(30000));
     EXPECT_EQ(window->model().rowCount(), 5);
-    EXPECT_TRUE(kinds.empty());
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(EditorWindowGuiTest, LoadWithoutAListOnTheReceiverShowsTheFtpErrorAndStaysEmpty) {
@@ -483,7 +484,8 @@ TEST_F(EditorWindowGuiTest, SatelliteDialogChecksItsFieldsInOrder) {
 TEST_F(EditorWindowGuiTest, ClosingReportsTheEditorDone) {
     open();
     window->close();
-    EXPECT_EQ(kinds, (std::vector<int>{5}));
+    EXPECT_EQ(events, (std::vector<shell::ToolWindowEvent>{
+                          {shell::Manager::Channel, shell::ToolWindowEvent::What::Closed}}));
 }
 
 TEST_F(EditorWindowGuiTest, ServiceMenuOffersTheCommandsOfTheState) {

@@ -95,7 +95,8 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     }
     void open(bool online = true, fs::path folder = {}) {
         window = std::make_unique<RecordingsWindow>(
-            table, prompter, online, [this](int kind) { kinds.push_back(kind); },
+            table, prompter, online,
+            [this](velkport::shell::ToolWindowEvent e) { events.push_back(e); },
             folder.empty() && !useSettings ? local.path() : folder);
         window->show();
     }
@@ -144,7 +145,7 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     velkport::link::ChannelTable table;
     fixtures::RecordingPrompter prompter;
     fixtures::RecordingPrompter quiet;
-    std::vector<int> kinds;
+    std::vector<velkport::shell::ToolWindowEvent> events;
     bool useSettings = false;
     std::unique_ptr<RecordingsWindow> window;
 };
@@ -493,9 +494,12 @@ TEST_F(RecordingsWindowGuiTest, ClosingDuringADownloadStopsItThenReportsTheClose
     QTest::mouseClick(window->button(RecordButton::Upload), Qt::LeftButton);
     window->close();
     EXPECT_TRUE(window->isVisible());  // not while the worker runs
-    EXPECT_TRUE(kinds.empty());
+    EXPECT_TRUE(events.empty());
     ASSERT_TRUE(done.wait(60000));
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
-    EXPECT_EQ(kinds, std::vector<int>{kRecordWindowClosed});
+    EXPECT_EQ(
+        events,
+        (std::vector<velkport::shell::ToolWindowEvent>{
+            {velkport::shell::Manager::Record, velkport::shell::ToolWindowEvent::What::Closed}}));
     EXPECT_TRUE(localFiles().empty());
 }

@@ -88,13 +88,15 @@ int main(int argc, char** argv) {
     main.setChannelInitialiser(
         [&](const std::string& a, std::uint16_t b) { return table.InitialiseChannels(a, b); });
     main.setManagerFactory(
-        shell::Manager::Channel, [&](bool online, std::function<void(int)> notify, QWidget* owner) {
+        shell::Manager::Channel,
+        [&](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
             return new editor::EditorWindow(app, prompter, online, std::move(notify), owner);
         });
-    main.setManagerFactory(
-        shell::Manager::Upgrade, [&](bool, std::function<void(int)> notify, QWidget* owner) {
-            return new upgrade::UpgradeWindow(app, prompter, std::move(notify), owner);
-        });
+    main.setManagerFactory(shell::Manager::Upgrade,
+                           [&](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
+                               return new upgrade::UpgradeWindow(app, prompter, std::move(notify),
+                                                                 owner);
+                           });
     QSignalSpy tick(&main, &shell::MainWindow::channelsInitialised);
     main.startUp();
     main.show();

@@ -37,13 +37,15 @@ class MainWindowManagersGuiTest : public ::testing::Test {
             return table.InitialiseChannels(a, base);
         });
         window->setManagerFactory(
-            Manager::Upgrade, [this](bool, std::function<void(int)> notify, QWidget* owner) {
+            Manager::Upgrade,
+            [this](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
                 auto* w = new velkport::upgrade::UpgradeWindow(app, prompter, notify, owner);
                 w->setReconnectDelay(0);
                 return w;
             });
         window->setManagerFactory(
-            Manager::Channel, [this](bool online, std::function<void(int)> notify, QWidget* owner) {
+            Manager::Channel,
+            [this](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
                 return new velkport::editor::EditorWindow(app, prompter, online, notify, owner);
             });
         window->setConnectStep([this] {

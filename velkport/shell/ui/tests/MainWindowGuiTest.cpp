@@ -98,7 +98,8 @@ class MainWindowGuiTest : public ::testing::Test {
     // A manager window that reports through notify, counted by the test.
     void registerChannelWindow() {
         window->setManagerFactory(
-            Manager::Channel, [this](bool online, std::function<void(int)> notify, QWidget* owner) {
+            Manager::Channel,
+            [this](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
                 editorOnline = online;
                 editorNotify = std::move(notify);
                 auto* w = new QWidget(owner, Qt::Window);
@@ -126,16 +127,17 @@ class MainWindowGuiTest : public ::testing::Test {
     std::vector<std::string> urls;
     std::vector<std::string> started;
     bool editorOnline = false;
-    std::function<void(int)> editorNotify;
+    velkport::shell::ToolWindowNotify editorNotify;
 };
 
 }  // namespace
 
 TEST_F(MainWindowGuiTest, RightPinConnectsAndTheFirstTickPutsTheBarOnline) {
     registerChannelWindow();
-    window->setManagerFactory(Manager::Upgrade, [](bool, std::function<void(int)>, QWidget* o) {
-        return new QWidget(o, Qt::Window);
-    });
+    window->setManagerFactory(Manager::Upgrade,
+                              [](bool, velkport::shell::ToolWindowNotify, QWidget* o) {
+                                  return new QWidget(o, Qt::Window);
+                              });
     EXPECT_FALSE(window->button(Button::Upgrade)->isEnabled());
     inputs = {{ConnectInput::Connect, "127.0.0.1", "1234"}};
     ASSERT_TRUE(startAndTick());
@@ -212,7 +214,7 @@ TEST_F(MainWindowGuiTest, EditorClosingReleasesItsSlot) {
     QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
     QPointer<QWidget> editor = window->managerWindow(Manager::Channel);
     ASSERT_TRUE(editor);
-    editorNotify(kChannelEditorDone);
+    editorNotify({Manager::Channel, ToolWindowEvent::What::Closed});
     EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
     EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 5000));
@@ -243,7 +245,7 @@ TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnects) {
         hiddenDuringConnect = !window->isVisible();
         return true;
     });
-    window->onToolWindowEvent(kFirmwareSent);
+    window->onToolWindowEvent({Manager::Upgrade, ToolWindowEvent::What::ReceiverRestarts});
     EXPECT_TRUE(hiddenDuringConnect);
     ASSERT_EQ(reconnected.count(), 1);
     EXPECT_TRUE(reconnected.at(0).at(0).toBool());
@@ -256,7 +258,7 @@ TEST_F(MainWindowGuiTest, FailedReconnectClosesTheWindow) {
     inputs = {{}};
     ASSERT_TRUE(startAndTick());
     window->setConnectStep([] { return false; });
-    window->onToolWindowEvent(kFirmwareSent);
+    window->onToolWindowEvent({Manager::Upgrade, ToolWindowEvent::What::ReceiverRestarts});
     EXPECT_FALSE(window->isVisible());
 }
 
@@ -266,7 +268,7 @@ TEST_F(MainWindowGuiTest, EnterIsSwallowedAndF1OpensTheHelp) {
     int opened = 0;
     registerChannelWindow();
     window->setManagerFactory(Manager::Channel,
-                              [&](bool, std::function<void(int)>, QWidget*) -> QWidget* {
+                              [&](bool, velkport::shell::ToolWindowNotify, QWidget*) -> QWidget* {
                                   ++opened;
                                   return nullptr;
                               });

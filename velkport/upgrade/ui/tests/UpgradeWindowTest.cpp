@@ -14,6 +14,8 @@
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
+using velkport::shell::Manager;
+using velkport::shell::ToolWindowEvent;
 using velkport::upgrade::UpgradeWindow;
 
 namespace {
@@ -34,8 +36,8 @@ class UpgradeWindowTest : public ::testing::Test {
         app.portBase = sim->portBase();
         app.userId = "root";
         app.pinCode = "4711";
-        window = std::make_unique<UpgradeWindow>(app, prompter,
-                                                 [this](int kind) { kinds.push_back(kind); });
+        window = std::make_unique<UpgradeWindow>(
+            app, prompter, [this](velkport::shell::ToolWindowEvent e) { events.push_back(e); });
         window->setReconnectDelay(0);
         window->show();
     }
@@ -59,7 +61,7 @@ class UpgradeWindowTest : public ::testing::Test {
     std::unique_ptr<receiversim::ReceiverSim> sim;
     velkport::shell::AppContext app;
     fixtures::RecordingPrompter prompter;
-    std::vector<int> kinds;
+    std::vector<velkport::shell::ToolWindowEvent> events;
     std::unique_ptr<UpgradeWindow> window;
 };
 
@@ -86,8 +88,9 @@ TEST_F(UpgradeWindowTest, StartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) 
     for (const auto& args : progress)
         steps.push_back(args.at(0).toInt());
     EXPECT_EQ(steps, (std::vector<int>{0, 10, 30, 100}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !kinds.empty(); }, 5000));
-    EXPECT_EQ(kinds, (std::vector<int>{9}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !events.empty(); }, 5000));
+    EXPECT_EQ(events, (std::vector<ToolWindowEvent>{
+                          {Manager::Upgrade, ToolWindowEvent::What::ReceiverRestarts}}));
     EXPECT_TRUE(prompter.entries.empty());
 }
 
@@ -101,7 +104,7 @@ TEST_F(UpgradeWindowTest, RefusedPinIsShownAndStartCanBePressedAgain) {
     EXPECT_EQ(prompter.entries.back().icon, velkport::shell::PromptIcon::Error);
     EXPECT_TRUE(window->startButton()->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(software / "firmware.bin"));
-    EXPECT_TRUE(kinds.empty());
+    EXPECT_TRUE(events.empty());
 
     app.pinCode = "4711";
     EXPECT_TRUE(startAndWait());
@@ -125,5 +128,6 @@ TEST_F(UpgradeWindowTest, EditingThePathResetsTheProgress) {
 
 TEST_F(UpgradeWindowTest, ExitReportsTheWindowDone) {
     QTest::mouseClick(window->exitButton(), Qt::LeftButton);
-    EXPECT_EQ(kinds, (std::vector<int>{0}));
+    EXPECT_EQ(events,
+              (std::vector<ToolWindowEvent>{{Manager::Upgrade, ToolWindowEvent::What::Closed}}));
 }
