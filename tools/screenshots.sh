@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Photographs Velkport's windows for the documentation: starts a virtual X display (Xvfb), runs
+# Photographs the windows for the documentation: starts a virtual X display (Xvfb), runs
 # velkport-stage (the windows against an emulated receiver with the demo's sample channel list)
-# and takes each window with ImageMagick's "import" into docs/*.png.
+# and corvid-stage (Corvid's wizard and main window on sample shares), and takes each window
+# with ImageMagick's "import" into docs/*.png.
 #
 #   tools/screenshots.sh [BUILD_DIR]     default: build
 # Needs the Debian packages xvfb and imagemagick.
@@ -44,17 +45,24 @@ done
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config"
 
 mkdir -p docs
-mkfifo "$work/to-stage" "$work/from-stage"
-"$stage" <"$work/to-stage" >"$work/from-stage" 2>"$work/stage.log" &
-stage_pid=$!
-exec 3>"$work/to-stage" 4<"$work/from-stage"
-while IFS= read -r line <&4; do
-  set -- $line
-  [ "${1:-}" = shot ] || continue
-  import -window "$3" "docs/$2.png"
-  echo "docs/$2.png"
-  echo next >&3
-done
-exec 3>&- 4<&-
-wait "$stage_pid"
-stage_pid=""
+# Runs one stage program and takes every window it announces.
+photograph() {
+  rm -f "$work/to-stage" "$work/from-stage"
+  mkfifo "$work/to-stage" "$work/from-stage"
+  "$1" <"$work/to-stage" >"$work/from-stage" 2>"$work/stage.log" &
+  stage_pid=$!
+  exec 3>"$work/to-stage" 4<"$work/from-stage"
+  while IFS= read -r line <&4; do
+    set -- $line
+    [ "${1:-}" = shot ] || continue
+    import -window "$3" "docs/$2.png"
+    echo "docs/$2.png"
+    echo next >&3
+  done
+  exec 3>&- 4<&-
+  wait "$stage_pid"
+  stage_pid=""
+}
+photograph "$stage"
+# Corvid's wizard and main window (corvid-stage), when it is built.
+if [ -x "$build/bin/corvid-stage" ]; then photograph "$build/bin/corvid-stage"; fi
