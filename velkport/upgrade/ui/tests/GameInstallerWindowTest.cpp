@@ -1,0 +1,60 @@
+// The Game / Plugin window against the emulated receiver: the header's lines after a file is
+// chosen, an install through Start on the worker, a .tar.gz that Start ignores, and closing.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/TempDir.h"
+#include "tools/receiver-sim/ReceiverSim.h"
+#include "velkport/link/ChannelTable.h"
+#include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/upgrade/ui/GameInstallerWindow.h"
+
+using namespace velkport::upgrade;
+
+TEST(GameInstallerWindow, ShowsTheHeaderAndInstallsOnStart) {
+    velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
+    fixtures::TempDir root, dir;
+    receiversim::SimOptions o;
+    o.root = root.path();
+    receiversim::ReceiverSim sim(o);
+    ASSERT_TRUE(sim.start());
+    velkport::link::ChannelTable table;
+    table.InitialiseChannels("127.0.0.1", sim.portBase());
+    fixtures::RecordingPrompter prompter;
+    std::vector<int> kinds;
+    GameInstallerWindow w(table, prompter, [&](int k) { kinds.push_back(k); });
+    EXPECT_EQ(w.windowTitle(), "Game/Plugin");
+
+    GameHeader h;
+    h.name = "Chess";
+    h.version = {0xab, 1, 2, 3, 4, 5, 6, 7};
+    h.installedSize = 2500000;
+    const auto head = h.Build();
+    const std::string image = std::string(head.begin(), head.end()) + fixtures::randomBytes(70000);
+    fixtures::writeFile(dir / "chess.img", image);
+    fixtures::writeFile(dir / "chess.tar.gz", image);
+    w.takePath(QString::fromStdString((dir / "chess.img").string()));
+    EXPECT_EQ(w.infoLine(0)->text(), " GAME NAME : Chess");
+    EXPECT_EQ(w.infoLine(1)->text(), " GAME VERSION : AB:01:02:03:04:05:06:07");
+    EXPECT_EQ(w.infoLine(2)->text(), " GAME SIZE : 2,500,000");
+
+    QSignalSpy done(&w, &GameInstallerWindow::installFinished);
+    w.start();
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(done.front().front().toInt(), velkport::media::kTransferDone);
+    EXPECT_EQ(fixtures::readFile(root / "games/Chess.img"), image);
+
+    w.takePath(QString::fromStdString((dir / "chess.tar.gz").string()));
+    EXPECT_FALSE(w.installer().accepted());
+    w.start();
+    EXPECT_FALSE(w.installing());
+    w.close();
+    EXPECT_EQ(kinds, std::vector<int>{kGameWindowClosed});
+    EXPECT_TRUE(prompter.entries.empty());
+    table.ShutdownChannels();
+}
