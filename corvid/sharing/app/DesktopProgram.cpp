@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "corvid/sharing/AutoStart.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/CorvidMessages.h"
 #include "corvid/sharing/SambaAccount.h"
@@ -89,6 +90,12 @@ int RunDesktop(int argc, char** argv) {
     };
     services.deleteAccount = [&](const std::string& u, std::string& why) {
         return samba.DeleteAccount(u, why);
+    };
+    services.serviceEnabled = [&runner] {
+        return runner.Run({"systemctl", "--user", "is-enabled", "corvid.service"}).ok();
+    };
+    services.setServiceEnabled = [&runner](bool on, std::string& why) {
+        return AutoStart::SetServiceEnabled(runner, on, &why);
     };
     services.startServer = [&](bool show) { return control.StartServer(show); };
     services.reset = [&](bool show) { return control.Reset(show); };

@@ -5,6 +5,7 @@
 
 #include "corvid/sharing/AutoStart.h"
 #include "corvid/sharing/CorvidMessages.h"
+#include "corvid/sharing/DialogChecks.h"
 #include "corvid/sharing/SharingSettings.h"
 #include "corvid/sharing/SingleInstance.h"
 #include "tests/fixtures/TempDir.h"
@@ -87,6 +88,29 @@ TEST(AutoStartTest, EntryIsWrittenAndRemovedWithTheSetting) {
     SharingSettings reread(config.path());
     reread.LoadSettings();
     EXPECT_EQ(reread.autoStart, 0u);
+}
+
+TEST(DialogChecksTest, EachDialogNamesTheFirstFieldItRefuses) {
+    const std::pair<std::string, std::string> cases[] = {
+        {DialogChecks::NewAccount("", "p", "p"), "Type a name for new account"},
+        {DialogChecks::NewAccount("pvr", "", "p"), "Type a password for new account"},
+        {DialogChecks::NewAccount("pvr", "p", ""), "Type a confirm for new account"},
+        {DialogChecks::NewAccount("pvr", "p", "q"),
+         "The passwords you typed do not mach. Please retype the new password and confirm"},
+        {DialogChecks::NewAccount("pvr", "p", "p"), ""},
+        {DialogChecks::Settings("", "p", 768, 128), "Fill a user ID"},
+        {DialogChecks::Settings("pvr", "", 768, 128), "Fill a password"},
+        {DialogChecks::Settings("pvr", "p", 0, 128), "Select a video bitrate"},
+        {DialogChecks::Settings("pvr", "p", 768, 0), "Select a audio bitrate"},
+        {DialogChecks::Settings("pvr", "p", 768, 128), ""},
+        {DialogChecks::Start("", "pvr", "p"), "PVR is not selected"},
+        {DialogChecks::Start("192.168.1.300", "pvr", "p"), "PVR is not selected"},
+        {DialogChecks::Start("192.168.1.20", "", "p"), "Fill a user ID"},
+        {DialogChecks::Start("192.168.1.20", "pvr", ""), "Fill a password"},
+        {DialogChecks::Login("a", "b"), "Password and Confrim is not same"},
+    };
+    for (const auto& [got, wanted] : cases)
+        EXPECT_EQ(got, wanted);
 }
 
 }  // namespace

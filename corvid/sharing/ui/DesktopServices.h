@@ -15,6 +15,9 @@ struct DesktopServices {
     AccountCall checkAccount;
     AccountCall createAccount;
     std::function<bool(const std::string& user, std::string&)> deleteAccount;
+    // The media server's systemd user unit (corvid serve) for a PC that runs without a desktop.
+    std::function<bool()> serviceEnabled;
+    std::function<bool(bool on, std::string&)> setServiceEnabled;
     std::function<int(bool showMessages)> startServer;
     std::function<int(bool showMessages)> reset;
     // Refusals and results (error icon) and yes/no questions (true = yes).

@@ -1,5 +1,6 @@
 #include "corvid/sharing/ui/SettingsDialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -53,6 +54,12 @@ SettingsDialog::SettingsDialog(SharingSettings& settings, const DesktopServices&
     form->addRow(Tr(41), password_);
     form->addRow(QString(), deleteId);
     form->addRow(options_);
+    service_ = new QCheckBox(
+        QStringLiteral("Run the media server as a user service (corvid serve)"), this);
+    serviceWasOn_ = services.serviceEnabled && services.serviceEnabled();
+    service_->setChecked(serviceWasOn_);
+    service_->setEnabled(static_cast<bool>(services.setServiceEnabled));
+    form->addRow(service_);
     okCancel(this, form);
     connect(deleteId, &QPushButton::clicked, this, [this] {
         std::string why;
@@ -76,6 +83,10 @@ void SettingsDialog::accept() {
         return;
     settings_.SetAccount(user, password);
     options_->Save(settings_);
+    std::string why;
+    if (service_->isChecked() != serviceWasOn_ && services_.setServiceEnabled &&
+        !services_.setServiceEnabled(service_->isChecked(), why))
+        passes(services_, why);
     QDialog::accept();
 }
 

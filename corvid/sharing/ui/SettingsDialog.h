@@ -1,11 +1,13 @@
 #pragma once
 // "Setting": the account, the VLC and subtitle choices and auto start; "Delete ID" deletes the
-// account. The dialog stays open while its checks refuse the input.
+// account. A second box enables the media server's systemd user unit for a PC that runs
+// without a desktop. The dialog stays open while its checks refuse the input.
 
 #include <QDialog>
 
 #include "corvid/sharing/ui/DesktopServices.h"
 
+class QCheckBox;
 class QLineEdit;
 
 namespace corvid::sharing {
@@ -29,6 +31,8 @@ class SettingsDialog : public QDialog {
     QLineEdit* user_;
     QLineEdit* password_;
     VlcOptionsForm* options_;
+    QCheckBox* service_;
+    bool serviceWasOn_ = false;
 };
 
 }  // namespace corvid::sharing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,8 +13,10 @@
 #include "corvid/sharing/SharingSettings.h"
 #include "corvid/sharing/desktop/tests/MemoryShares.h"
 #include "corvid/sharing/ui/MainWindow.h"
+#include "corvid/sharing/ui/SettingsDialog.h"
 #include "corvid/sharing/ui/SetupWizard.h"
 #include "corvid/sharing/ui/ShareInfoDialog.h"
+#include "corvid/sharing/ui/VlcOptionsForm.h"
 #include "corvid/sharing/ui/WizardSharePage.h"
 #include "tests/fixtures/TempDir.h"
 
@@ -139,6 +142,29 @@ TEST_F(CorvidWindowsTest, AddDialogRefusesALongNameAndStaysOpen) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(settings.ShareCount(), 1u);
+}
+
+TEST_F(CorvidWindowsTest, SettingsDialogWantsBothBitratesAndMessagesFollowTheLanguage) {
+    SettingsDialog dialog(settings, services);
+    dialog.userEdit()->setText(QStringLiteral("pvr"));
+    dialog.passwordEdit()->setText(QStringLiteral("right"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(messages.back(), QStringLiteral("Select a video bitrate"));
+    dialog.options()->videoBox()->setCurrentIndex(dialog.options()->videoBox()->findText("768"));
+    dialog.options()->audioBox()->setCurrentIndex(dialog.options()->audioBox()->findText("128"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    SharingSettings reread(home / "config/corvid", &system);
+    reread.LoadSettings();
+    EXPECT_EQ(reread.videoBitrate, 768u);
+    EXPECT_EQ(reread.audioBitrate, 128u);
+
+    CorvidMessages::instance().SetLanguage(CorvidMessages::German);
+    EXPECT_EQ(Localized("Check corvidlet or network connection.  errono=111"),
+              QStringLiteral("Prüfen Sie corvidlet oder die Netzwerkverbindung.  Fehler=111"));
+    EXPECT_EQ(Localized("not in the table"), QStringLiteral("not in the table"));
+    CorvidMessages::instance().SetLanguage(CorvidMessages::English);
 }
 
 }  // namespace
