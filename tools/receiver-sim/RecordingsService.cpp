@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "common/ByteOrder.h"
 #include "tools/receiver-sim/ReceiverSim.h"
@@ -151,6 +153,7 @@ std::vector<RecordingsService::Recording> RecordingsService::list(const std::str
         e.duration = Get<std::uint32_t>(j, "duration", 0);
         e.scrambled = Get<std::uint32_t>(j, "scrambled", 0);
         r.dropAfterBlocks = Get<long>(j, "dropAfterBlocks", -1);
+        r.blockDelayMs = std::clamp(Get<long>(j, "blockDelayMs", 0), 0L, 10000L);
         if (auto ev = j.find("events"); ev != j.end() && ev->is_array())
             for (const auto& x : *ev)
                 if (x.is_object())
@@ -361,6 +364,8 @@ void RecordingsService::download(CommandSession& s, bool radio) {
             s.drop();
             return;
         }
+        if (r->blockDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(r->blockDelayMs));
         rec::BuildStreamBlockHeader(
             {static_cast<std::uint32_t>(rec::kStreamPayloadSize), blocks, i + 1},
             std::span<std::uint8_t, rec::kStreamHeaderSize>(buf.data(), rec::kStreamHeaderSize));

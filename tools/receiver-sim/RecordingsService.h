@@ -5,7 +5,8 @@
 //   {"channelNumber": 1, "channelName": "...", "title": "...", "start": 1700000000,
 //    "duration": 3600, "scrambled": 0,
 //    "events": [{"start": ..., "duration": ..., "name": "...", "description": "..."}]}
-// Test hooks in the same file: "dropAfterBlocks": N drops the connection after N stream blocks
+// Test hooks in the same file: "blockDelayMs": N waits N ms before each stream block (a slow
+// disk); "dropAfterBlocks": N drops the connection after N stream blocks
 // of a download.
 // Subfolders (the same relative paths under tv/ and radio/) are the receiver's folders.
 
@@ -41,6 +42,7 @@ class RecordingsService {
         velkport::recordings::RecordEntry entry;
         std::vector<velkport::recordings::EventEntry> events;
         long dropAfterBlocks = -1;
+        long blockDelayMs = 0;  // a slow disk: this long before each stream block
     };
     std::vector<Recording> list(const std::string& folder, bool radio) const;
     std::optional<Recording> find(const std::string& folder, bool radio,

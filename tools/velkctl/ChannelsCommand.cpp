@@ -53,6 +53,15 @@ bool ReadFile(Context& context, ChannelListEditor& editor, const std::string& fi
     return true;
 }
 
+// Writes FILE; false, with the reason said, when it was not written (a declined renumbering or
+// a file that could not be written, which then keeps its old content).
+bool Write(Context& context, ChannelListEditor& editor, const std::string& file) {
+    const auto written = editor.writeChannelList(file, false);
+    if (written.kind == ChannelListEditor::WriteResult::Declined)
+        context.prompter->showMessage("Nothing was written to " + file, PromptIcon::Error);
+    return static_cast<bool>(written);
+}
+
 // A name on one TSV line: tabs and line breaks would split the record.
 std::string OneLine(std::string text) {
     for (char& c : text)
@@ -134,10 +143,8 @@ int Pull(Context& context, const std::string& file) {
     exchange.setTimeout(context.timeout);
     if (!exchange.loadChannelList().done())
         return kExitFailure;
-    if (!editor.writeChannelList(file, false)) {
-        context.prompter->showMessage("cannot write " + file, PromptIcon::Error);
+    if (!Write(context, editor, file))
         return kExitFailure;
-    }
     std::printf("%d TV and %d radio channels written to %s\n", editor.database().countServices(kTv),
                 editor.database().countServices(kRadio), file.c_str());
     return kExitOk;
@@ -181,10 +188,8 @@ int Renumber(Context& context, const std::string& file) {
     if (!ReadFile(context, editor, file))
         return kExitFailure;
     editor.renumberAll();
-    if (!editor.writeChannelList(file, false)) {
-        context.prompter->showMessage("cannot write " + file, PromptIcon::Error);
+    if (!Write(context, editor, file))
         return kExitFailure;
-    }
     return kExitOk;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/velkctl/TerminalPrompter.h"
 #include "tools/velkctl/Velkctl.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/PngWriter.h"
@@ -48,17 +49,38 @@ bool HaveReceiver(const Context& context, const char* command) {
     return true;
 }
 
+constexpr int kExitInterrupted = 130;  // Ctrl-C: the transfer was cancelled and cleaned up
+
 // One connection to the receiver's command channels for the command's run.
 struct Session {
     explicit Session(Context& context, fs::path folder = {})
-        : manager(table, *context.prompter, std::move(folder)) {
+        : manager(table, *context.prompter, std::move(folder)), context_(context) {
         table.InitialiseChannels(context.app.receiverAddress, context.app.portBase);
         table.setTimeLimit(context.timeout);
         table.setPrompter(context.prompter);
+        if (auto* terminal = dynamic_cast<TerminalPrompter*>(context.prompter))
+            shownBefore_ = terminal->messagesShown();
     }
     ~Session() { table.ShutdownChannels(); }
+    // The exit status of a command; a failure that said nothing yet says why.
+    int Finish(int status) {
+        if (gInterrupted)
+            return kExitInterrupted;
+        auto* terminal = dynamic_cast<TerminalPrompter*>(context_.prompter);
+        if (status == kExitFailure && terminal && terminal->messagesShown() == shownBefore_) {
+            const std::string unreachable = table.LastConnectError();
+            context_.prompter->showMessage(
+                unreachable.empty() ? "the receiver refused the request" : unreachable,
+                PromptIcon::Error);
+        }
+        return status;
+    }
     velkport::link::ChannelTable table;
     rec::RecordManager manager;
+
+  private:
+    Context& context_;
+    int shownBefore_ = 0;
 };
 
 std::string OneLine(std::string text) {
@@ -100,7 +122,7 @@ int List(Context& context, bool radio, bool tsv) {
     s.manager.setRadio(radio);
     std::vector<rec::RecordEntry> items;
     if (!s.manager.RefreshReceiverList(items))
-        return kExitFailure;
+        return s.Finish(kExitFailure);
     if (!tsv)
         std::printf("%-32s %6s %-24s %-19s %9s %s  %s\n", Msg(47).c_str(), Msg(261).c_str(),
                     Msg(262).c_str(), Msg(44).c_str(), Msg(263).c_str(), Msg(186).c_str(), "File");
@@ -148,7 +170,7 @@ int Download(Context& context, const std::vector<std::string>& names, const std:
     auto batch = s.manager.DownloadBatch(selection, progress);
     for (const auto& f : batch.files)
         std::printf("%s\n", f.string().c_str());
-    return all && batch.result.done() ? kExitOk : kExitFailure;
+    return s.Finish(all && batch.result.done() ? kExitOk : kExitFailure);
 }
 
 int Upload(Context& context, const std::vector<std::string>& files, bool radio) {
@@ -162,7 +184,7 @@ int Upload(Context& context, const std::vector<std::string>& files, bool radio) 
         for (const auto& name : batch.receiverNames)
             std::printf("%s\n", name.c_str());
         if (!batch.result.done())
-            return kExitFailure;
+            return s.Finish(kExitFailure);
     }
     return rc;
 }
@@ -172,9 +194,9 @@ int Delete(Context& context, const std::vector<std::string>& names, bool radio) 
     s.manager.setRadio(radio);
     std::vector<rec::RecordEntry> selection;
     if (!Select(context, s.manager, names, selection))
-        return kExitFailure;
+        return s.Finish(kExitFailure);
     auto deleted = s.manager.DeleteReceiverRecordings(selection);
-    return deleted.size() == selection.size() ? kExitOk : kExitFailure;
+    return s.Finish(deleted.size() == selection.size() ? kExitOk : kExitFailure);
 }
 
 int Rename(Context& context, const std::string& name, const std::string& title, bool radio) {
@@ -182,11 +204,12 @@ int Rename(Context& context, const std::string& name, const std::string& title, 
     s.manager.setRadio(radio);
     std::vector<rec::RecordEntry> selection;
     if (!Select(context, s.manager, {name}, selection))
-        return kExitFailure;
+        return s.Finish(kExitFailure);
     if (s.manager.CheckNewName(selection[0].title, title) ==
         rec::RecordManager::NameCheck::Unchanged)
         return kExitOk;
-    return s.manager.RenameReceiverRecording(selection[0], title) ? kExitOk : kExitFailure;
+    return s.Finish(s.manager.RenameReceiverRecording(selection[0], title) ? kExitOk
+                                                                           : kExitFailure);
 }
 
 int RunRecordings(Context& context, const std::vector<std::string>& args) {
@@ -251,14 +274,14 @@ int RunThumbnail(Context& context, const std::vector<std::string>& args) {
         fs::path path = fs::absolute(source);
         velkport::link::ChannelTable table;
         rec::RecordManager m(table, *context.prompter, path.parent_path());
-        m.PcPicture(path.filename().string(), text, picture);
+        m.PcPicture(path.filename().string(), text, picture, false);  // never deletes the file
     } else {
         if (!HaveReceiver(context, kName))
             return kExitUsage;
         Session s(context);
         std::vector<rec::RecordEntry> selection;
         if (!Select(context, s.manager, {source}, selection))
-            return kExitFailure;
+            return s.Finish(kExitFailure);
         s.manager.ReceiverPicture(selection[0], text, picture);
     }
     if (!text.empty())

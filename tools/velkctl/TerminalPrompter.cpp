@@ -15,6 +15,7 @@ TerminalPrompter::TerminalPrompter(bool yes, std::FILE* in, std::FILE* out)
     : yes_(yes), in_(in), out_(out) {}
 
 void TerminalPrompter::showMessage(const std::string& text, PromptIcon) {
+    ++shown_;
     std::fprintf(out_, "%s\n", text.c_str());
     std::fflush(out_);
 }

@@ -16,12 +16,15 @@ class TerminalPrompter : public velkport::shell::Prompter {
     void showMessage(const std::string& text, velkport::shell::PromptIcon icon) override;
     bool askYesNo(const std::string& text) override;
     velkport::shell::PromptAnswer askYesNoCancel(const std::string& text) override;
+    // How many messages went out so far (a failure that said nothing yet is then explained).
+    int messagesShown() const { return shown_; }
 
   private:
     // Reads one answer line: 'y'/'n'/'c' (first letter, any case), or 0 at the end of input.
     char readAnswer(const char* choices);
 
     bool yes_;
+    int shown_ = 0;
     std::FILE* in_;
     std::FILE* out_;
 };

@@ -47,6 +47,11 @@ std::string ChannelTable::address() const {
     return address_;
 }
 
+std::string ChannelTable::LastConnectError() const {
+    std::lock_guard<std::mutex> g(addressLock_);
+    return connectError_;
+}
+
 bool ChannelTable::openLocked(Slot& slot, std::uint8_t ch) {
     slot.socket.close();
     if (!IsChannel(ch)) {
@@ -63,6 +68,9 @@ bool ChannelTable::openLocked(Slot& slot, std::uint8_t ch) {
     slot.socket = common::Socket::connectTcp(host, ChannelPort(ch), timeLimit(), &error);
     if (!slot.socket.valid()) {
         slot.state = kConnectFailed;
+        std::lock_guard<std::mutex> g(addressLock_);
+        connectError_ = "cannot reach the receiver at " + host + " port " +
+                        std::to_string(ChannelPort(ch)) + ": " + error;
         return false;
     }
     slot.state = kOpen;

@@ -92,6 +92,9 @@ class ChannelTable {
         return static_cast<std::uint16_t>(portBase_ + ch);
     }
     std::string address() const;
+    // Why the last connect of a channel failed: "cannot reach the receiver at ADDRESS port N:
+    // reason"; empty while every connect went through.
+    std::string LastConnectError() const;
     std::uint16_t portBase() const { return portBase_; }
 
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
@@ -113,6 +116,7 @@ class ChannelTable {
 
     mutable std::mutex addressLock_;
     std::string address_;
+    std::string connectError_;  // under addressLock_
     std::atomic<std::uint16_t> portBase_{kDefaultPortBase};
     std::atomic<std::chrono::milliseconds> timeLimit_{kDefaultTimeLimit};
     std::atomic<shell::Prompter*> prompter_{nullptr};

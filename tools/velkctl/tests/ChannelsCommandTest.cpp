@@ -71,11 +71,17 @@ TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {
     EXPECT_FALSE(fs::exists(dir / "cache" / "velkport" / "tempchannel.xml"));
 }
 
-TEST_F(ChannelsCommand, PullWithoutAListOnTheReceiverFailsWithTheServersReply) {
-    Outcome r = velk({"channels", "pull", (dir / "out.xml").string()});
+TEST_F(ChannelsCommand, APullThatFailsLeavesTheFileAsItWasWithTheReason) {
+    const fs::path out = dir / "mine.xml";
+    fixtures::writeFile(out, "my own list");
+    Outcome r = velk({"channels", "pull", out.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("550"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(dir / "out.xml"));
+    fixtures::writeFile(remote(), "<Servicelist><Service><Name>cut");  // does not parse
+    r = velk({"channels", "pull", out.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(fixtures::readFile(out), "my own list");
 }
 
 TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/ByteOrder.h"
+#include "common/Socket.h"
 #include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 #include "velkport/recordings/tests/TestMedia.h"
@@ -42,13 +43,17 @@ class RecordingsCommand : public ::testing::Test {
         sim_.addRecording(true, "RAD1", tv_.substr(0, 30 * kBlock),
                           R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
     }
-    Outcome Run(std::vector<std::string> args) {
+    Outcome Run(std::vector<std::string> args, std::chrono::milliseconds interruptAfter = {},
+                int portBase = 0) {
         std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
-                                        std::to_string(sim_->portBase()), "--yes"};
+                                        std::to_string(portBase ? portBase : sim_->portBase()),
+                                        "--yes"};
         all.insert(all.end(), args.begin(), args.end());
-        return RunVelkctl(all, {{"TZ", "UTC"},
-                                {"HOME", home_.path().string()},
-                                {"XDG_CONFIG_HOME", home_.path().string()}});
+        return RunVelkctl(all,
+                          {{"TZ", "UTC"},
+                           {"HOME", home_.path().string()},
+                           {"XDG_CONFIG_HOME", home_.path().string()}},
+                          std::chrono::seconds(20), interruptAfter);
     }
 
     static fixtures::TempDir* media_;
@@ -123,6 +128,31 @@ TEST_F(RecordingsCommand, RenameAndDeleteOnTheReceiver) {
     EXPECT_FALSE(fs::exists(sim_ / "recordings/tv/REC1.ts"));
     o = Run({"recordings", "list", "--tsv"});
     EXPECT_EQ(o.out, "");
+}
+
+TEST_F(RecordingsCommand, CtrlCCancelsADownloadLikeTheCancelButtonAndExits130) {
+    sim_.addRecording(false, "SLOW", tv_, R"({"title": "Slow", "blockDelayMs": 100})");
+    Outcome o = Run({"recordings", "download", "SLOW", "--to", local_.path().string()},
+                    std::chrono::milliseconds(700));
+    EXPECT_EQ(o.status, 130) << o.err << o.out;
+    for (const auto& e : fs::directory_iterator(local_.path()))
+        ADD_FAILURE() << e.path();
+    EXPECT_EQ(Run({"recordings", "list", "--tsv"}).status, 0);  // the channel was closed properly
+}
+
+TEST_F(RecordingsCommand, EveryFailureSaysWhyAndAThumbnailNeverDeletesTheFile) {
+    common::Socket probe = common::Socket::listenTcp("127.0.0.1", 0);
+    const int freePort = probe.localPort();
+    probe.close();
+    Outcome o = Run({"recordings", "list"}, {}, freePort - 5);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("cannot reach the receiver at 127.0.0.1 port " + std::to_string(freePort)),
+              std::string::npos)
+        << o.err;
+    fixtures::writeFile(local_ / "short.ts", std::string(47, 's'));
+    o = Run({"thumbnail", (local_ / "short.ts").string(), "--out", (local_ / "x.png").string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(fs::exists(local_ / "short.ts"));
 }
 
 TEST_F(RecordingsCommand, CommandLineMistakesAreUsageErrors) {

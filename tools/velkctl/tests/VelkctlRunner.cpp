@@ -18,7 +18,8 @@ std::filesystem::path VelkctlPath() {
 
 // Runs velkctl with the arguments and extra environment; kills it after `limit`.
 Outcome RunVelkctl(const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::string>& env, std::chrono::milliseconds limit) {
+                   const std::map<std::string, std::string>& env, std::chrono::milliseconds limit,
+                   std::chrono::milliseconds interruptAfter) {
     std::vector<std::string> args = {VelkctlPath().string()};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -54,14 +55,21 @@ Outcome RunVelkctl(const std::vector<std::string>& arguments,
     ::close(err[1]);
     Outcome o;
     const auto deadline = Clock::now() + limit;
+    auto interruptAt = interruptAfter.count() > 0 ? Clock::now() + interruptAfter : deadline;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     while (open > 0) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             break;
+        if (Clock::now() >= interruptAt) {
+            ::kill(pid, SIGINT);
+            interruptAt = deadline;
+        }
+        left = std::min(left, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  interruptAt - Clock::now() + std::chrono::milliseconds(1)));
         int r = ::poll(fds, 2, static_cast<int>(left.count()));
-        if (r < 0 && errno == EINTR)
+        if ((r < 0 && errno == EINTR) || (r == 0 && Clock::now() < deadline))
             continue;
         if (r <= 0)
             break;

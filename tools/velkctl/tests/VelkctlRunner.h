@@ -19,9 +19,11 @@ struct Outcome {
 std::filesystem::path VelkctlPath();
 
 // Runs velkctl with the arguments, in this process's environment without its VELK_ variables
-// plus `env`, with /dev/null as input; kills it after `limit`.
+// plus `env`, with /dev/null as input; kills it after `limit`. A non-zero `interruptAfter`
+// presses Ctrl-C (SIGINT) that long after the start.
 Outcome RunVelkctl(const std::vector<std::string>& arguments,
                    const std::map<std::string, std::string>& env = {},
-                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+                   std::chrono::milliseconds limit = std::chrono::seconds(20),
+                   std::chrono::milliseconds interruptAfter = {});
 
 }  // namespace velkctl::testing
