@@ -1,14 +1,20 @@
 #include "corvid/sharing/app/DesktopProgram.h"
 
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/FileDescriptor.h"
 #include "corvid/sharing/AutoStart.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/CorvidMessages.h"
@@ -55,6 +61,14 @@ bool IsDesktopStart(int argc, char** argv) {
 int RunDesktop(int argc, char** argv) {
     const std::string argument =
         StartupSequence::ArgumentOf(argc, const_cast<const char* const*>(argv));
+    // SIGTERM (the session ends), SIGINT and SIGHUP end Corvid as Exit does, VLC included; they
+    // are blocked before any thread starts, so only the signal descriptor below sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&stopSignals, s);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
     SingleInstance instance;
     std::atomic<MainWindow*> target{nullptr};
     const bool first = instance.Acquire([&target](const std::string& address, bool show) {
@@ -122,6 +136,14 @@ int RunDesktop(int argc, char** argv) {
         app.quit();
     });
     window.RefreshShareList();
+    common::FileDescriptor stopFd(::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+    QSocketNotifier stopNotifier(stopFd.fd(), QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, [&] {
+        signalfd_siginfo info{};
+        while (::read(stopFd.fd(), &info, sizeof info) > 0) {
+        }
+        app.quit();
+    });
 
     StartupSequence sequence(
         [&settings] { return StartupSequence::NetworkUp(settings.receiverAddress); },

@@ -54,6 +54,8 @@ ServerControl::ServerControl(SharingSettings& settings, std::string webDirectory
       link_(
           settings,
           [this](const std::string& user, const std::string& password, std::string& why) {
+              if (accountCheck_)
+                  return accountCheck_(user, password, why);
               SambaAccount samba(*runner_, SharingSettings::sambaConfigFile());
               return samba.CheckAccount(user, password, why);
           },

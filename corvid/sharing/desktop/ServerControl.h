@@ -38,6 +38,10 @@ class ServerControl : private receiver::LinkObserver {
     // The ports of the two corvidlet channels (tests use free ones).
     void SetControlPort(std::uint16_t port) { controlPort_ = port; }
     void SetConfigurationPort(std::uint16_t port) { link_.SetPort(port); }
+    // How the account is checked before a hand-over (default: Samba on this PC).
+    void SetAccountCheck(receiver::CorvidletLink::AccountCheck check) {
+        accountCheck_ = std::move(check);
+    }
     // The UPnP server's address (empty: the stack chooses).
     void SetServerAddress(std::string address) { serverAddress_ = std::move(address); }
 
@@ -61,6 +65,7 @@ class ServerControl : private receiver::LinkObserver {
     SharingSettings& settings_;
     std::string webDirectory_;
     std::unique_ptr<CommandRunner> runner_;
+    receiver::CorvidletLink::AccountCheck accountCheck_;
     receiver::CorvidletLink link_;
     VlcStreamer streamer_;
     VlcControlHandler handler_;

@@ -110,6 +110,31 @@ TEST_F(ServerControlTest, UnknownServerTypeIsReportedAndStaysOffline) {
     EXPECT_EQ(control.status(), receiver::LinkStatus::Offline);
 }
 
+TEST_F(ServerControlTest, FileSharingServerHandsTheSharesToTheEmulatedCorvidlet) {
+    receiversim::CorvidletService corvidlet(dir.path(), "127.0.0.1");
+    ASSERT_TRUE(corvidlet.start(0));
+    control.SetConfigurationPort(corvidlet.port());
+    settings.serverType = 2;
+    settings.user = "pvr";
+    settings.password = "right";
+    control.SetAccountCheck([](const std::string& user, const std::string& password, std::string&) {
+        return user == "pvr" && password == "right";
+    });
+    std::vector<receiver::LinkStatus> statuses;
+    control.SetStatusSink([&](receiver::LinkStatus s) { statuses.push_back(s); });
+    EXPECT_EQ(control.StartServer(true), 1);
+    ASSERT_TRUE(corvidlet.waitForSessions(1, 5s));
+    const std::string session = fixtures::readFile(corvidlet.folder() / "session-1.txt");
+    EXPECT_NE(session.find("films"), std::string::npos) << session;
+    EXPECT_EQ(statuses.back(), receiver::LinkStatus::Online);
+
+    settings.password = "wrong";
+    EXPECT_EQ(control.StartServer(true), 0);
+    EXPECT_EQ(messages.back(), "ID or Password is faild");
+    EXPECT_EQ(control.status(), receiver::LinkStatus::Offline);
+    corvidlet.stop();
+}
+
 // The emulated receiver asks for a stream over the control channel; a real VLC sends it.
 TEST_F(ServerControlTest, ReceiverSimPlayRequestStreamsThroughVlcToUdp) {
     if (!programOnPath("vlc") || !programOnPath("ffmpeg"))
