@@ -7,6 +7,7 @@
 
 #include "velkport/recordings/playback/PartStream.h"
 #include "velkport/recordings/playback/PartStreamSource.h"
+#include "velkport/recordings/playback/TaskThreads.h"
 
 namespace velkport::recordings::playback {
 
@@ -180,6 +181,9 @@ GraphResult MediaGraph::Build(const std::vector<std::filesystem::path>& files,
     }
 
     pipeline_ = gst_pipeline_new("velkport-player");
+    GstTaskPool* threads = NewTaskThreads();
+    UseTaskThreads(pipeline_, threads);
+    gst_object_unref(threads);
     GstCaps* caps =
         gst_caps_from_string(kind_ == MediaKind::Mp3 ? "audio/mpeg, mpegversion=(int)1"
                                                      : "video/mpegts, systemstream=(boolean)true");
@@ -397,3 +401,16 @@ GstFlowReturn MediaGraph::handOver(GstSample* sample) {
 }
 
 }  // namespace velkport::recordings::playback
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer: GLib leaves its first quark table behind, on purpose, when
+// GStreamer's quarks outgrow it; the table was allocated by GLib's library constructor. Whole
+// stacks (slow unwinding through the libraries built without frame pointers) let exactly that
+// allocation be told apart from real leaks.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:_dl_init\n";
+}
+extern "C" const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0";
+}
+#endif
