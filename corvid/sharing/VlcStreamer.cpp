@@ -85,6 +85,9 @@ bool VlcStreamer::Play(const std::string& destination, const std::filesystem::pa
                        std::string* error) {
     std::lock_guard<std::mutex> lock(mutex_);
     vlc_.Stop();
+    // The playlist names the file on a line of its own.
+    if (file.string().find_first_of("\r\n") != std::string::npos)
+        return report(error, "a line break in the file name");
     std::string user;
     if (!VlcProcess::ChooseUser(user, error) || !prepareFolder(user, error))
         return false;

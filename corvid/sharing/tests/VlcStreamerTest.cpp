@@ -172,6 +172,36 @@ TEST_F(RealVlcTest, StreamsTransportPacketsToUdpThenPausesAndStops) {
     EXPECT_FALSE(streamer.Steer(6));
 }
 
+// The VLC programs whose parent is this process.
+int vlcChildren() {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string stat = fixtures::readFile(entry.path() / "stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos || stat.find("(vlc)") == std::string::npos)
+            continue;
+        if (std::stol(stat.substr(close + 4)) == ::getpid())  // ") S PPID"
+            ++n;
+    }
+    return n;
+}
+
+TEST_F(RealVlcTest, PlayRequestsAtOnceLeaveOneVlc) {
+    const auto file = film("30");
+    VlcStreamer streamer(settings);
+    streamer.SetUdpPort(port);
+    std::thread other([&] { streamer.Play("127.0.0.1", file); });
+    streamer.Play("127.0.0.1", file);
+    other.join();
+    EXPECT_TRUE(streamer.Running());
+    EXPECT_EQ(vlcChildren(), 1);
+    streamer.Stop();
+    EXPECT_EQ(vlcChildren(), 0);
+}
+
 TEST_F(RealVlcTest, VlcEndingByItselfIsReapedAndTakesItsSubtitleCopy) {
     const auto file = film("1");
     VlcStreamer streamer(settings);
