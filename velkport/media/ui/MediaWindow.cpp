@@ -47,7 +47,7 @@ constexpr int kReceiverRetryMs = 100;
 }  // namespace
 
 MediaWindow::MediaWindow(MediaType type, link::ChannelTable& table, shell::Prompter& prompter,
-                         bool online, std::function<void(int)> notify, fs::path pcFolder,
+                         bool online, shell::ToolWindowNotify notify, fs::path pcFolder,
                          QWidget* parent)
     : QWidget(parent, Qt::Window),
       prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
@@ -70,7 +70,7 @@ MediaWindow::MediaWindow(MediaType type, link::ChannelTable& table, shell::Promp
 }
 
 QWidget* MediaWindow::Create(MediaType type, link::ChannelTable& table, shell::Prompter& prompter,
-                             bool online, std::function<void(int)> notify, QWidget* owner) {
+                             bool online, shell::ToolWindowNotify notify, QWidget* owner) {
     auto* w = new MediaWindow(type, table, prompter, online, std::move(notify), {}, owner);
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
@@ -586,7 +586,8 @@ void MediaWindow::closeEvent(QCloseEvent* event) {
     pc_->stopIcons();
     event->accept();
     if (notify_)
-        notify_(static_cast<int>(type()));
+        notify_({type() == MediaType::Mp3 ? shell::Manager::Mp3 : shell::Manager::Jpeg,
+                 shell::ToolWindowEvent::What::Closed});
 }
 
 }  // namespace velkport::media

@@ -21,6 +21,7 @@
 #include "velkport/media/MediaManager.h"
 #include "velkport/media/ui/MediaButtons.h"
 #include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/ToolWindowEvent.h"
 
 class QListWidget;
 class QMenu;
@@ -50,13 +51,13 @@ class MediaWindow : public QWidget {
   public:
     // pcFolder: where the PC side starts (the home folder when empty).
     MediaWindow(MediaType type, link::ChannelTable& table, shell::Prompter& prompter, bool online,
-                std::function<void(int)> notify, std::filesystem::path pcFolder = {},
+                shell::ToolWindowNotify notify, std::filesystem::path pcFolder = {},
                 QWidget* parent = nullptr);
     ~MediaWindow() override;
 
     // The window as the main window opens it: it goes away when it closes.
     static QWidget* Create(MediaType type, link::ChannelTable& table, shell::Prompter& prompter,
-                           bool online, std::function<void(int)> notify, QWidget* owner);
+                           bool online, shell::ToolWindowNotify notify, QWidget* owner);
 
     MediaType type() const { return manager_.type(); }
     MediaManager& manager() { return manager_; }
@@ -130,7 +131,7 @@ class MediaWindow : public QWidget {
     std::unique_ptr<shell::UiThreadPrompter> prompter_;  // before the manager that uses it
     MediaManager manager_;
     bool online_;
-    std::function<void(int)> notify_;
+    shell::ToolWindowNotify notify_;
     std::function<void(const QString&)> openFile_;
     FolderHistory history_;
     std::vector<link::FolderEntry> entries_;  // the receiver list's rows, in order

@@ -25,6 +25,7 @@
 #include "velkport/shell/widgets/QtPrompter.h"
 // The manager windows built in (the VELK_*_WINDOW options).
 #ifdef VELK_HAVE_UPGRADE
+#include "velkport/upgrade/ui/GameInstallerWindow.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 #endif
 #ifdef VELK_HAVE_EDITOR
@@ -32,6 +33,10 @@
 #endif
 #ifdef VELK_HAVE_RECORDINGS
 #include "velkport/recordings/ui/RecordingsWindow.h"
+#endif
+#ifdef VELK_HAVE_MEDIA
+#include "velkport/media/ui/MediaWindow.h"
+#include "velkport/recordings/playback/ui/PlayerWindow.h"
 #endif
 
 namespace {
@@ -114,6 +119,35 @@ int main(int argc, char** argv) {
         [&](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) -> QWidget* {
             return new velkport::upgrade::UpgradeWindow(app, prompter, std::move(notify), owner);
         });
+    window.setManagerFactory(
+        Manager::Game,
+        [&](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) -> QWidget* {
+            return velkport::upgrade::GameInstallerWindow::Create(table, prompter, online,
+                                                                  std::move(notify), owner);
+        });
+#endif
+#ifdef VELK_HAVE_MEDIA
+    for (const auto& [slot, type] : {std::pair{Manager::Mp3, velkport::media::MediaType::Mp3},
+                                     std::pair{Manager::Jpeg, velkport::media::MediaType::Jpeg}})
+        window.setManagerFactory(
+            slot,
+            [&, type = type](bool online, velkport::shell::ToolWindowNotify notify,
+                             QWidget* owner) -> QWidget* {
+                QWidget* w = velkport::media::MediaWindow::Create(type, table, prompter, online,
+                                                                  std::move(notify), owner);
+                // "Open" plays an MP3 in the PC player; pictures go to the desktop's viewer.
+                if (type == velkport::media::MediaType::Mp3)
+                    static_cast<velkport::media::MediaWindow*>(w)->setFileOpener(
+                        [&prompter](const QString& path) {
+                            auto* player =
+                                new velkport::recordings::playback::PlayerWindow(prompter);
+                            player->setAttribute(Qt::WA_DeleteOnClose);
+                            player->show();
+                            if (!player->OpenRecording(path.toStdString()))
+                                player->close();
+                        });
+                return w;
+            });
 #endif
 #ifdef VELK_HAVE_EDITOR
     window.setManagerFactory(

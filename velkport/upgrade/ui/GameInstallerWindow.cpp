@@ -55,7 +55,7 @@ class BarProgress : public shell::Progress {
 }  // namespace
 
 GameInstallerWindow::GameInstallerWindow(link::ChannelTable& table, shell::Prompter& prompter,
-                                         std::function<void(int)> notify, QWidget* parent)
+                                         shell::ToolWindowNotify notify, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
       prompter_(std::make_unique<shell::UiThreadPrompter>(prompter, this)),
       installer_(table, *prompter_),
@@ -93,7 +93,7 @@ GameInstallerWindow::GameInstallerWindow(link::ChannelTable& table, shell::Promp
 }
 
 QWidget* GameInstallerWindow::Create(link::ChannelTable& table, shell::Prompter& prompter, bool,
-                                     std::function<void(int)> notify, QWidget* owner) {
+                                     shell::ToolWindowNotify notify, QWidget* owner) {
     auto* w = new GameInstallerWindow(table, prompter, std::move(notify), owner);
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
@@ -174,7 +174,7 @@ void GameInstallerWindow::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (notify_)
-        notify_(kGameWindowClosed);
+        notify_({shell::Manager::Game, shell::ToolWindowEvent::What::Closed});
 }
 
 }  // namespace velkport::upgrade

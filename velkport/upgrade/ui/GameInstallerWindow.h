@@ -1,8 +1,7 @@
 #pragma once
 // The Game / Plugin window: the user picks a game or plug-in image, the window shows its
 // header's name, version, installed size and GUID, and Start installs it on the receiver over
-// command channel 4. The install runs on a worker thread so that the window keeps drawing; it
-// reports kind 3 to the main window when it closes.
+// command channel 4. The install runs on a worker thread so that the window keeps drawing.
 
 #include <QWidget>
 
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "velkport/shell/base/Prompter.h"
+#include "velkport/shell/base/ToolWindowEvent.h"
 #include "velkport/upgrade/GameInstaller.h"
 
 class QLabel;
@@ -29,17 +29,15 @@ class UiThreadPrompter;
 
 namespace velkport::upgrade {
 
-inline constexpr int kGameWindowClosed = 3;
-
 class GameInstallerWindow : public QWidget {
     Q_OBJECT
   public:
     GameInstallerWindow(link::ChannelTable& table, shell::Prompter& prompter,
-                        std::function<void(int)> notify, QWidget* parent = nullptr);
+                        shell::ToolWindowNotify notify, QWidget* parent = nullptr);
     ~GameInstallerWindow() override;
 
     static QWidget* Create(link::ChannelTable& table, shell::Prompter& prompter, bool online,
-                           std::function<void(int)> notify, QWidget* owner);
+                           shell::ToolWindowNotify notify, QWidget* owner);
 
     QLineEdit* pathField() const { return path_; }
     QLabel* infoLine(int i) const { return info_[static_cast<std::size_t>(i)]; }
@@ -64,7 +62,7 @@ class GameInstallerWindow : public QWidget {
   private:
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
     GameInstaller installer_;
-    std::function<void(int)> notify_;
+    shell::ToolWindowNotify notify_;
     QLineEdit* path_;
     std::array<QLabel*, 4> info_{};
     QProgressBar* bar_;

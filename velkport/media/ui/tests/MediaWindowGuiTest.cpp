@@ -51,8 +51,8 @@ class MediaWindowGuiTest : public ::testing::Test {
     }
     MediaWindow& open(MediaType type) {
         window = std::make_unique<MediaWindow>(
-            type, table, prompter, true, [this](int kind) { closedKinds.push_back(kind); },
-            pc.path());
+            type, table, prompter, true,
+            [this](velkport::shell::ToolWindowEvent e) { closed.push_back(e.window); }, pc.path());
         return *window;
     }
     std::vector<std::string> rows() const {
@@ -83,7 +83,7 @@ class MediaWindowGuiTest : public ::testing::Test {
     fixtures::RecordingPrompter prompter;
     std::unique_ptr<receiversim::ReceiverSim> sim;
     std::unique_ptr<MediaWindow> window;
-    std::vector<int> closedKinds;
+    std::vector<velkport::shell::Manager> closed;
 };
 
 }  // namespace
@@ -178,5 +178,6 @@ TEST_F(MediaWindowGuiTest, ClosingReportsTheMediaType) {
     open(MediaType::Jpeg).close();
     window.reset();
     open(MediaType::Mp3).close();
-    EXPECT_EQ(closedKinds, (std::vector<int>{2, 1}));
+    EXPECT_EQ(closed, (std::vector<velkport::shell::Manager>{velkport::shell::Manager::Jpeg,
+                                                             velkport::shell::Manager::Mp3}));
 }

@@ -26,8 +26,9 @@ TEST(GameInstallerWindow, ShowsTheHeaderAndInstallsOnStart) {
     velkport::link::ChannelTable table;
     table.InitialiseChannels("127.0.0.1", sim.portBase());
     fixtures::RecordingPrompter prompter;
-    std::vector<int> kinds;
-    GameInstallerWindow w(table, prompter, [&](int k) { kinds.push_back(k); });
+    std::vector<velkport::shell::ToolWindowEvent> events;
+    GameInstallerWindow w(table, prompter,
+                          [&](velkport::shell::ToolWindowEvent e) { events.push_back(e); });
     EXPECT_EQ(w.windowTitle(), "Game/Plugin");
 
     GameHeader h;
@@ -54,7 +55,10 @@ TEST(GameInstallerWindow, ShowsTheHeaderAndInstallsOnStart) {
     w.start();
     EXPECT_FALSE(w.installing());
     w.close();
-    EXPECT_EQ(kinds, std::vector<int>{kGameWindowClosed});
+    EXPECT_EQ(
+        events,
+        (std::vector<velkport::shell::ToolWindowEvent>{
+            {velkport::shell::Manager::Game, velkport::shell::ToolWindowEvent::What::Closed}}));
     EXPECT_TRUE(prompter.entries.empty());
     table.ShutdownChannels();
 }
