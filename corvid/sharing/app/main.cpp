@@ -30,7 +30,8 @@ int usage() {
                  "usage: corvid serve [--share TYPE:PATH]... [--interface IF | --address IP] "
                  "[--port N]\n"
                  "  TYPE is one of music, jpeg, video, record; without --share the stored share "
-                 "list is served.\n%s",
+                 "list is served.\n"
+                 "  corvid [ADDRESS]            the desktop program (one per user)\n%s",
                  corvid::app::SharingUsage());
     return 2;
 }
