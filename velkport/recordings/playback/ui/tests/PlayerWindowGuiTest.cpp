@@ -9,6 +9,7 @@
 
 #include "tests/fixtures/PlaybackMedia.h"
 #include "tests/fixtures/RecordingPrompter.h"
+#include "velkport/recordings/playback/ui/PlayerLauncher.h"
 #include "velkport/recordings/playback/ui/PlayerWindow.h"
 #include "velkport/recordings/playback/ui/VideoView.h"
 #include "velkport/shell/base/MessageCatalogue.h"
@@ -74,6 +75,19 @@ TEST_F(PlayerWindowTest, RecordingPlaysInTheWindowToItsEnd) {
     EXPECT_EQ(w.videoView()->frame().size(), QSize(176, 144));
     EXPECT_TRUE(w.positionLine()->text().startsWith("  0:00:0"));
     EXPECT_TRUE(prompter.entries.empty());
+}
+
+TEST_F(PlayerWindowTest, OpenOfAManagerWindowPlaysInItsOnePlayer) {
+    QWidget owner;
+    auto open = PlayerOpener(&owner, prompter);
+    open(QString::fromStdString((*dir / "rec_1.ts.ots").string()));
+    PlayerWindow* player = PlayerOf(&owner);
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_EQ(player->player().playlist().size(), 1u);
+    open(QString::fromStdString((*dir / "rec.ts").string()));
+    EXPECT_EQ(PlayerOf(&owner), player);
+    EXPECT_EQ(player->player().playlist().size(), 2u);
 }
 
 // Threads of this process but those shared by the whole process: GStreamer's clock thread,
