@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/velkctl/InterruptProgress.h"
 #include "tools/velkctl/Velkctl.h"
 #include "velkport/channels/ChannelExchange.h"
 #include "velkport/channels/ChannelListEditor.h"
@@ -24,7 +25,6 @@ using velkport::channels::kRadio;
 using velkport::channels::kTv;
 using velkport::channels::Service;
 using velkport::shell::Msg;
-using velkport::shell::NullProgress;
 using velkport::shell::PromptIcon;
 
 constexpr const char* kName = "channels";
@@ -137,12 +137,12 @@ int Pull(Context& context, const std::string& file) {
     if (!HaveReceiver(context))
         return kExitUsage;
     ChannelListEditor editor(*context.prompter);
-    NullProgress progress;
+    InterruptProgress progress;
     ChannelExchange exchange(context.app, editor, progress);
     exchange.setPacing(false);
     exchange.setTimeout(context.timeout);
     if (!exchange.loadChannelList().done())
-        return kExitFailure;
+        return InterruptProgress::pressed() ? kExitInterrupted : kExitFailure;
     if (!Write(context, editor, file))
         return kExitFailure;
     std::printf("%d TV and %d radio channels written to %s\n", editor.database().countServices(kTv),
@@ -157,7 +157,7 @@ int Push(Context& context, const std::string& file) {
     if (!ReadFile(context, editor, file))
         return kExitFailure;
     editor.sortByChannelNumber();
-    NullProgress progress;
+    InterruptProgress progress;
     ChannelExchange exchange(context.app, editor, progress);
     exchange.setPacing(false);
     exchange.setTimeout(context.timeout);
@@ -165,7 +165,7 @@ int Push(Context& context, const std::string& file) {
     if (result.stopped())
         std::fprintf(stderr, "Nothing was sent.\n");
     if (!result.done())
-        return kExitFailure;
+        return InterruptProgress::pressed() ? kExitInterrupted : kExitFailure;
     std::printf("%d TV and %d radio channels sent\n", editor.database().countServices(kTv),
                 editor.database().countServices(kRadio));
     return kExitOk;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/velkctl/InterruptProgress.h"
 #include "tools/velkctl/Velkctl.h"
 #include "velkport/link/ConnectAndLogin.h"
 #include "velkport/link/FtpClient.h"
@@ -13,6 +14,7 @@ namespace velkctl {
 namespace {
 
 using velkport::link::ConnectAndLogin;
+
 using velkport::link::FtpClient;
 using velkport::shell::PromptIcon;
 
@@ -51,7 +53,14 @@ int Transfer(Context& context, const std::string& remotePath, const std::string&
     FtpClient client(*context.prompter, context.timeout);
     if (!Open(context, client, folder))
         return kExitFailure;
+    // Ctrl-C is Cancel: the transfer stops, the local file stays as it was, the server is told.
+    InterruptProgress interrupt;
+    client.SetCancel([] { return InterruptProgress::pressed(); });
     if (!client.TransferFile(file, localFile, download)) {
+        if (client.Cancelled()) {
+            client.LogOff();
+            return kExitInterrupted;
+        }
         context.prompter->showMessage(client.LastReply(), PromptIcon::Error);
         return kExitFailure;
     }

@@ -1,14 +1,13 @@
 // recordings list / download / upload / delete / rename and thumbnail: the receiver's
 // recordings on command channel 5, and the recording files on the PC.
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tools/velkctl/InterruptProgress.h"
 #include "tools/velkctl/TerminalPrompter.h"
 #include "tools/velkctl/Velkctl.h"
 #include "velkport/link/ChannelTable.h"
@@ -27,19 +26,7 @@ namespace rec = velkport::recordings;
 using velkport::shell::Msg;
 using velkport::shell::PromptIcon;
 
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = true;
-}
-
-// Ctrl-C is the progress window's Cancel.
-class TerminalProgress : public velkport::shell::NullProgress {
-  public:
-    TerminalProgress() { std::signal(SIGINT, OnInterrupt); }
-    ~TerminalProgress() override { std::signal(SIGINT, SIG_DFL); }
-    bool cancelled() const override { return gInterrupted; }
-};
+using TerminalProgress = InterruptProgress;
 
 bool HaveReceiver(const Context& context, const char* command) {
     if (context.app.receiverAddress.empty()) {
@@ -48,8 +35,6 @@ bool HaveReceiver(const Context& context, const char* command) {
     }
     return true;
 }
-
-constexpr int kExitInterrupted = 130;  // Ctrl-C: the transfer was cancelled and cleaned up
 
 // One connection to the receiver's command channels for the command's run.
 struct Session {
@@ -64,7 +49,7 @@ struct Session {
     ~Session() { table.ShutdownChannels(); }
     // The exit status of a command; a failure that said nothing yet says why.
     int Finish(int status) {
-        if (gInterrupted)
+        if (InterruptProgress::pressed())
             return kExitInterrupted;
         auto* terminal = dynamic_cast<TerminalPrompter*>(context_.prompter);
         if (status == kExitFailure && terminal && terminal->messagesShown() == shownBefore_) {

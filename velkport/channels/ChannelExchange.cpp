@@ -65,7 +65,14 @@ JobResult ChannelExchange::transfer(const std::filesystem::path& temp, bool down
     if (ok) {
         progress_.advance(50);
         pause(100);
+        // Cancel stops the file mid-way: the temporary copy goes, the receiver's list stays.
+        ftp.SetCancel([this] { return progress_.cancelled(); });
         ok = ftp.TransferFile(kRemoteName, temp, download);
+    }
+    if (!ok && ftp.Cancelled()) {
+        ftp.LogOff();
+        progress_.end();
+        return JobResult::Stopped();
     }
     if (!ok) {
         JobResult failed = JobResult::Failed(ftp.LastReply());

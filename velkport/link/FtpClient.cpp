@@ -20,6 +20,7 @@ using Clock = std::chrono::steady_clock;
 
 // Texts the client leaves for its callers, and the messages it shows itself.
 constexpr const char* kNetworkError = "Network Error";
+constexpr const char* kStopped = "Stopped";
 constexpr const char* kCannotCreateSocket = "Unable to create socket";
 constexpr const char* kCannotConnect = "Unable to connect to server";
 constexpr const char* kLogonFailed = "Logon failed";
@@ -193,6 +194,8 @@ common::Socket FtpClient::AcceptData(const common::Socket& listener) {
 bool FtpClient::Download(const common::Socket& data, int fd) {
     char piece[kPieceSize];
     for (;;) {
+        if (cancel_ && cancel_())
+            return !(cancelledNow_ = true);
         ssize_t n = data.receiveSome(piece, sizeof piece, timeout_);
         if (n == 0)
             return true;
@@ -204,6 +207,8 @@ bool FtpClient::Download(const common::Socket& data, int fd) {
 bool FtpClient::Upload(const common::Socket& data, int fd) {
     char piece[kPieceSize];
     for (;;) {
+        if (cancel_ && cancel_())
+            return !(cancelledNow_ = true);
         ssize_t n = ::read(fd, piece, sizeof piece);
         if (n < 0 && errno == EINTR)
             continue;
@@ -259,8 +264,17 @@ bool FtpClient::TransferFile(const std::string& remoteName, const std::filesyste
         lastReply_ = kNetworkError;
         return false;
     }
+    cancelledNow_ = false;
     const bool moved = download ? Download(data, target.fd()) : Upload(data, source.fd());
     data.close();
+    if (cancelledNow_) {
+        // The server answers the broken-off transfer; what it kept of an upload goes too.
+        Command("");
+        if (!download)
+            Command("DELE " + remoteName);
+        lastReply_ = kStopped;
+        return false;
+    }
     if (!moved) {
         lastReply_ = kNetworkError;
         return false;

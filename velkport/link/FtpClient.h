@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,12 @@ class FtpClient {
     ~FtpClient();
     FtpClient(const FtpClient&) = delete;
     FtpClient& operator=(const FtpClient&) = delete;
+
+    // Polled between the pieces of a transfer; once it says true the transfer stops as a
+    // failure (Cancelled() tells it apart): a download leaves the local file as it was, an
+    // upload asks the server to delete what arrived.
+    void SetCancel(std::function<bool()> cancelled) { cancel_ = std::move(cancelled); }
+    bool Cancelled() const { return cancelledNow_; }
 
     // How long any one connect, accept, send or reply may take (tests use short limits).
     void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
@@ -75,6 +82,8 @@ class FtpClient {
     std::string hostText_;
     std::string lastReply_;
     int replyClass_ = 0;
+    std::function<bool()> cancel_;
+    bool cancelledNow_ = false;
 };
 
 }  // namespace velkport::link

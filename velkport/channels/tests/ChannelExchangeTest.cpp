@@ -109,6 +109,17 @@ TEST_P(Exchange, AMissingOrUnreadableListFailsTheLoadAndKeepsTheUsersList) {
     EXPECT_EQ(editor.row(0).service->name, "old");
 }
 
+TEST_P(Exchange, CancelStopsALoadQuietlyAndKeepsTheUsersList) {
+    fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "New", "TV")));
+    editor.database().addService(testdata::service(kTv, 1, "old"));
+    editor.fillFromDatabase();
+    progress.cancel = true;
+    EXPECT_TRUE(exchange.loadChannelList().stopped());
+    EXPECT_TRUE(prompter.entries.empty());
+    EXPECT_EQ(editor.row(0).service->name, "old");
+    EXPECT_FALSE(fs::exists(exchange.tempPath()));
+}
+
 TEST_P(Exchange, ASendWhoseCopyCannotBeWrittenFailsWithTheReason) {
     fixtures::writeFile(remote(), "untouched");
     editor.database().addService(testdata::service(kTv, 1, "a"));

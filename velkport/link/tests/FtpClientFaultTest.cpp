@@ -247,6 +247,28 @@ TEST_F(FtpClientFaultTest, ADownloadWhoseClosingReplyIsAFailureFailsAndKeepsTheO
     client.Close();
 }
 
+TEST_F(FtpClientFaultTest, ACancelledDownloadStopsAndKeepsTheOlderFile) {
+    ScriptedServer server([](ServerSide& s) {
+        common::Socket data = s.OpenData();
+        s.Send("150 here it comes");
+        for (int i = 0; i < 50 && data.sendAll("piece", 5, 5s); ++i)
+            std::this_thread::sleep_for(20ms);
+        s.Send("426 aborted");
+        s.Read();
+    });
+    fixtures::writeFile(local_ / "got", "older file");
+    FtpClient& client = LoggedOn(server);
+    int polls = 0;
+    client.SetCancel([&] { return ++polls > 3; });
+    const auto start = Clock::now();
+    EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
+    EXPECT_LT(Clock::now() - start, 900ms);  // well before the server's last piece
+    EXPECT_TRUE(client.Cancelled());
+    EXPECT_EQ(fixtures::readFile(local_ / "got"), "older file");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local_.path()), {}), 1);
+    client.Close();
+}
+
 TEST_F(FtpClientFaultTest, AnUploadWhoseClosingReplyIsAFailureFails) {
     std::string stored;
     ScriptedServer server([&](ServerSide& s) {
