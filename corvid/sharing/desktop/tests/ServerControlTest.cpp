@@ -90,6 +90,9 @@ class ServerControlTest : public ::testing::Test {
         control.SetConfigurationPort(closedPort());
         control.SetServerAddress("127.0.0.1");
         control.SetMessageSink([this](const std::string& m) { messages.push_back(m); });
+        // No Samba here: the account is refused unless a test says otherwise.
+        control.SetAccountCheck(
+            [](const std::string&, const std::string&, std::string&) { return false; });
     }
     static std::uint16_t closedPort() {
         auto s = common::Socket::listenTcp("127.0.0.1", 0);
