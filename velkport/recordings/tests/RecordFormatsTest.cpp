@@ -69,53 +69,12 @@ TEST(RecordText, StartTimesShowDayMonthYearInLocalTime) {
     EXPECT_EQ(FormatStartTime(1700000000), "14.11.2023-22:13:20");
 }
 
-TEST(RecordEntryLayout, FieldsSitAtTheirOffsets) {
-    Bytes b(kRecordEntrySize, 0);
-    common::storeBe32(&b[8], 601);
-    std::memcpy(&b[12], "Das Erste", 9);
-    std::memcpy(&b[38], "News   ", 7);
-    std::memcpy(&b[70], "REC0001", 7);
-    common::storeBe32(&b[136], 1700000000);
-    common::storeBe32(&b[140], 3725);
-    common::storeBe32(&b[144], 1);
-    auto e = ParseRecordEntry(b);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->channelNumber, 601u);
-    EXPECT_EQ(e->channelName, "Das Erste");
-    EXPECT_EQ(e->title, "News");
-    EXPECT_EQ(e->fileName, "REC0001");
-    EXPECT_EQ(e->start, 1700000000u);
-    EXPECT_EQ(e->duration, 3725u);
-    EXPECT_EQ(e->scrambled, 1u);
-    EXPECT_FALSE(ParseRecordEntry(std::span(b).first(147)));
-    std::array<std::uint8_t, kRecordEntrySize> expected{};
-    std::copy(b.begin(), b.end(), expected.begin());
-    std::memset(&expected[42], 0, 3);  // the built title has no trailing spaces
-    EXPECT_EQ(BuildRecordEntry(*e), expected);
-}
-
 TEST(RecordEntryLayout, TitleTrimStopsAtTheFirstOtherByteFromTheEnd) {
     const char field[32] = {'A', ' ', 'B', ' ', ' ', '\0', ' ', '\0'};
     EXPECT_EQ(TrimTitleField(std::span(reinterpret_cast<const std::uint8_t*>(field), 32)), "A B");
     const char full[33] = "0123456789abcdef0123456789abcdef";
     EXPECT_EQ(TrimTitleField(std::span(reinterpret_cast<const std::uint8_t*>(full), 32)).size(),
               32u);
-}
-
-TEST(RecordEntryLayout, ListMessagesNeedTheInfoTagAndEndWithAllOnes) {
-    RecordEntry e;
-    e.title = "Film";
-    e.fileName = "F1";
-    Bytes m(kMessageSize);
-    BuildListMessage(e, m);
-    EXPECT_EQ(std::memcmp(m.data(), "info", 4), 0);
-    RecordEntry got;
-    EXPECT_EQ(ParseListMessage(m, got), ListMessageKind::Entry);
-    EXPECT_EQ(got.fileName, "F1");
-    m[0] = 'I';
-    EXPECT_EQ(ParseListMessage(m, got), ListMessageKind::Skip);
-    BuildListEndMessage(m);
-    EXPECT_EQ(ParseListMessage(m, got), ListMessageKind::End);
 }
 
 TEST(RecordInfoLayout, EventsWithEmptyTextsCarryFourFillerBytes) {

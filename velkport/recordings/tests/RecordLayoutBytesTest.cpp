@@ -65,10 +65,13 @@ TEST(RecordLayoutBytes, AListMessageCarriesTheEntryFromByteFourAndEndsWithAllOne
     EXPECT_EQ(e.start, 1700000000u);
     EXPECT_EQ(e.duration, 3725u);
     EXPECT_EQ(e.scrambled, 1u);
+    EXPECT_FALSE(ParseRecordEntry(std::span(m).subspan(4, 147)));
     Bytes built(kMessageSize, 0xEE);
     BuildListMessage(e, built);
     EXPECT_EQ(built, m);
 
+    m[0] = 'I';  // a message without the tag is skipped
+    EXPECT_EQ(ParseListMessage(m, e), ListMessageKind::Skip);
     const Bytes end = Block(kMessageSize, "69 6E 66 6F FF FF FF FF");
     EXPECT_EQ(ParseListMessage(end, e), ListMessageKind::End);
     BuildListEndMessage(built);

@@ -367,9 +367,7 @@ TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
     EXPECT_EQ(list[0].fileName, "x.TS");
     m.setRadio(true);
     EXPECT_TRUE(m.RefreshPcList().empty());
-    EXPECT_EQ(FormatSizeKiB(1234567ull * 1024), "1,234,567KB");
-    EXPECT_EQ(FormatSizeKiB(1), "1KB");
-    EXPECT_EQ(FormatSizeKiB(0), "0KB");
+    EXPECT_EQ(FormatSizeKiB(1234567ull * 1024 + 1), "1,234,568KB");  // whole KiB, rounded up
 }
 
 TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
