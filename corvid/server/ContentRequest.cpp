@@ -79,15 +79,15 @@ bool ContentRequest::Parse(std::string_view head) {
 
 ContentRequest::Part ContentRequest::PartOf(std::uint64_t fileSize) const {
     Part whole{200, 0, fileSize};
-    std::string_view spec = range_;
-    if (spec.size() < 6 || !equalsNoCase(spec.substr(0, 6), "bytes="))
+    std::string_view ranges = range_;
+    if (ranges.size() < 6 || !equalsNoCase(ranges.substr(0, 6), "bytes="))
         return whole;
-    spec.remove_prefix(6);
-    const std::size_t dash = spec.find('-');
-    if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos)
+    ranges.remove_prefix(6);
+    const std::size_t dash = ranges.find('-');
+    if (dash == std::string_view::npos || ranges.find(',') != std::string_view::npos)
         return whole;
-    const std::string_view from = trim(spec.substr(0, dash));
-    const std::string_view to = trim(spec.substr(dash + 1));
+    const std::string_view from = trim(ranges.substr(0, dash));
+    const std::string_view to = trim(ranges.substr(dash + 1));
     std::uint64_t first = 0;
     std::uint64_t last = 0;
     if (from.empty()) {
