@@ -27,10 +27,10 @@
 #include "velkport/editor/ui/SatelliteTransponderDialogView.h"
 #include "velkport/editor/ui/ServiceTableModel.h"
 #include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/BackgroundJob.h"
 #include "velkport/shell/widgets/Icons.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
-#include "velkport/shell/widgets/WindowProgress.h"
 
 namespace velkport::editor {
 
@@ -89,10 +89,10 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
       notify_(std::move(notify)) {
     setWindowTitle(Q(Msg(94)));
     setWindowIcon(shell::ChannelButtonIcon());
-    progress_ = new shell::ProgressWindow(this);
-    progress_->cancelButton()->setEnabled(false);  // a channel list transfer runs to its end
-    progressSink_ = std::make_unique<shell::WindowProgress>(progress_, this);
-    exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, *progressSink_);
+    job_ = std::make_unique<shell::BackgroundJob>(this, prompter_.get());
+    // A channel list transfer runs to its end.
+    job_->progressWindow()->cancelButton()->setEnabled(false);
+    exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, job_->progress());
     dialogs_ = std::make_unique<QtEditorDialogs>(this, *prompter_);
     chooser_ = [this](bool save) {
         const QString filter = save ? QStringLiteral("User Favorite Files(*.xml);;All(*.*)")
@@ -117,13 +117,8 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
 
 EditorWindow::~EditorWindow() {
     qApp->removeEventFilter(this);
-    // A worker that still runs may be waiting for an answer on this thread: answer it (No) and
-    // keep the thread's events moving until the worker has ended.
     destroying_ = true;
-    prompter_->detach();
-    while (exchange_->sendRunning() || exchange_->loadRunning())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    exchange_->wait();
+    job_.reset();  // a running transfer ends (its questions answered No) before the parts go
     editor_->setListener({});
     // The controls and the model read the editor logic: they go before it does.
     fillingTree_ = true;
@@ -524,21 +519,20 @@ void EditorWindow::startTransfer(bool send) {
     updateButtons();
     updatePositions();
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    auto done = [this](shell::JobResult result) {
-        QMetaObject::invokeMethod(
-            this, [this, result] { transferDone(result); }, Qt::QueuedConnection);
-    };
-    const bool started = send ? exchange_->startSend(done) : exchange_->startLoad(done);
-    if (!started)
-        transferDone(shell::JobResult::Failed());
+    job_->start(
+        [this, send](shell::Progress&) {
+            return send ? exchange_->sendChannelList() : exchange_->loadChannelList();
+        },
+        [this](const shell::JobResult& result) { transferDone(result); });
+}
+
+shell::ProgressWindow* EditorWindow::progressWindow() const {
+    return job_->progressWindow();
 }
 
 void EditorWindow::transferDone(const shell::JobResult& result) {
-    if (destroying_)
-        return;
-    exchange_->wait();
     QApplication::restoreOverrideCursor();
-    progress_->finish();
+    job_->progressWindow()->finish();
     transfer_ = false;
     model_->thaw();
     tree_->setEnabled(true);

@@ -28,7 +28,7 @@ class QTreeWidgetItem;
 namespace velkport::shell {
 class ProgressWindow;
 class UiThreadPrompter;
-class WindowProgress;
+class BackgroundJob;
 }  // namespace velkport::shell
 
 namespace velkport::editor {
@@ -71,7 +71,7 @@ class EditorWindow : public QWidget {
     QCheckBox* radioBox() const { return radio_; }
     QLabel* servicePosition() const { return servicePos_; }
     QLabel* memberPosition() const { return memberPos_; }
-    shell::ProgressWindow* progressWindow() const { return progress_; }
+    shell::ProgressWindow* progressWindow() const;
     bool transferRunning() const { return transfer_; }
 
     // Chooses a file for Open (save false) or Save As (save true); empty when cancelled. The
@@ -135,7 +135,7 @@ class EditorWindow : public QWidget {
     const shell::AppContext& app_;
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
     std::unique_ptr<channels::ChannelListEditor> editor_;
-    std::unique_ptr<shell::WindowProgress> progressSink_;
+    std::unique_ptr<shell::BackgroundJob> job_;
     std::unique_ptr<channels::ChannelExchange> exchange_;
     std::unique_ptr<QtEditorDialogs> dialogs_;
     bool online_;
@@ -150,7 +150,6 @@ class EditorWindow : public QWidget {
     QLabel* servicePos_ = nullptr;
     QLabel* memberPos_ = nullptr;
     std::array<QPushButton*, kEditorButtonCount> buttons_{};
-    shell::ProgressWindow* progress_ = nullptr;
 
     Focus focus_ = Focus::Services;
     bool transfer_ = false;

@@ -31,9 +31,9 @@
 #include "velkport/recordings/RecordText.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/base/SettingsStore.h"
+#include "velkport/shell/widgets/BackgroundJob.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
-#include "velkport/shell/widgets/WindowProgress.h"
 
 namespace velkport::recordings {
 
@@ -114,8 +114,7 @@ RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& p
     }
     baseFolder_ = localFolder;
     manager_ = std::make_unique<RecordManager>(table, *prompter_, localFolder, options);
-    progress_ = new shell::ProgressWindow(this);
-    sink_ = std::make_unique<shell::WindowProgress>(progress_, this);
+    job_ = std::make_unique<shell::BackgroundJob>(this, prompter_.get());
 
     chooser_ = [this](const QString& current) {
         QFileDialog dialog(this, Q(Msg(61)), current);
@@ -156,16 +155,9 @@ QWidget* RecordingsWindow::Create(link::ChannelTable& table, shell::Prompter& pr
 }
 
 RecordingsWindow::~RecordingsWindow() {
-    // A worker that still runs is asked to stop; its questions are answered No from now on, and
-    // this thread's events keep moving until it has ended.
+    // A worker that still runs is asked to stop (its questions are answered No) and ends first.
     destroying_ = true;
-    closing_ = true;
-    sink_->cancel();
-    prompter_->detach();
-    while (running_)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    if (worker_.joinable())
-        worker_.join();
+    job_.reset();
     // The controls go before the manager they call into.
     filling_ = true;
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
@@ -354,7 +346,7 @@ void RecordingsWindow::buildLayout() {
 }
 
 void RecordingsWindow::updateControls() {
-    const bool idle = !running_;
+    const bool idle = !job_->running();
     button(RecordButton::Download)->setEnabled(idle && online_);
     button(RecordButton::Upload)->setEnabled(idle && online_);
     for (RecordButton b : {RecordButton::Refresh, RecordButton::Setting, RecordButton::Delete})
@@ -380,7 +372,7 @@ void RecordingsWindow::updateDiskBars() {
         bar->setFormat(QStringLiteral("%1 MB / %2 MB").arg(usage->usedMiB).arg(usage->totalMiB));
     };
     show(pcDisk_, manager_->PcDiskUsage());
-    if (online_ && !running_)
+    if (online_ && !job_->running())
         show(recDisk_, manager_->ReceiverDiskUsage());
 }
 
@@ -398,7 +390,7 @@ void RecordingsWindow::refreshLists() {
 void RecordingsWindow::refreshReceiverList() {
     if (destroying_)
         return;
-    if (running_) {  // the worker owns the channel: try again soon
+    if (job_->running()) {  // the worker owns the channel: try again soon
         QTimer::singleShot(30, this, &RecordingsWindow::refreshReceiverList);
         return;
     }
@@ -426,7 +418,7 @@ void RecordingsWindow::refreshReceiverList() {
 void RecordingsWindow::refreshPcList() {
     if (destroying_)
         return;
-    if (running_) {
+    if (job_->running()) {
         QTimer::singleShot(200, this, &RecordingsWindow::refreshPcList);
         return;
     }
@@ -554,7 +546,7 @@ void RecordingsWindow::fillReceiverTree() {
 }
 
 void RecordingsWindow::receiverFolderSelected() {
-    if (filling_ || running_ || destroying_)
+    if (filling_ || job_->running() || destroying_)
         return;
     QTreeWidgetItem* item = recFolders_->currentItem();
     if (item == nullptr)
@@ -566,7 +558,7 @@ void RecordingsWindow::receiverFolderSelected() {
 }
 
 void RecordingsWindow::pcFolderSelected() {
-    if (filling_ || running_ || destroying_)
+    if (filling_ || job_->running() || destroying_)
         return;
     QTreeWidgetItem* item = pcFolders_->currentItem();
     if (item == nullptr)
@@ -628,7 +620,7 @@ void RecordingsWindow::newFolder() {
 }
 
 void RecordingsWindow::chooseFolder() {
-    if (running_ || !chooser_)
+    if (job_->running() || !chooser_)
         return;
     const QString chosen = chooser_(Q(manager_->localFolder().string()));
     if (chosen.isEmpty())
@@ -650,7 +642,7 @@ void RecordingsWindow::chooseFolder() {
 // ----- Delete, rename, open -----
 
 void RecordingsWindow::deleteAction() {
-    if (running_)
+    if (job_->running())
         return;
     switch (focus_) {
         case Focus::ReceiverList: {
@@ -775,7 +767,7 @@ std::unique_ptr<QMenu> RecordingsWindow::makeMenu(QWidget* control) {
              : control == recFolders_                    ? Focus::ReceiverTree
                                                          : Focus::PcTree;
     auto menu = std::make_unique<QMenu>(this);
-    const bool idle = !running_;
+    const bool idle = !job_->running();
     auto add = [&](const QString& text, bool enabled, auto slot) {
         QAction* a = menu->addAction(text, this, slot);
         a->setEnabled(idle && enabled);
@@ -821,13 +813,13 @@ void RecordingsWindow::showMenu(QWidget* control, const QPoint& pos) {
 // ----- Pictures -----
 
 void RecordingsWindow::scheduleReceiverPicture() {
-    if (filling_ || running_ || iconView_)
+    if (filling_ || job_->running() || iconView_)
         return;
     recPictureTimer_->start(manager_->radio() ? 100 : 300);
 }
 
 void RecordingsWindow::schedulePcPicture() {
-    if (filling_ || running_ || iconView_)
+    if (filling_ || job_->running() || iconView_)
         return;
     pcPictureTimer_->start(manager_->radio() ? 100 : 300);
 }
@@ -849,7 +841,7 @@ void RecordingsWindow::setPicture(Side side, const std::string& text,
 }
 
 void RecordingsWindow::showSelectedPicture(Side side) {
-    if (running_ || destroying_ || iconView_)
+    if (job_->running() || destroying_ || iconView_)
         return;
     if (side == Side::Receiver) {
         QTreeWidgetItem* item = recList_->currentItem();
@@ -885,7 +877,7 @@ void RecordingsWindow::showSelectedPicture(Side side) {
 // ----- Radio and icon view -----
 
 void RecordingsWindow::setRadio(bool radio) {
-    if (running_ || radio == manager_->radio())
+    if (job_->running() || radio == manager_->radio())
         return;
     manager_->setRadio(radio);
     if (radio_->isChecked() != radio) {
@@ -900,7 +892,7 @@ void RecordingsWindow::setRadio(bool radio) {
 }
 
 void RecordingsWindow::setMultiView(bool on) {
-    if (running_ || (on && manager_->radio()))
+    if (job_->running() || (on && manager_->radio()))
         on = false;
     if (multiView_->isChecked() != on) {
         QSignalBlocker block(multiView_);
@@ -920,7 +912,7 @@ void RecordingsWindow::setMultiView(bool on) {
 }
 
 void RecordingsWindow::buildIcons() {
-    if (running_ || destroying_)
+    if (job_->running() || destroying_)
         return;
     recIcons_->clear();
     pcIcons_->clear();
@@ -958,14 +950,14 @@ void RecordingsWindow::buildIcons() {
     };
     const bool online = online_;
     startWorker(
-        [this, built, addIcon, bar, online] {
+        [this, built, addIcon, bar, online](shell::Progress& progress) {
             if (online) {
                 std::vector<RecordEntry> all;
                 manager_->RefreshReceiverList(all);
                 for (RecordEntry& e : all)
                     if (e.scrambled == 0)
                         built->entries.push_back(std::move(e));
-                for (std::size_t i = 0; i < built->entries.size() && !closing_; ++i) {
+                for (std::size_t i = 0; i < built->entries.size() && !progress.cancelled(); ++i) {
                     const RecordEntry& e = built->entries[i];
                     std::string text;
                     ThumbnailResult picture;
@@ -976,7 +968,7 @@ void RecordingsWindow::buildIcons() {
                 }
             }
             const auto files = manager_->RefreshPcList();
-            for (std::size_t i = 0; i < files.size() && !closing_; ++i) {
+            for (std::size_t i = 0; i < files.size() && !progress.cancelled(); ++i) {
                 std::string text;
                 ThumbnailResult picture;
                 manager_->PcPicture(files[i].fileName, text, picture);
@@ -994,48 +986,45 @@ void RecordingsWindow::buildIcons() {
 
 // ----- Transfers -----
 
-bool RecordingsWindow::startWorker(std::function<void()> job, std::function<void()> done) {
-    if (running_)
-        return false;
-    if (worker_.joinable())
-        worker_.join();
-    running_ = true;
-    recPictureTimer_->stop();
-    pcPictureTimer_->stop();
-    updateControls();
-    worker_ = std::thread([this, job = std::move(job), done = std::move(done)] {
-        job();
-        QMetaObject::invokeMethod(
-            this, [this, done] { workerDone(done); }, Qt::QueuedConnection);
-        running_ = false;
-    });
-    return true;
+bool RecordingsWindow::startWorker(std::function<void(shell::Progress&)> work,
+                                   std::function<void()> done) {
+    const bool started = job_->start(
+        [work = std::move(work)](shell::Progress& progress) {
+            work(progress);
+            return shell::JobResult::Done();
+        },
+        [this, done = std::move(done)](const shell::JobResult&) {
+            updateControls();
+            done();
+        });
+    if (started) {
+        recPictureTimer_->stop();
+        pcPictureTimer_->stop();
+        updateControls();
+    }
+    return started;
 }
 
-void RecordingsWindow::workerDone(const std::function<void()>& done) {
-    if (destroying_)
-        return;
-    while (running_)  // the worker is between its last post and its end
-        std::this_thread::yield();
-    if (worker_.joinable())
-        worker_.join();
-    updateControls();
-    done();
+bool RecordingsWindow::workerRunning() const {
+    return job_->running();
+}
+
+shell::ProgressWindow* RecordingsWindow::progressWindow() const {
+    return job_->progressWindow();
 }
 
 void RecordingsWindow::beginTransfer() {
-    sink_->arm();
-    progress_->start(QString(), this);
+    job_->progressWindow()->start(QString(), this);
 }
 
 void RecordingsWindow::finishTransfer(const shell::JobResult& result) {
-    progress_->finish();
+    job_->progressWindow()->finish();
     updateDiskBars();
     emit transferFinished(static_cast<int>(result.status));
 }
 
 void RecordingsWindow::downloadSelected() {
-    if (!online_ || running_)
+    if (!online_ || job_->running())
         return;
     const auto selection = selectedReceiverEntries();
     if (selection.empty())
@@ -1043,9 +1032,11 @@ void RecordingsWindow::downloadSelected() {
     beginTransfer();
     auto outcome = std::make_shared<BatchOutcome>();
     startWorker(
-        [this, selection, outcome] { *outcome = manager_->DownloadBatch(selection, *sink_); },
+        [this, selection, outcome](shell::Progress& progress) {
+            *outcome = manager_->DownloadBatch(selection, progress);
+        },
         [this, outcome] {
-            progress_->start(Q(Msg(182)), this);
+            job_->progressWindow()->start(Q(Msg(182)), this);
             if (iconView_) {
                 finishTransfer(outcome->result);
                 buildIcons();
@@ -1068,7 +1059,7 @@ void RecordingsWindow::downloadSelected() {
 }
 
 void RecordingsWindow::uploadSelected() {
-    if (!online_ || running_)
+    if (!online_ || job_->running())
         return;
     std::vector<fs::path> files;
     for (const std::string& name : selectedPcFiles())
@@ -1077,28 +1068,31 @@ void RecordingsWindow::uploadSelected() {
         return;
     beginTransfer();
     auto outcome = std::make_shared<BatchOutcome>();
-    startWorker([this, files, outcome] { *outcome = manager_->UploadBatch(files, *sink_); },
-                [this, outcome] {
-                    progress_->start(Q(Msg(182)), this);
-                    if (iconView_) {
-                        finishTransfer(outcome->result);
-                        buildIcons();
-                        return;
-                    }
-                    refreshReceiverList();
-                    filling_ = true;
-                    const auto& fresh = outcome->receiverNames;
-                    selectRows(recList_, kNameRole, [&](const std::string& name) {
-                        return std::find(fresh.begin(), fresh.end(), name) != fresh.end();
-                    });
-                    filling_ = false;
-                    finishTransfer(outcome->result);
-                    QTimer::singleShot(50, this, [this] {
-                        recList_->setFocus();
-                        focus_ = Focus::ReceiverList;
-                        scheduleReceiverPicture();
-                    });
-                });
+    startWorker(
+        [this, files, outcome](shell::Progress& progress) {
+            *outcome = manager_->UploadBatch(files, progress);
+        },
+        [this, outcome] {
+            job_->progressWindow()->start(Q(Msg(182)), this);
+            if (iconView_) {
+                finishTransfer(outcome->result);
+                buildIcons();
+                return;
+            }
+            refreshReceiverList();
+            filling_ = true;
+            const auto& fresh = outcome->receiverNames;
+            selectRows(recList_, kNameRole, [&](const std::string& name) {
+                return std::find(fresh.begin(), fresh.end(), name) != fresh.end();
+            });
+            filling_ = false;
+            finishTransfer(outcome->result);
+            QTimer::singleShot(50, this, [this] {
+                recList_->setFocus();
+                focus_ = Focus::ReceiverList;
+                scheduleReceiverPicture();
+            });
+        });
 }
 
 // ----- Events -----
@@ -1125,15 +1119,11 @@ bool RecordingsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void RecordingsWindow::closeEvent(QCloseEvent* event) {
-    if (running_) {
-        // The worker is told to stop; the close is tried again until it has.
-        closing_ = true;
-        sink_->cancel();
+    if (job_->closeWhenDone()) {
+        // The worker is told to stop; the window closes once it has.
         event->ignore();
-        QTimer::singleShot(200, this, &QWidget::close);
         return;
     }
-    closing_ = false;
     event->accept();
     if (notify_)
         notify_({shell::Manager::Record, shell::ToolWindowEvent::What::Closed});

@@ -38,7 +38,7 @@ class ChannelTable;
 namespace velkport::shell {
 class ProgressWindow;
 class UiThreadPrompter;
-class WindowProgress;
+class BackgroundJob;
 }  // namespace velkport::shell
 
 namespace velkport::recordings {
@@ -76,7 +76,7 @@ class RecordingsWindow : public QWidget {
 
     RecordManager& manager() { return *manager_; }
     bool online() const { return online_; }
-    bool workerRunning() const { return running_.load(); }
+    bool workerRunning() const;
 
     // The controls, for the tests and the main window.
     QPushButton* button(RecordButton b) const { return buttons_[static_cast<std::size_t>(b)]; }
@@ -91,7 +91,7 @@ class RecordingsWindow : public QWidget {
     QLabel* picture(Side side) const { return side == Side::Receiver ? recPicture_ : pcPicture_; }
     QLabel* pictureText(Side side) const { return side == Side::Receiver ? recText_ : pcText_; }
     QProgressBar* diskBar(Side side) const { return side == Side::Receiver ? recDisk_ : pcDisk_; }
-    shell::ProgressWindow* progressWindow() const { return progress_; }
+    shell::ProgressWindow* progressWindow() const;
 
     // The pop-up menu of a list or folder tree, built for the current state.
     std::unique_ptr<QMenu> makeMenu(QWidget* control);
@@ -157,14 +157,13 @@ class RecordingsWindow : public QWidget {
     std::vector<std::string> selectedPcFiles() const;
     const RecordEntry* entryNamed(const std::string& fileName) const;
     // Runs job on the worker thread; done runs on this thread afterwards.
-    bool startWorker(std::function<void()> job, std::function<void()> done);
-    void workerDone(const std::function<void()>& done);
+    bool startWorker(std::function<void(shell::Progress&)> work, std::function<void()> done);
     void beginTransfer();
     void finishTransfer(const shell::JobResult& result);
 
     std::unique_ptr<shell::UiThreadPrompter> prompter_;
     std::unique_ptr<RecordManager> manager_;
-    std::unique_ptr<shell::WindowProgress> sink_;
+    std::unique_ptr<shell::BackgroundJob> job_;
     bool online_;
     shell::ToolWindowNotify notify_;
     std::function<QString(const QString&)> chooser_;
@@ -193,14 +192,10 @@ class RecordingsWindow : public QWidget {
     QProgressBar* pcDisk_ = nullptr;
     QTimer* recPictureTimer_ = nullptr;
     QTimer* pcPictureTimer_ = nullptr;
-    shell::ProgressWindow* progress_ = nullptr;
 
     Focus focus_ = Focus::ReceiverList;
     bool filling_ = false;  // lists or trees being filled: their change signals mean nothing
     bool iconView_ = false;
-    std::thread worker_;
-    std::atomic<bool> running_{false};
-    std::atomic<bool> closing_{false};  // the window asked the worker to stop
     bool destroying_ = false;
 };
 

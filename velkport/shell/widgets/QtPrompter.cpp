@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <memory>
+
 #include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::shell {
@@ -54,6 +56,14 @@ PromptAnswer MessageBoxPrompter::askYesNoCancel(const std::string& text) {
     }
 }
 
+void UiThreadPrompter::detach() {
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        detached_ = true;
+    }
+    answered_.notify_all();
+}
+
 template <typename F>
 void UiThreadPrompter::onUiThread(F&& f) {
     if (detached_)
@@ -62,29 +72,40 @@ void UiThreadPrompter::onUiThread(F&& f) {
         f();
         return;
     }
+    // The call runs on the user-interface thread with its own copies; this thread waits until
+    // it has run or the prompter is detached (then the answer stays No).
+    auto done = std::make_shared<bool>(false);
     QMetaObject::invokeMethod(
         context_,
-        [this, &f] {
-            if (!detached_)
-                f();
+        [this, f = std::forward<F>(f), done] {
+            if (detached_)
+                return;
+            f();
+            {
+                std::lock_guard<std::mutex> lock(lock_);
+                *done = true;
+            }
+            answered_.notify_all();
         },
-        Qt::BlockingQueuedConnection);
+        Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(lock_);
+    answered_.wait(lock, [&] { return *done || detached_; });
 }
 
 void UiThreadPrompter::showMessage(const std::string& text, PromptIcon icon) {
-    onUiThread([&] { inner_.showMessage(text, icon); });
+    onUiThread([this, text, icon] { inner_.showMessage(text, icon); });
 }
 
 bool UiThreadPrompter::askYesNo(const std::string& text) {
-    bool answer = false;
-    onUiThread([&] { answer = inner_.askYesNo(text); });
-    return answer;
+    auto answer = std::make_shared<std::atomic<bool>>(false);
+    onUiThread([this, text, answer] { *answer = inner_.askYesNo(text); });
+    return *answer;
 }
 
 PromptAnswer UiThreadPrompter::askYesNoCancel(const std::string& text) {
-    PromptAnswer answer = PromptAnswer::Cancel;
-    onUiThread([&] { answer = inner_.askYesNoCancel(text); });
-    return answer;
+    auto answer = std::make_shared<std::atomic<PromptAnswer>>(PromptAnswer::Cancel);
+    onUiThread([this, text, answer] { *answer = inner_.askYesNoCancel(text); });
+    return *answer;
 }
 
 }  // namespace velkport::shell

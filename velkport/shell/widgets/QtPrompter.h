@@ -2,13 +2,16 @@
 // Prompters for the desktop program. MessageBoxPrompter shows modal message boxes;
 // UiThreadPrompter hands every call to the user-interface thread and waits for the answer, so
 // that worker threads (channel list transfers, the firmware upload) can report through the
-// same prompter as the windows.
+// same prompter as the windows. A worker waiting for an answer is released by detach(), so a
+// window can join its worker without keeping the event loop moving.
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "velkport/shell/base/Prompter.h"
 
@@ -33,7 +36,7 @@ class UiThreadPrompter : public Prompter {
     // From now on nothing is shown: messages are dropped and questions answered No. A window
     // calls it before it waits for its worker, so that a worker's question cannot wait for a
     // window that is going away.
-    void detach() { detached_ = true; }
+    void detach();
     void showMessage(const std::string& text, PromptIcon icon) override;
     bool askYesNo(const std::string& text) override;
     PromptAnswer askYesNoCancel(const std::string& text) override;
@@ -45,6 +48,8 @@ class UiThreadPrompter : public Prompter {
     Prompter& inner_;
     QObject* context_;
     std::atomic<bool> detached_{false};
+    std::mutex lock_;
+    std::condition_variable answered_;
 };
 
 }  // namespace velkport::shell

@@ -1,7 +1,6 @@
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -13,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/BackgroundJob.h"
 #include "velkport/shell/widgets/Icons.h"
 #include "velkport/shell/widgets/QtPrompter.h"
 #include "velkport/upgrade/FirmwareUpgrade.h"
@@ -48,7 +48,8 @@ UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prom
       browse_(new QPushButton(QStringLiteral("..."), this)),
       bar_(new QProgressBar(this)),
       start_(new QPushButton(QString::fromStdString(Msg(44)), this)),
-      exit_(new QPushButton(QString::fromStdString(Msg(51)), this)) {
+      exit_(new QPushButton(QString::fromStdString(Msg(51)), this)),
+      job_(std::make_unique<shell::BackgroundJob>(this, prompter_.get())) {
     setWindowTitle(QString::fromStdString(Msg(86)));
     setWindowIcon(shell::UpgradeButtonIcon());
     bar_->setRange(0, 100);
@@ -82,14 +83,11 @@ UpgradeWindow::UpgradeWindow(const shell::AppContext& app, shell::Prompter& prom
 }
 
 UpgradeWindow::~UpgradeWindow() {
-    // A running upload may be waiting for a message box on this thread: drop its messages and
-    // keep the thread's events moving until it has ended.
-    destroying_ = true;
-    prompter_->detach();
-    while (running_)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    if (worker_.joinable())
-        worker_.join();
+    job_.reset();  // a running upload ends before the window's parts go
+}
+
+bool UpgradeWindow::uploading() const {
+    return job_->running();
 }
 
 void UpgradeWindow::chooseFile() {
@@ -114,30 +112,25 @@ void UpgradeWindow::setBusy(bool busy) {
 }
 
 void UpgradeWindow::start() {
-    if (worker_.joinable())
+    if (job_->running())
         return;
     bar_->show();
     setProgress(0);
     setBusy(true);
     const std::filesystem::path image = path_->text().toStdString();
-    running_ = true;
-    worker_ = std::thread([this, image] {
-        FirmwareUpgrade upgrade(app_, *prompter_);
-        BarProgress progress([this](int percent) {
-            QMetaObject::invokeMethod(
-                this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
-        });
-        const bool ok = upgrade.Run(image, progress).done();
-        running_ = false;
-        QMetaObject::invokeMethod(
-            this, [this, ok] { workerDone(ok); }, Qt::QueuedConnection);
-    });
+    // The window's own bar shows the upload, not the shared progress window.
+    job_->start(
+        [this, image](shell::Progress&) {
+            BarProgress progress([this](int percent) {
+                QMetaObject::invokeMethod(
+                    this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
+            });
+            return FirmwareUpgrade(app_, *prompter_).Run(image, progress);
+        },
+        [this](const shell::JobResult& result) { workerDone(result.done()); });
 }
 
 void UpgradeWindow::workerDone(bool ok) {
-    if (destroying_)
-        return;
-    worker_.join();
     setBusy(false);
     if (ok) {
         start_->setEnabled(false);
@@ -149,7 +142,7 @@ void UpgradeWindow::workerDone(bool ok) {
 }
 
 void UpgradeWindow::closeEvent(QCloseEvent* event) {
-    if (worker_.joinable()) {
+    if (job_->running()) {
         event->ignore();  // the upload finishes first
         return;
     }

@@ -5,10 +5,8 @@
 
 #include <QWidget>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "velkport/shell/base/AppContext.h"
 #include "velkport/shell/base/Prompter.h"
@@ -20,8 +18,9 @@ class QProgressBar;
 class QPushButton;
 
 namespace velkport::shell {
+class BackgroundJob;
 class UiThreadPrompter;
-}
+}  // namespace velkport::shell
 
 namespace velkport::upgrade {
 
@@ -38,7 +37,7 @@ class UpgradeWindow : public QWidget {
     QPushButton* startButton() const { return start_; }
     QPushButton* exitButton() const { return exit_; }
     QProgressBar* progressBar() const { return bar_; }
-    bool uploading() const { return worker_.joinable(); }
+    bool uploading() const;
 
     // The delay between a successful upload and the reconnect (one second; tests shorten it).
     void setReconnectDelay(int ms) { reconnectDelay_ = ms; }
@@ -68,9 +67,7 @@ class UpgradeWindow : public QWidget {
     QProgressBar* bar_;
     QPushButton* start_;
     QPushButton* exit_;
-    std::thread worker_;
-    std::atomic<bool> running_{false};
-    bool destroying_ = false;
+    std::unique_ptr<shell::BackgroundJob> job_;
     int reconnectDelay_ = 1000;
 };
 
