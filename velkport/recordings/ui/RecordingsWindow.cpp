@@ -18,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -29,6 +28,7 @@
 
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/RecordText.h"
+#include "velkport/recordings/ui/RecordingsPane.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/base/SettingsStore.h"
 #include "velkport/shell/widgets/BackgroundJob.h"
@@ -84,16 +84,6 @@ QPixmap BlankIcon() {
 
 // Selects the rows whose text under role is one the batch just brought, and makes the last of
 // them the current row.
-void selectRows(QTreeWidget* list, int role, const std::function<bool(const std::string&)>& isNew) {
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        const bool fresh = isNew(S(item->data(0, role).toString()));
-        item->setSelected(fresh);
-        if (fresh)
-            list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-    }
-}
-
 }  // namespace
 
 RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& prompter,
@@ -165,34 +155,6 @@ RecordingsWindow::~RecordingsWindow() {
 
 // ----- Layout -----
 
-QTreeWidget* RecordingsWindow::makeList(const std::vector<std::pair<int, double>>& columns) {
-    auto* list = new QTreeWidget(this);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->setColumnCount(static_cast<int>(columns.size()));
-    QStringList headings;
-    QVariantList fractions;
-    for (const auto& [message, fraction] : columns) {
-        headings << Q(Msg(message));
-        fractions << fraction;
-    }
-    list->setHeaderLabels(headings);
-    list->setProperty("fractions", fractions);
-    list->header()->setStretchLastSection(false);
-    list->installEventFilter(this);
-    return list;
-}
-
-void RecordingsWindow::sizeColumns(QTreeWidget* list) {
-    const QVariantList fractions = list->property("fractions").toList();
-    const int width = list->width() - 2 * list->frameWidth();
-    for (int i = 0; i < fractions.size(); ++i)
-        list->header()->resizeSection(i, static_cast<int>(width * fractions[i].toDouble()));
-}
-
 void RecordingsWindow::buildLayout() {
     auto addButton = [this](RecordButton b, int message) {
         auto* button = new QPushButton(Q(Msg(message)), this);
@@ -212,85 +174,34 @@ void RecordingsWindow::buildLayout() {
     top->addWidget(multiView_);
     top->addStretch(1);
 
-    recList_ =
-        makeList({{47, 0.30}, {261, 0.15}, {262, 0.25}, {44, 0.25}, {263, 0.10}, {186, 0.10}});
-    for (int c : {kRecChNum, kRecDuration, kRecScrambled})
-        recList_->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    pcList_ = makeList({{47, 0.30}, {87, 0.15}, {259, 0.15}, {247, 0.15}, {260, 0.30}});
-    for (int c : {kPcChannel, kPcSize})
-        pcList_->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-
-    auto makeIcons = [this] {
-        auto* icons = new QListWidget(this);
-        icons->setViewMode(QListView::IconMode);
-        icons->setIconSize(QSize(ThumbnailMaker::kWidth, ThumbnailMaker::kHeight));
-        icons->setResizeMode(QListView::Adjust);
-        icons->setMovement(QListView::Static);
-        icons->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        icons->setContextMenuPolicy(Qt::CustomContextMenu);
-        icons->installEventFilter(this);
-        return icons;
-    };
-    recIcons_ = makeIcons();
-    pcIcons_ = makeIcons();
-
-    auto makeTree = [this] {
-        auto* tree = new QTreeWidget(this);
-        tree->setHeaderHidden(true);
-        tree->setContextMenuPolicy(Qt::CustomContextMenu);
-        tree->setEditTriggers(QAbstractItemView::EditKeyPressed);
-        tree->installEventFilter(this);
-        return tree;
-    };
-    recFolders_ = makeTree();
-    pcFolders_ = makeTree();
-
-    auto makeSide = [this](QTreeWidget* tree, QTreeWidget* list, QListWidget* icons,
-                           QStackedWidget*& stack, QProgressBar*& disk, QLabel*& picture,
-                           QLabel*& text) {
-        stack = new QStackedWidget(this);
-        stack->addWidget(list);
-        stack->addWidget(icons);
-        disk = new QProgressBar(this);
-        disk->setTextVisible(true);
-        picture = new QLabel(this);
-        picture->setFixedSize(ThumbnailMaker::kWidth, ThumbnailMaker::kHeight);
-        picture->setFrameShape(QFrame::Box);
-        picture->setAlignment(Qt::AlignCenter);
-        text = new QLabel(this);
-        text->setWordWrap(true);
-        text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        auto* pictureRow = new QHBoxLayout;
-        pictureRow->addWidget(picture, 0, Qt::AlignTop);
-        pictureRow->addWidget(text, 1);
-        auto* side = new QWidget(this);
-        auto* layout = new QVBoxLayout(side);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* split = new QSplitter(Qt::Vertical, side);
-        split->addWidget(tree);
-        split->addWidget(stack);
-        split->setStretchFactor(0, 1);
-        split->setStretchFactor(1, 4);
-        layout->addWidget(split, 1);
-        layout->addWidget(disk);
-        layout->addLayout(pictureRow);
-        return side;
+    const QSize iconSize(ThumbnailMaker::kWidth, ThumbnailMaker::kHeight);
+    auto col = [](int message, double fraction, bool right = false) {
+        return RecordingsPane::Column{Q(Msg(message)), fraction, right};
     };
     auto* sides = new QSplitter(Qt::Horizontal, this);
-    sides->addWidget(
-        makeSide(recFolders_, recList_, recIcons_, recStack_, recDisk_, recPicture_, recText_));
-    sides->addWidget(
-        makeSide(pcFolders_, pcList_, pcIcons_, pcStack_, pcDisk_, pcPicture_, pcText_));
+    recPane_ = new RecordingsPane({col(47, 0.30), col(261, 0.15, true), col(262, 0.25),
+                                   col(44, 0.25), col(263, 0.10, true), col(186, 0.10, true)},
+                                  iconSize, this, sides);
+    pcPane_ = new RecordingsPane(
+        {col(47, 0.30), col(87, 0.15, true), col(259, 0.15, true), col(247, 0.15), col(260, 0.30)},
+        iconSize, this, sides);
+    sides->addWidget(recPane_);
+    sides->addWidget(pcPane_);
+    recList_ = recPane_->list();
+    pcList_ = pcPane_->list();
+    recIcons_ = recPane_->icons();
+    pcIcons_ = pcPane_->icons();
+    recFolders_ = recPane_->tree();
+    pcFolders_ = pcPane_->tree();
+    recDisk_ = recPane_->disk();
+    pcDisk_ = pcPane_->disk();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(sides, 1);
 
-    recPictureTimer_ = new QTimer(this);
-    recPictureTimer_->setSingleShot(true);
-    pcPictureTimer_ = new QTimer(this);
-    pcPictureTimer_->setSingleShot(true);
+    recPictureTimer_ = recPane_->pictureTimer();
+    pcPictureTimer_ = pcPane_->pictureTimer();
     connect(recPictureTimer_, &QTimer::timeout, this,
             [this] { showSelectedPicture(Side::Receiver); });
     connect(pcPictureTimer_, &QTimer::timeout, this, [this] { showSelectedPicture(Side::Pc); });
@@ -360,20 +271,15 @@ void RecordingsWindow::updateControls() {
 }
 
 void RecordingsWindow::updateDiskBars() {
-    auto show = [](QProgressBar* bar, const std::optional<DiskUsage>& usage) {
-        if (!usage) {
-            bar->setRange(0, 1);
-            bar->setValue(0);
-            bar->setFormat(QString());
-            return;
-        }
-        bar->setRange(0, static_cast<int>(std::max<std::uint32_t>(1, usage->totalMiB)));
-        bar->setValue(static_cast<int>(std::min(usage->usedMiB, usage->totalMiB)));
-        bar->setFormat(QStringLiteral("%1 MB / %2 MB").arg(usage->usedMiB).arg(usage->totalMiB));
+    auto show = [](RecordingsPane* pane, const std::optional<DiskUsage>& usage) {
+        if (usage)
+            pane->showDisk(std::make_pair(usage->usedMiB, usage->totalMiB));
+        else
+            pane->showDisk(std::nullopt);
     };
-    show(pcDisk_, manager_->PcDiskUsage());
+    show(pcPane_, manager_->PcDiskUsage());
     if (online_ && !job_->running())
-        show(recDisk_, manager_->ReceiverDiskUsage());
+        show(recPane_, manager_->ReceiverDiskUsage());
 }
 
 // ----- Lists -----
@@ -824,19 +730,23 @@ void RecordingsWindow::schedulePcPicture() {
     pcPictureTimer_->start(manager_->radio() ? 100 : 300);
 }
 
+QLabel* RecordingsWindow::picture(Side side) const {
+    return pane(side)->picture();
+}
+
+QLabel* RecordingsWindow::pictureText(Side side) const {
+    return pane(side)->pictureText();
+}
+
 void RecordingsWindow::clearPicture(Side side) {
-    picture(side)->clear();
-    pictureText(side)->clear();
+    pane(side)->clearPicture();
 }
 
 void RecordingsWindow::setPicture(Side side, const std::string& text,
                                   const ThumbnailResult& result) {
-    pictureText(side)->setText(Q(text));
     // Without a picture the area keeps what it showed; radio recordings have none.
-    if (result.picture)
-        picture(side)->setPixmap(PictureOf(result));
-    else if (manager_->radio())
-        picture(side)->clear();
+    const QPixmap pixmap = result.picture ? PictureOf(result) : QPixmap();
+    pane(side)->showPicture(Q(text), result.picture ? &pixmap : nullptr, manager_->radio());
     emit pictureShown(side);
 }
 
@@ -901,8 +811,8 @@ void RecordingsWindow::setMultiView(bool on) {
     if (on == iconView_)
         return;
     iconView_ = on;
-    recStack_->setCurrentWidget(on ? static_cast<QWidget*>(recIcons_) : recList_);
-    pcStack_->setCurrentWidget(on ? static_cast<QWidget*>(pcIcons_) : pcList_);
+    recPane_->setIconView(on);
+    pcPane_->setIconView(on);
     clearPicture(Side::Receiver);
     clearPicture(Side::Pc);
     if (on)
@@ -937,16 +847,10 @@ void RecordingsWindow::buildIcons() {
             },
             Qt::QueuedConnection);
     };
-    auto bar = [this](QProgressBar* disk, std::size_t done, std::size_t total) {
+    auto bar = [this](RecordingsPane* pane, std::size_t done, std::size_t total) {
         const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
         QMetaObject::invokeMethod(
-            this,
-            [disk, percent] {
-                disk->setRange(0, 100);
-                disk->setFormat(QStringLiteral("%p%"));
-                disk->setValue(percent);
-            },
-            Qt::QueuedConnection);
+            this, [pane, percent] { pane->showPercent(percent); }, Qt::QueuedConnection);
     };
     const bool online = online_;
     startWorker(
@@ -964,7 +868,7 @@ void RecordingsWindow::buildIcons() {
                     manager_->ReceiverPicture(e, text, picture);
                     addIcon(recIcons_, Q(ToDisplayText(e.title)), Q(e.fileName), QString(),
                             picture.picture ? std::move(picture.ppm) : std::vector<std::uint8_t>());
-                    bar(recDisk_, i + 1, built->entries.size());
+                    bar(recPane_, i + 1, built->entries.size());
                 }
             }
             const auto files = manager_->RefreshPcList();
@@ -974,7 +878,7 @@ void RecordingsWindow::buildIcons() {
                 manager_->PcPicture(files[i].fileName, text, picture);
                 addIcon(pcIcons_, Q(files[i].fileName), Q(files[i].title), Q(files[i].fileName),
                         picture.picture ? std::move(picture.ppm) : std::vector<std::uint8_t>());
-                bar(pcDisk_, i + 1, files.size());
+                bar(pcPane_, i + 1, files.size());
             }
         },
         [this, built] {
@@ -1044,7 +948,7 @@ void RecordingsWindow::downloadSelected() {
             }
             refreshPcList();
             filling_ = true;
-            selectRows(pcList_, kFileRole, [&](const std::string& name) {
+            pcPane_->selectRows(kFileRole, [&](const std::string& name) {
                 return std::any_of(outcome->files.begin(), outcome->files.end(),
                                    [&](const fs::path& f) { return f.filename() == name; });
             });
@@ -1082,7 +986,7 @@ void RecordingsWindow::uploadSelected() {
             refreshReceiverList();
             filling_ = true;
             const auto& fresh = outcome->receiverNames;
-            selectRows(recList_, kNameRole, [&](const std::string& name) {
+            recPane_->selectRows(kNameRole, [&](const std::string& name) {
                 return std::find(fresh.begin(), fresh.end(), name) != fresh.end();
             });
             filling_ = false;
@@ -1098,8 +1002,6 @@ void RecordingsWindow::uploadSelected() {
 // ----- Events -----
 
 bool RecordingsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && (watched == recList_ || watched == pcList_))
-        sizeColumns(static_cast<QTreeWidget*>(watched));
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         if (watched == recList_ || watched == recIcons_)

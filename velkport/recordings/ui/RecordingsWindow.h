@@ -27,7 +27,6 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -42,6 +41,8 @@ class BackgroundJob;
 }  // namespace velkport::shell
 
 namespace velkport::recordings {
+
+class RecordingsPane;
 
 enum class RecordButton : int { Download = 0, Upload, Refresh, Setting, Delete };
 inline constexpr int kRecordButtonCount = 5;
@@ -88,8 +89,9 @@ class RecordingsWindow : public QWidget {
     QListWidget* pcIcons() const { return pcIcons_; }
     QTreeWidget* receiverFolders() const { return recFolders_; }
     QTreeWidget* pcFolders() const { return pcFolders_; }
-    QLabel* picture(Side side) const { return side == Side::Receiver ? recPicture_ : pcPicture_; }
-    QLabel* pictureText(Side side) const { return side == Side::Receiver ? recText_ : pcText_; }
+    RecordingsPane* pane(Side side) const { return side == Side::Receiver ? recPane_ : pcPane_; }
+    QLabel* picture(Side side) const;
+    QLabel* pictureText(Side side) const;
     QProgressBar* diskBar(Side side) const { return side == Side::Receiver ? recDisk_ : pcDisk_; }
     shell::ProgressWindow* progressWindow() const;
 
@@ -136,8 +138,6 @@ class RecordingsWindow : public QWidget {
     enum class Focus { ReceiverList, PcList, ReceiverTree, PcTree };
 
     void buildLayout();
-    QTreeWidget* makeList(const std::vector<std::pair<int, double>>& columns);
-    void sizeColumns(QTreeWidget* list);
     void fillPcTree();
     void fillReceiverTree();
     void updateDiskBars();
@@ -180,14 +180,10 @@ class RecordingsWindow : public QWidget {
     QTreeWidget* pcList_ = nullptr;
     QListWidget* recIcons_ = nullptr;
     QListWidget* pcIcons_ = nullptr;
-    QStackedWidget* recStack_ = nullptr;
-    QStackedWidget* pcStack_ = nullptr;
+    RecordingsPane* recPane_ = nullptr;
+    RecordingsPane* pcPane_ = nullptr;
     QTreeWidget* recFolders_ = nullptr;
     QTreeWidget* pcFolders_ = nullptr;
-    QLabel* recPicture_ = nullptr;
-    QLabel* pcPicture_ = nullptr;
-    QLabel* recText_ = nullptr;
-    QLabel* pcText_ = nullptr;
     QProgressBar* recDisk_ = nullptr;
     QProgressBar* pcDisk_ = nullptr;
     QTimer* recPictureTimer_ = nullptr;
