@@ -274,39 +274,40 @@ void ShareTree::walk(Walk& w, MediaObject& folder, std::vector<std::string>& rea
         } else {
             real = realStack.back() + "/" + name;
         }
-        // A folder lists a subfolder by its name only, a file with its size (and its time).
-        mix(signature, name.data(), name.size() + 1);
-        if (!S_ISDIR(st.st_mode)) {
-            mix(signature, &st.st_size, sizeof st.st_size);
-            mix(signature, &st.st_mtim, sizeof st.st_mtim);
-        }
+        // A folder lists a subfolder by its name only, an item with its size (and its time);
+        // other files (a download's temporary file) change nothing a client sees.
         if (S_ISDIR(st.st_mode)) {
             // A folder that is already on the way down (a link back up) is not walked again.
             if (std::find(realStack.begin(), realStack.end(), real) != realStack.end())
                 continue;
+            mix(signature, name.data(), name.size() + 1);
             MediaObject* sub = addFolder(w, folder.number, path);
             sub->mediaType = folder.mediaType;
             sub->modified = st.st_mtime;
             realStack.push_back(real);
             walk(w, *sub, realStack);
             realStack.pop_back();
-        } else if (S_ISREG(st.st_mode)) {
-            addItem(w, folder, path, name, static_cast<std::uint64_t>(st.st_size), st.st_mtime);
+        } else if (S_ISREG(st.st_mode) &&
+                   addItem(w, folder, path, name, static_cast<std::uint64_t>(st.st_size),
+                           st.st_mtime)) {
+            mix(signature, name.data(), name.size() + 1);
+            mix(signature, &st.st_size, sizeof st.st_size);
+            mix(signature, &st.st_mtim, sizeof st.st_mtim);
         }
     }
     closedir(dir);
     folder.signature = signature;
 }
 
-void ShareTree::addItem(Walk& w, MediaObject& parent, const std::string& path,
+bool ShareTree::addItem(Walk& w, MediaObject& parent, const std::string& path,
                         const std::string& name, std::uint64_t size, std::time_t modified) {
     const auto dot = name.rfind('.');
     if (dot == std::string::npos || dot + 1 == name.size())
-        return;
+        return false;
     const std::string extension = name.substr(dot + 1);
     const MediaType type = parent.mediaType;
     if (!Accepts(type, extension))
-        return;
+        return false;
     auto o = std::make_unique<MediaObject>();
     o->number = numberFor(w, path);
     o->id = objectId(o->number);
@@ -322,6 +323,7 @@ void ShareTree::addItem(Walk& w, MediaObject& parent, const std::string& path,
     o->modified = modified;
     o->mediaType = type;
     objects_.push_back(std::move(o));
+    return true;
 }
 
 std::string ShareTree::BrowseDirectChildren(const std::string& objectId, int, int,

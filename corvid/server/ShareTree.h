@@ -61,7 +61,8 @@ class ShareTree : public ContentStore {
     struct Walk;
     MediaObject* addFolder(Walk& walk, std::uint64_t parent, const std::string& path);
     void walk(Walk& walk, MediaObject& folder, std::vector<std::string>& realStack);
-    void addItem(Walk& walk, MediaObject& parent, const std::string& path, const std::string& name,
+    // True when the file became an item.
+    bool addItem(Walk& walk, MediaObject& parent, const std::string& path, const std::string& name,
                  std::uint64_t size, std::time_t modified);
     std::uint64_t numberFor(Walk& walk, const std::string& path);
     std::size_t answerEstimate(std::size_t elements) const;

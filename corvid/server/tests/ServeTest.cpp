@@ -389,7 +389,9 @@ bool appears(const ServeProcess& server, const std::string& id, const std::strin
 }
 
 TEST_F(ServeTest, FilesAddedWhileRunningAppearAndTheUpdateIdsGoUp) {
-    fixtures::writeFile(dir_ / "Music" / "New Song.mp3", "added");
+    // Made elsewhere and moved in, as a finished download arrives: one change, one count.
+    fixtures::writeFile(dir_ / "private" / "New Song.mp3", "added");
+    std::filesystem::rename(dir_ / "private" / "New Song.mp3", dir_ / "Music" / "New Song.mp3");
     ASSERT_TRUE(appears(*server_, "0000000000000001", "New Song"));
     EXPECT_EQ(browse(*server_, "0000000000000001").count("UpdateID"), "11");
     EXPECT_EQ(browse(*server_, "0000000000000003").count("UpdateID"), "10");  // unchanged
