@@ -175,13 +175,9 @@ bool SettingsStore::SaveLocalPath(const std::string& path) {
 }
 
 std::optional<std::string> SettingsStore::DefaultLocalPath() {
-    std::filesystem::path home = homeFolder();
-    std::optional<std::filesystem::path> documents = documentsFromUserDirs(home);
-    if (!documents) {
-        if (home.empty())
-            return std::nullopt;  // no documents folder known: nothing is created or saved
-        documents = home / "Documents";
-    }
+    std::optional<std::filesystem::path> documents = documentsFromUserDirs(homeFolder());
+    if (!documents)
+        return std::nullopt;  // no documents folder named: nothing is created or saved
     std::filesystem::path record = *documents / "Record";
     std::error_code ec;
     std::filesystem::create_directories(record, ec);

@@ -169,6 +169,7 @@ TEST_F(SettingsStoreTest, NoHomeAndNoConfigurationFolderMeansNoSettings) {
 TEST_F(SettingsStoreTest, TheDefaultLocalPathIsRecordInTheDocumentsFolder) {
     SettingsStore store;
     EXPECT_FALSE(store.LoadLocalPath());
+    fixtures::writeFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
     auto path = store.DefaultLocalPath();
     ASSERT_TRUE(path);
     EXPECT_EQ(*path, (home / "Documents" / "Record").string());
@@ -176,6 +177,14 @@ TEST_F(SettingsStoreTest, TheDefaultLocalPathIsRecordInTheDocumentsFolder) {
     EXPECT_EQ(store.LoadLocalPath(), *path);
     // A second call finds the folder already there.
     EXPECT_EQ(store.DefaultLocalPath(), path);
+}
+
+TEST_F(SettingsStoreTest, NoDocumentsFolderNamedMeansNoDefaultAndNothingCreated) {
+    SettingsStore store;
+    EXPECT_FALSE(store.LoadLocalPath());  // writes the empty LocalPath
+    EXPECT_FALSE(store.DefaultLocalPath());
+    EXPECT_FALSE(std::filesystem::exists(home / "Documents"));
+    EXPECT_FALSE(store.LoadLocalPath());
 }
 
 TEST_F(SettingsStoreTest, TheDocumentsFolderComesFromTheDesktopsUserDirs) {
@@ -196,8 +205,8 @@ TEST_F(SettingsStoreTest, TheDocumentsFolderComesFromTheDesktopsUserDirs) {
                         "XDG_DOCUMENTS_DIR=\"Docs\"\n"
                         "XDG_DOCUMENTS_DIR=\"$HOMEDocs\"\n"
                         "XDG_DOCUMENTS_DIR=\"/unterminated\n");
-    EXPECT_EQ(store.DefaultLocalPath(), (home / "Documents" / "Record").string());
-    EXPECT_EQ(store.LoadLocalPath(), (home / "Documents" / "Record").string());
+    EXPECT_FALSE(store.DefaultLocalPath());
+    EXPECT_FALSE(std::filesystem::exists(home / "Documents"));
 }
 
 TEST_F(SettingsStoreTest, TheDefaultLocalPathFailsWithoutSideEffectsWhenItCannotBeMade) {
