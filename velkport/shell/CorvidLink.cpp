@@ -8,19 +8,13 @@
 #include <string>
 
 #include "common/ByteOrder.h"
+#include "common/RuntimeFolder.h"
 #include "common/Socket.h"
 
 namespace velkport::shell {
 
 std::filesystem::path CorvidLink::DefaultSocketPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime))
-        return std::filesystem::path(runtime) / "corvid.sock";
-    std::error_code ec;
-    auto tmp = std::filesystem::temp_directory_path(ec);
-    if (ec)
-        tmp = "/tmp";
-    return tmp / ("corvid-" + std::to_string(getuid()) + ".sock");
+    return common::RuntimePath("corvid", ".sock");
 }
 
 std::array<std::uint8_t, CorvidLink::kRecordSize> CorvidLink::EncodeAddressMessage(

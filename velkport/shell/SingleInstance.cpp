@@ -6,17 +6,12 @@
 #include <cstdlib>
 #include <utility>
 
+#include "common/RuntimeFolder.h"
+
 namespace velkport::shell {
 
 std::filesystem::path SingleInstance::DefaultLockFile() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime))
-        return std::filesystem::path(runtime) / "velkport.lock";
-    std::error_code ec;
-    auto tmp = std::filesystem::temp_directory_path(ec);
-    if (ec)
-        tmp = "/tmp";
-    return tmp / ("velkport-" + std::to_string(getuid()) + ".lock");
+    return common::RuntimePath("velkport", ".lock");
 }
 
 std::optional<SingleInstance> SingleInstance::Acquire(const std::filesystem::path& lockFile) {

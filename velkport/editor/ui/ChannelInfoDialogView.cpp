@@ -9,8 +9,12 @@
 #include <QVBoxLayout>
 
 #include "velkport/shell/base/MessageCatalogue.h"
+#include "velkport/shell/widgets/QtText.h"
 
 namespace velkport::editor {
+
+using shell::Q;
+using shell::S;
 
 namespace {
 
@@ -19,10 +23,6 @@ QComboBox* Choice(QWidget* parent, const QStringList& entries, int current) {
     c->addItems(entries);
     c->setCurrentIndex(current);
     return c;
-}
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 }  // namespace

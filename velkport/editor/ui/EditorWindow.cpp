@@ -31,18 +31,18 @@
 #include "velkport/shell/widgets/Icons.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
+#include "velkport/shell/widgets/QtText.h"
 
 namespace velkport::editor {
+
+using shell::Q;
+using shell::S;
 
 using channels::ChannelListEditor;
 using channels::FavoriteGroup;
 using shell::Msg;
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kGroupRole = Qt::UserRole + 1;
@@ -90,8 +90,7 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
     setWindowTitle(Q(Msg(94)));
     setWindowIcon(shell::ChannelButtonIcon());
     job_ = std::make_unique<shell::BackgroundJob>(this, prompter_.get());
-    // A channel list transfer runs to its end.
-    job_->progressWindow()->cancelButton()->setEnabled(false);
+    job_->setCancellable(false);  // a channel list transfer runs to its end
     exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, job_->progress());
     dialogs_ = std::make_unique<QtEditorDialogs>(this, *prompter_);
     chooser_ = [this](bool save) {

@@ -14,8 +14,12 @@
 #include <set>
 
 #include "velkport/channels/FecTable.h"
+#include "velkport/shell/widgets/QtText.h"
 
 namespace velkport::editor {
+
+using shell::Q;
+using shell::S;
 
 namespace {
 
@@ -35,10 +39,6 @@ QTableWidgetItem* Cell(int logicRow, const QVariant& value) {
     item->setData(Qt::DisplayRole, value);
     item->setData(Qt::UserRole, logicRow);
     return item;
-}
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 }  // namespace

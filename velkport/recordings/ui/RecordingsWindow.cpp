@@ -26,39 +26,31 @@
 #include <algorithm>
 #include <mutex>
 
+#include "common/Text.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/RecordText.h"
+#include "velkport/recordings/playback/ui/PlayerLauncher.h"
 #include "velkport/recordings/ui/RecordingsPane.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/shell/base/SettingsStore.h"
 #include "velkport/shell/widgets/BackgroundJob.h"
 #include "velkport/shell/widgets/ProgressWindow.h"
 #include "velkport/shell/widgets/QtPrompter.h"
+#include "velkport/shell/widgets/QtText.h"
 
 namespace velkport::recordings {
+
+using shell::Q;
+using shell::S;
 
 namespace fs = std::filesystem;
 using shell::Msg;
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-std::string S(const QString& s) {
-    return s.toStdString();
-}
-
 // The first "%s" or "%d" of a catalogue text filled with arg.
 QString Fill(int id, const std::string& arg) {
-    std::string text = Msg(id);
-    for (const char* mark : {"%s", "%d"}) {
-        auto at = text.find(mark);
-        if (at != std::string::npos)
-            return Q(text.replace(at, 2, arg));
-    }
-    return Q(text);
+    return Q(common::FillArg(Msg(id), arg));
 }
 
 constexpr int kNameRole = Qt::UserRole;        // receiver file name / PC title
@@ -125,7 +117,8 @@ RecordingsWindow::RecordingsWindow(link::ChannelTable& table, shell::Prompter& p
             return chosenDefault;
         return dialog.selectedFiles().isEmpty() ? QString() : dialog.selectedFiles().first();
     };
-    opener_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    // Open plays a recording in Velkport's own player window.
+    opener_ = playback::PlayerOpener(this, prompter);
 
     buildLayout();
     resize(900, 700);

@@ -1,6 +1,7 @@
 #include "velkport/shell/widgets/BackgroundJob.h"
 
 #include <QMetaObject>
+#include <QPushButton>
 #include <QWidget>
 
 #include "velkport/shell/widgets/ProgressWindow.h"
@@ -17,7 +18,8 @@ BackgroundJob::BackgroundJob(QWidget* owner, UiThreadPrompter* prompter)
 
 BackgroundJob::~BackgroundJob() {
     if (worker_.joinable()) {
-        progress_->cancel();
+        if (cancellable_)
+            progress_->cancel();
         if (prompter_ != nullptr)
             prompter_->detach();
         worker_.join();
@@ -54,6 +56,11 @@ void BackgroundJob::deliver(const JobResult& result) {
         closeAfter_ = false;
         owner_->close();
     }
+}
+
+void BackgroundJob::setCancellable(bool on) {
+    cancellable_ = on;
+    window_->cancelButton()->setEnabled(on);
 }
 
 void BackgroundJob::cancel() {

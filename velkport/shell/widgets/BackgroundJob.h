@@ -2,8 +2,9 @@
 // A window's work in the background: the work runs on a worker thread and reports to the
 // shared progress window through Progress; its JobResult is delivered on the user-interface
 // thread. One job runs at a time. When the job goes (with its window) a running job is
-// cancelled and joined; the window's UiThreadPrompter is detached first, so that a question of
-// the worker cannot wait for a window that is going away. No event loop is spun by hand.
+// cancelled (unless it must run to its end) and joined; the window's UiThreadPrompter is detached
+// first, so that a question of the worker cannot wait for a window that is going away. No event
+// loop is spun by hand.
 
 #include <QObject>
 
@@ -44,6 +45,9 @@ class BackgroundJob : public QObject {
     // Asks the running job to stop: its Progress reports cancelled from now until the next
     // start. The progress window's Cancel button does the same.
     void cancel();
+    // A job that must run to its end (a channel list upload): the Cancel button is off and the
+    // job is not cancelled when it goes, only waited for.
+    void setCancellable(bool on);
     // Cancels the running job and closes the owner once its result has been delivered; with
     // no job running it returns false and the caller closes at once.
     bool closeWhenDone();
@@ -66,6 +70,7 @@ class BackgroundJob : public QObject {
     Done done_;
     bool running_ = false;
     bool closeAfter_ = false;
+    bool cancellable_ = true;
 };
 
 }  // namespace velkport::shell

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/RuntimeFolder.h"
+#include "common/Text.h"
+#include "tests/fixtures/TempDir.h"
+
+TEST(TextTest, CaseIsIgnoredForAsciiLettersOnly) {
+    EXPECT_TRUE(common::EqualsNoCase("REC0001.TS", "rec0001.ts"));
+    EXPECT_FALSE(common::EqualsNoCase("rec", "rec0"));
+    EXPECT_FALSE(common::EqualsNoCase("\xc3\x84", "\xc3\xa4"));  // Ä and ä are not folded
+    EXPECT_TRUE(common::StartsWithNoCase("HTTP://x", "http://"));
+    EXPECT_FALSE(common::StartsWithNoCase("ht", "http"));
+    EXPECT_TRUE(common::EndsWithNoCase("News_1.TS.OTS", ".ots"));
+    EXPECT_FALSE(common::EndsWithNoCase("s", ".ots"));
+}
+
+TEST(TextTest, FillArgReplacesTheFirstPlaceholderOnly) {
+    const struct {
+        const char* text;
+        const char* want;
+    } cases[] = {
+        {"Delete %s?", "Delete News?"}, {"%d files", "News files"},
+        {"%s and %s", "News and %s"},   {"no placeholder", "no placeholder"},
+        {"ends in %", "ends in %"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(common::FillArg(c.text, "News"), c.want) << c.text;
+}
+
+TEST(TextTest, RuntimePathPrefersTheRuntimeFolder) {
+    fixtures::TempDir dir;
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    EXPECT_EQ(common::RuntimePath("velkport", ".lock"), dir / "velkport.lock");
+    setenv("XDG_RUNTIME_DIR", (dir / "missing").c_str(), 1);
+    const auto fallback = common::RuntimePath("velkport", ".lock").filename().string();
+    EXPECT_EQ(fallback, "velkport-" + std::to_string(getuid()) + ".lock");
+    if (old)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+}
