@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_VELKPORT_PACKAGE_NAME velkport)
 set(CPACK_DEBIAN_CORVID_PACKAGE_NAME corvid)
 set(CPACK_DEBIAN_VELKPORT_PACKAGE_RECOMMENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly")
-set(CPACK_DEBIAN_CORVID_PACKAGE_RECOMMENDS "vlc-bin, samba")
+set(CPACK_DEBIAN_CORVID_PACKAGE_RECOMMENDS "vlc-bin, vlc-plugin-base, samba")
 set(CPACK_COMPONENT_VELKPORT_DISPLAY_NAME "Velkport")
 string(CONCAT CPACK_COMPONENT_VELKPORT_DESCRIPTION
     "Manager for the QX7100 receiver\n"
