@@ -8,10 +8,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "common/ByteOrder.h"
+#include "common/RuntimeFolder.h"
 
 namespace corvid::sharing {
 
@@ -30,33 +30,12 @@ bool fillAddress(sockaddr_un& addr, const std::filesystem::path& path) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(std::filesystem::path folder)
-    : folder_(folder.empty() ? DefaultFolder() : std::move(folder)) {}
+SingleInstance::SingleInstance(const std::filesystem::path& folder)
+    : socketPath_(folder.empty() ? common::RuntimePath("corvid", ".sock") : folder / "corvid.sock"),
+      lockPath_(folder.empty() ? common::RuntimePath("corvid", ".lock") : folder / "corvid.lock") {}
 
 SingleInstance::~SingleInstance() {
     Release();
-}
-
-std::filesystem::path SingleInstance::DefaultFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::error_code ec;
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime, ec))
-        return runtime;
-    auto tmp = std::filesystem::temp_directory_path(ec);
-    return ec ? std::filesystem::path("/tmp") : tmp;
-}
-
-// Velkport looks for the same names.
-std::string SingleInstance::socketName() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::error_code ec;
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime, ec))
-        return "corvid.sock";
-    return "corvid-" + std::to_string(::getuid()) + ".sock";
-}
-
-std::string SingleInstance::lockName() {
-    return socketName().substr(0, socketName().size() - 5) + ".lock";
 }
 
 bool SingleInstance::Acquire(AddressHandler handler) {

@@ -27,8 +27,9 @@ class SingleInstance {
     // Called on the listener's thread for every well-formed record.
     using AddressHandler = std::function<void(const std::string& address, bool show)>;
 
-    // folder: where the lock and the socket live; empty: the default folder.
-    explicit SingleInstance(std::filesystem::path folder = {});
+    // folder: where "corvid.lock" and "corvid.sock" live; empty: the run-time folder that
+    // Velkport also looks in.
+    explicit SingleInstance(const std::filesystem::path& folder = {});
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -37,9 +38,8 @@ class SingleInstance {
     bool Acquire(AddressHandler handler);
     void Release();
 
-    std::filesystem::path SocketPath() const { return folder_ / socketName(); }
-    std::filesystem::path LockPath() const { return folder_ / lockName(); }
-    static std::filesystem::path DefaultFolder();
+    const std::filesystem::path& SocketPath() const { return socketPath_; }
+    const std::filesystem::path& LockPath() const { return lockPath_; }
 
     // Hands an address to the running instance; false when none takes it.
     bool HandOver(const std::string& address, bool show = true) const;
@@ -52,11 +52,10 @@ class SingleInstance {
     static std::optional<std::pair<std::string, bool>> Decode(const std::uint8_t* record);
 
   private:
-    static std::string socketName();
-    static std::string lockName();
     void run();
 
-    std::filesystem::path folder_;
+    std::filesystem::path socketPath_;
+    std::filesystem::path lockPath_;
     common::FileDescriptor lock_;
     common::Socket listener_;
     AddressHandler handler_;
