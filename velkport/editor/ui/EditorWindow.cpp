@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "velkport/editor/ui/FavoritesTree.h"
 #include "velkport/editor/ui/MembersList.h"
 #include "velkport/editor/ui/QtEditorDialogs.h"
 #include "velkport/editor/ui/SatelliteTransponderDialogView.h"
@@ -44,15 +45,6 @@ using channels::FavoriteGroup;
 using shell::Msg;
 
 namespace {
-
-constexpr int kKindRole = Qt::UserRole;
-constexpr int kGroupRole = Qt::UserRole + 1;
-
-FavoriteGroup* GroupOf(const QTreeWidgetItem* item) {
-    if (item == nullptr)
-        return nullptr;
-    return reinterpret_cast<FavoriteGroup*>(item->data(0, kGroupRole).value<quintptr>());
-}
 
 bool HasXmlExtension(const std::filesystem::path& p) {
     std::string ext = p.extension().string();
@@ -136,18 +128,7 @@ void EditorWindow::buildLayout() {
     services_->setDefaultDropAction(Qt::MoveAction);
     services_->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    tree_ = new QTreeWidget(this);
-    tree_->setHeaderHidden(true);
-    tree_->setAcceptDrops(true);
-    tree_->setDragDropMode(QAbstractItemView::DropOnly);
-    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);
-    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    for (int kind : {channels::kTv, channels::kRadio}) {
-        auto* branch = new QTreeWidgetItem(tree_, {Q(Msg(kind == channels::kTv ? 283 : 284))});
-        branch->setData(0, kKindRole, kind);
-        branch->setData(0, kGroupRole, QVariant::fromValue<quintptr>(0));
-        branch->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
-    }
+    tree_ = new FavoritesTree(*editor_, this);
 
     members_ = new MembersList(this);
     members_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -351,38 +332,14 @@ void EditorWindow::applySelectionToView() {
 }
 
 void EditorWindow::refreshTree() {
-    fillingTree_ = true;
-    for (int kind : {channels::kTv, channels::kRadio}) {
-        QTreeWidgetItem* branch = branchItem(kind);
-        qDeleteAll(branch->takeChildren());
-        for (FavoriteGroup* g : editor_->branch(kind)) {
-            auto* item = new QTreeWidgetItem(branch, {Q(g->name)});
-            item->setData(0, kKindRole, kind);
-            item->setData(0, kGroupRole, QVariant::fromValue(reinterpret_cast<quintptr>(g)));
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
-                           Qt::ItemIsDropEnabled);
-        }
-        branch->setExpanded(true);
-    }
-    // Keep the logic's tree selection visible.
-    QTreeWidgetItem* current = nullptr;
-    if (editor_->selectedGroup() != nullptr)
-        current = treeItem(editor_->selectedGroup());
-    else if (editor_->selectedBranch() >= 0)
-        current = branchItem(editor_->selectedBranch());
-    tree_->clearSelection();
-    if (current != nullptr) {
-        current->setSelected(true);
-        tree_->setCurrentItem(current);
-    }
-    fillingTree_ = false;
+    tree_->refill();
     refreshMembers();
 }
 
 void EditorWindow::refreshMembers() {
     members_->clear();
     FavoriteGroup* g = editor_->selectedGroup();
-    if (g != nullptr && treeItem(g) != nullptr) {
+    if (g != nullptr && tree_->itemOf(g) != nullptr) {
         QList<QTreeWidgetItem*> items;
         for (channels::Service* s : g->members) {
             if (s == nullptr)
@@ -497,7 +454,7 @@ void EditorWindow::startTransfer(bool send) {
     if (!send) {
         members_->clear();
         for (int kind : {channels::kTv, channels::kRadio})
-            qDeleteAll(branchItem(kind)->takeChildren());
+            qDeleteAll(tree_->branchItem(kind)->takeChildren());
     }
     updateButtons();
     updatePositions();
@@ -549,49 +506,21 @@ void EditorWindow::editSatellites() {
 
 // ------------------------------------------------------------------ tree and members
 
-QTreeWidgetItem* EditorWindow::branchItem(int kind) const {
-    return tree_->topLevelItem(kind == channels::kRadio ? 1 : 0);
-}
-
-QTreeWidgetItem* EditorWindow::treeItem(const FavoriteGroup* group) const {
-    for (int kind : {channels::kTv, channels::kRadio}) {
-        QTreeWidgetItem* branch = branchItem(kind);
-        for (int i = 0; i < branch->childCount(); ++i)
-            if (GroupOf(branch->child(i)) == group)
-                return branch->child(i);
-    }
-    return nullptr;
+QTreeWidget* EditorWindow::favoritesTree() const {
+    return tree_;
 }
 
 void EditorWindow::treeSelectionChanged() {
-    if (fillingTree_ || transfer_)
+    if (fillingTree_ || tree_->filling() || transfer_)
         return;
-    const auto items = tree_->selectedItems();
-    if (items.isEmpty()) {
-        editor_->clearTreeSelection();
-    } else if (FavoriteGroup* g = GroupOf(items.first())) {
-        editor_->selectGroup(g);
-    } else {
-        editor_->selectBranch(items.first()->data(0, kKindRole).toInt());
-    }
+    tree_->selectionToLogic();
     refreshMembers();
 }
 
 void EditorWindow::treeItemRenamed(QTreeWidgetItem* item) {
-    if (fillingTree_ || transfer_)
+    if (fillingTree_ || tree_->filling() || transfer_)
         return;
-    FavoriteGroup* g = GroupOf(item);
-    if (g == nullptr)
-        return;
-    const std::string text = item->text(0).toStdString();
-    if (text == g->name)
-        return;
-    editor_->renameFavorite(g, text);
-    // Refused or not, the item shows the group's stored name.
-    if (QTreeWidgetItem* now = treeItem(g)) {
-        const QSignalBlocker block(tree_);
-        now->setText(0, Q(g->name));
-    }
+    tree_->renamed(item);
 }
 
 std::vector<int> EditorWindow::selectedMembers() const {
@@ -639,27 +568,8 @@ void EditorWindow::showMembersMenu(const QPoint& pos) {
 }
 
 void EditorWindow::showTreeMenu(const QPoint& pos) {
-    if (transfer_)
-        return;
-    QTreeWidgetItem* item = tree_->itemAt(pos);
-    if (item == nullptr)
-        return;
-    tree_->setCurrentItem(item);
-    item->setSelected(true);
-    FavoriteGroup* g = GroupOf(item);
-    QMenu menu(this);
-    QAction* create = menu.addAction(Q(Msg(8)));
-    QAction* rename = menu.addAction(Q(Msg(93)));
-    QAction* del = menu.addAction(Q(Msg(11)));
-    rename->setEnabled(g != nullptr);
-    del->setEnabled(g != nullptr);
-    QAction* chosen = menu.exec(tree_->viewport()->mapToGlobal(pos));
-    if (chosen == create)
-        editor_->createFavoriteFromTree();
-    else if (chosen == rename && g != nullptr)
-        tree_->editItem(item, 0);
-    else if (chosen == del && g != nullptr)
-        editor_->deleteFavorite(g);
+    if (!transfer_)
+        tree_->showMenu(pos);
 }
 
 // ------------------------------------------------------------------ drag and drop
@@ -672,7 +582,7 @@ bool EditorWindow::dropOn(QWidget* viewport, const QMimeData& mime, const QPoint
     if (viewport == tree_->viewport()) {
         if (!fromServices)
             return false;  // members dropped on the tree change no group
-        FavoriteGroup* g = GroupOf(tree_->itemAt(pos));
+        FavoriteGroup* g = FavoritesTree::groupOf(tree_->itemAt(pos));
         if (g == nullptr)
             return false;  // a branch item takes nothing
         const bool added = editor_->addToFavorite(g);

@@ -33,6 +33,7 @@ class BackgroundJob;
 
 namespace velkport::editor {
 
+class FavoritesTree;
 class MembersList;
 class QtEditorDialogs;
 class ServiceTableModel;
@@ -65,7 +66,7 @@ class EditorWindow : public QWidget {
     channels::ChannelExchange& exchange() { return *exchange_; }
     ServiceTableModel& model() { return *model_; }
     QTableView* serviceList() const { return services_; }
-    QTreeWidget* favoritesTree() const { return tree_; }
+    QTreeWidget* favoritesTree() const;
     QTreeWidget* membersList() const;
     QPushButton* button(EditorButton b) const { return buttons_[static_cast<std::size_t>(b)]; }
     QCheckBox* radioBox() const { return radio_; }
@@ -81,8 +82,6 @@ class EditorWindow : public QWidget {
     }
 
     // The tree item of a favorite group (null when the tree does not show it) and of a branch.
-    QTreeWidgetItem* treeItem(const channels::FavoriteGroup* group) const;
-    QTreeWidgetItem* branchItem(int kind) const;
 
     // The service list's context menu for the current state, and one of its commands.
     std::unique_ptr<QMenu> makeServiceMenu();
@@ -144,7 +143,7 @@ class EditorWindow : public QWidget {
 
     ServiceTableModel* model_ = nullptr;
     QTableView* services_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
+    FavoritesTree* tree_ = nullptr;
     MembersList* members_ = nullptr;
     QCheckBox* radio_ = nullptr;
     QLabel* servicePos_ = nullptr;
