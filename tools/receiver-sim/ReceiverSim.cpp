@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "common/Socket.h"
-#include "tools/receiver-sim/FtpServer.h"
 #include "tools/receiver-sim/DiskSpace.h"
+#include "tools/receiver-sim/FtpServer.h"
 #include "tools/receiver-sim/GameService.h"
 #include "tools/receiver-sim/MediaService.h"
 #include "tools/receiver-sim/RecordingsService.h"
