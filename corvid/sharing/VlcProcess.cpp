@@ -265,9 +265,12 @@ bool VlcProcess::Command(std::string_view line, std::string* reply) {
         return false;
     if (reply == nullptr)
         return true;
+    // VLC ends its answer with "VERB: returned N"; an answer to an earlier command may still
+    // come first.
+    const std::string done = std::string(line.substr(0, line.find(' '))) + ": returned";
     reply->clear();
     const auto deadline = std::chrono::steady_clock::now() + milliseconds(3000);
-    while (reply->find(": returned") == std::string::npos && reply->size() < 65536 &&
+    while (reply->find(done) == std::string::npos && reply->size() < 65536 &&
            std::chrono::steady_clock::now() < deadline) {
         const ssize_t n = control_.receiveSome(sink, sizeof sink, milliseconds(100));
         if (n == 0)
@@ -275,7 +278,7 @@ bool VlcProcess::Command(std::string_view line, std::string* reply) {
         if (n > 0)
             reply->append(sink, static_cast<std::size_t>(n));
     }
-    return reply->find(": returned") != std::string::npos;
+    return reply->find(done) != std::string::npos;
 }
 
 void VlcProcess::Stop() {

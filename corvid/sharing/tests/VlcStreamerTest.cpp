@@ -160,8 +160,12 @@ TEST_F(RealVlcTest, StreamsTransportPacketsToUdpThenPausesAndStops) {
     EXPECT_TRUE(seen.count(69)) << "video PID";
 
     EXPECT_TRUE(streamer.Steer(6));
+    // VLC reports the pause once it has taken effect.
     std::string status;
-    EXPECT_TRUE(streamer.process().Command("status", &status));
+    for (int i = 0; i < 30 && status.find("Type 'pause' to continue") == std::string::npos; ++i) {
+        EXPECT_TRUE(streamer.process().Command("status", &status));
+        std::this_thread::sleep_for(100ms);
+    }
     EXPECT_NE(status.find("Type 'pause' to continue"), std::string::npos) << status;
 
     const pid_t vlc = streamer.process().pid();
