@@ -232,10 +232,11 @@ TEST_F(PlayerTest, ClosingWhilePlayingFreesTheGraphAndItsThreads) {
     auto player = std::make_unique<Player>(prompter, options);
     const std::size_t before = Threads();
     ASSERT_TRUE(player->OpenRecording(*dir / "tv.ts"));
-    for (int i = 0; i < 10; ++i)
-        player->Poll(std::chrono::milliseconds(30));
+    // Until the demultiplexer and the video and audio queues run their tasks.
+    for (int i = 0; i < 150 && Threads() < before + 3; ++i)
+        player->Poll(std::chrono::milliseconds(20));
     ASSERT_EQ(player->state(), PlayerState::Playing);
-    EXPECT_GE(Threads(), before + 3);  // demultiplexer, video and audio queues
+    EXPECT_GE(Threads(), before + 3);
     player.reset();
     EXPECT_EQ(Threads(), before);
 }
