@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The MP3 / JPEG area benchmark: upload and download of one big file and of a folder of many
 # small files between velkctl and the emulated receiver on loopback, beside a plain TCP copy of
-# the same bytes with socat into the same tmpfs folder; and the preparation of a 12-megapixel
-# picture for upload. Each figure is the median of the rounds.
+# the same bytes with socat into the same tmpfs folder; the preparation of a 12-megapixel
+# picture for upload; and Multi-View of 500 pictures in the window. Each figure is the median
+# of the rounds.
 #
 #   tools/bench/media-bench.sh [BUILD_DIR]
 # Environment: BENCH_BIG_MIB (default 500), BENCH_FILES (default 1000), BENCH_FILE_KIB
@@ -127,3 +128,11 @@ idle=$(median_run "$VELKCTL" --help)
 awk -v p="$prep" -v i="$idle" 'BEGIN { d = p > i ? p - i : 0
   printf "%-44s %.1f ms (velkctl run less start-up; goal: under 150 ms)\n",
          "prepare a 4000 x 3000 JPEG", d / 1000 }'
+
+# Multi-View of 500 receiver pictures in the JPEG manager window (offscreen): how long the icons
+# take and the longest stall of the window's thread meanwhile.
+if cmake --build "$BUILD" --target multiview-bench >/dev/null 2>&1; then
+  QT_QPA_PLATFORM=offscreen median_output "$BUILD/bin/bench/multiview-bench" 500 2>/dev/null
+else
+  echo "multi-view: multiview-bench is not built here (a build without the windows)"
+fi
