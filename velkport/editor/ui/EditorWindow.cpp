@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+#include "velkport/editor/ui/EditorDrops.h"
+#include "velkport/editor/ui/EditorKeyHandler.h"
 #include "velkport/editor/ui/FavoritesTree.h"
 #include "velkport/editor/ui/MembersList.h"
 #include "velkport/editor/ui/QtEditorDialogs.h"
@@ -69,6 +71,16 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
     job_->setCancellable(false);  // a channel list transfer runs to its end
     exchange_ = std::make_unique<channels::ChannelExchange>(app_, *editor_, job_->progress());
     dialogs_ = std::make_unique<QtEditorDialogs>(this, *prompter_);
+    keys_ = std::make_unique<EditorKeyHandler>(EditorKeyHandler::Hooks{
+        [this] { updatePositions(); },
+        [this] { return button(EditorButton::Delete)->isEnabled(); },
+        [this] { deleteAction(); },
+        [this] { tree_->setFocus(); },
+        [this] {
+            const auto help = app_.programFolder / "VelkHelp.chm";
+            QDesktopServices::openUrl(QUrl::fromLocalFile(Q(help.string())));
+        },
+    });
     chooser_ = [this](bool save) {
         const QString filter = save ? QStringLiteral("User Favorite Files(*.xml);;All(*.*)")
                                     : QStringLiteral("User Favorite Files(*.xml);;All(*.*)");
@@ -109,24 +121,7 @@ QTreeWidget* EditorWindow::membersList() const {
 void EditorWindow::buildLayout() {
     model_ = new ServiceTableModel(*editor_, this);
     services_ = new QTableView(this);
-    services_->setModel(model_);
-    services_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    services_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    services_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    services_->setShowGrid(false);
-    services_->setWordWrap(false);
-    services_->verticalHeader()->hide();
-    services_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    services_->verticalHeader()->setDefaultSectionSize(services_->fontMetrics().height() + 6);
-    services_->horizontalHeader()->setSectionsClickable(true);
-    services_->horizontalHeader()->setHighlightSections(false);
-    for (int c = 0; c < ServiceTableModel::kColumnCount; ++c)
-        services_->setColumnWidth(c, ServiceTableModel::columnWidth(c));
-    services_->setDragEnabled(true);
-    services_->setAcceptDrops(true);
-    services_->setDragDropMode(QAbstractItemView::DragDrop);
-    services_->setDefaultDropAction(Qt::MoveAction);
-    services_->setContextMenuPolicy(Qt::CustomContextMenu);
+    model_->setUpView(services_);
 
     tree_ = new FavoritesTree(*editor_, this);
 
@@ -577,41 +572,11 @@ void EditorWindow::showTreeMenu(const QPoint& pos) {
 bool EditorWindow::dropOn(QWidget* viewport, const QMimeData& mime, const QPoint& pos) {
     if (transfer_ || editor_->numberingActive())
         return false;
-    const bool fromServices = mime.hasFormat(QString::fromLatin1(ServiceTableModel::kMimeType));
-    const bool fromMembers = mime.hasFormat(QString::fromLatin1(MembersList::kMimeType));
-    if (viewport == tree_->viewport()) {
-        if (!fromServices)
-            return false;  // members dropped on the tree change no group
-        FavoriteGroup* g = FavoritesTree::groupOf(tree_->itemAt(pos));
-        if (g == nullptr)
-            return false;  // a branch item takes nothing
-        const bool added = editor_->addToFavorite(g);
-        editor_->selectGroup(g);
+    const EditorDrops::Outcome out = EditorDrops(*editor_, services_, tree_, members_)
+                                         .drop(viewport, mime, pos, selectedMembers());
+    if (out.groupSelected)
         refreshTree();
-        return added;
-    }
-    if (viewport == members_->viewport()) {
-        FavoriteGroup* g = editor_->selectedGroup();
-        if (g == nullptr)
-            return false;
-        if (fromServices)
-            return editor_->addToFavorite(g);
-        if (fromMembers) {
-            QTreeWidgetItem* target = members_->itemAt(pos);
-            if (target == nullptr)
-                return false;
-            return editor_->moveMembers(g, selectedMembers(),
-                                        members_->indexOfTopLevelItem(target));
-        }
-        return false;
-    }
-    if (viewport == services_->viewport() && fromServices) {
-        const QModelIndex target = services_->indexAt(pos);
-        if (!target.isValid())
-            return false;
-        return editor_->dropSelectedAfter(target.row());
-    }
-    return false;
+    return out.changed;
 }
 
 // ------------------------------------------------------------------ keyboard and mouse
@@ -630,10 +595,7 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
         watched == members_->viewport()) {
         if (type == QEvent::DragEnter || type == QEvent::DragMove) {
             auto* e = static_cast<QDragMoveEvent*>(event);
-            const bool ours =
-                e->mimeData()->hasFormat(QString::fromLatin1(ServiceTableModel::kMimeType)) ||
-                e->mimeData()->hasFormat(QString::fromLatin1(MembersList::kMimeType));
-            if (ours && !transfer_) {
+            if (EditorDrops::IsOurs(*e->mimeData()) && !transfer_) {
                 e->setDropAction(Qt::MoveAction);
                 e->accept();
             } else {
@@ -673,48 +635,8 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!key)
         return QWidget::eventFilter(watched, event);
 
-    auto* k = static_cast<QKeyEvent*>(event);
-    const bool press = type == QEvent::KeyPress;
-    const bool editing = labelEditing();
-    switch (k->key()) {
-        case Qt::Key_Z:
-            if (k->modifiers() & Qt::ControlModifier)
-                return true;  // no undo
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (editing) {
-                if (!press)
-                    tree_->setFocus();
-                return false;  // the label editor takes it (commits the name)
-            }
-            return true;
-        case Qt::Key_Escape:
-            return !editing;  // the window does not close on Esc
-        case Qt::Key_Up:
-        case Qt::Key_PageUp:
-        case Qt::Key_Down:
-        case Qt::Key_PageDown:
-            if (!press)
-                updatePositions();
-            break;
-        case Qt::Key_Delete:
-            if (!editing && !press && !k->isAutoRepeat() &&
-                button(EditorButton::Delete)->isEnabled()) {
-                deleteAction();
-                return true;
-            }
-            break;
-        case Qt::Key_F1:
-            if (press) {
-                const auto help = app_.programFolder / "VelkHelp.chm";
-                QDesktopServices::openUrl(QUrl::fromLocalFile(Q(help.string())));
-                return true;
-            }
-            break;
-        default:
-            break;
-    }
+    if (keys_->handle(*static_cast<QKeyEvent*>(event), type == QEvent::KeyPress, labelEditing()))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 

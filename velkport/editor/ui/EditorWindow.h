@@ -33,6 +33,7 @@ class BackgroundJob;
 
 namespace velkport::editor {
 
+class EditorKeyHandler;
 class FavoritesTree;
 class MembersList;
 class QtEditorDialogs;
@@ -137,6 +138,7 @@ class EditorWindow : public QWidget {
     std::unique_ptr<shell::BackgroundJob> job_;
     std::unique_ptr<channels::ChannelExchange> exchange_;
     std::unique_ptr<QtEditorDialogs> dialogs_;
+    std::unique_ptr<EditorKeyHandler> keys_;
     bool online_;
     shell::ToolWindowNotify notify_;
     std::function<QString(bool)> chooser_;

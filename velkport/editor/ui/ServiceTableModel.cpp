@@ -1,5 +1,8 @@
 #include "velkport/editor/ui/ServiceTableModel.h"
 
+#include <QHeaderView>
+#include <QTableView>
+
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -178,6 +181,27 @@ int ServiceTableModel::columnWidth(int column) {
 
 bool ServiceTableModel::numericColumn(int column) {
     return kColumns[column].numeric;
+}
+
+void ServiceTableModel::setUpView(QTableView* view) {
+    view->setModel(this);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->horizontalHeader()->setSectionsClickable(true);
+    view->horizontalHeader()->setHighlightSections(false);
+    for (int c = 0; c < ServiceTableModel::kColumnCount; ++c)
+        view->setColumnWidth(c, ServiceTableModel::columnWidth(c));
+    view->setDragEnabled(true);
+    view->setAcceptDrops(true);
+    view->setDragDropMode(QAbstractItemView::DragDrop);
+    view->setDefaultDropAction(Qt::MoveAction);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
 }  // namespace velkport::editor

@@ -11,6 +11,8 @@
 
 #include "velkport/channels/ChannelListEditor.h"
 
+class QTableView;
+
 namespace velkport::editor {
 
 class ServiceTableModel : public QAbstractTableModel {
@@ -43,6 +45,8 @@ class ServiceTableModel : public QAbstractTableModel {
     bool frozen() const { return frozen_; }
 
     static int columnWidth(int column);
+    // Shows this model in view as the service list: whole rows, column widths, drags of rows.
+    void setUpView(QTableView* view);
     static bool numericColumn(int column);
 
   private:
