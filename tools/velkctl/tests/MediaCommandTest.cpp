@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 #include "velkport/media/JpegPreparer.h"
 #include "velkport/media/tests/TestPictures.h"
@@ -18,28 +16,8 @@ namespace fs = std::filesystem;
 using fixtures::readFile;
 using fixtures::writeFile;
 using velkctl::testing::Outcome;
-using velkctl::testing::RunVelkctl;
 
-class MediaCommand : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        receiversim::SimOptions o;
-        o.root = root_.path();
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-    }
-    Outcome Run(std::vector<std::string> args) {
-        std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
-                                        std::to_string(sim_->portBase()), "--yes"};
-        all.insert(all.end(), args.begin(), args.end());
-        return RunVelkctl(all, {{"TZ", "UTC"},
-                                {"HOME", home_.path().string()},
-                                {"XDG_RUNTIME_DIR", home_.path().string()}});
-    }
-    fixtures::TempDir root_, local_, home_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
-};
+using MediaCommand = velkctl::testing::VelkctlOnSim;
 
 }  // namespace
 
@@ -95,7 +73,7 @@ TEST_F(MediaCommand, JpegPrepareThumbAndRefusal) {
     o = Run({"jpeg", "put", (local_ / "notes.jpg").string(), (local_ / "photo.jpg").string()});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "'notes.jpg' is not a jpeg file\n");
-    EXPECT_EQ(readFile(root_ / "jpeg/photo.jpg"), copy);
+    EXPECT_EQ(readFile(sim_ / "jpeg/photo.jpg"), copy);
     o = Run({"jpeg", "ls", "--tsv"});
     const std::string row = "f\tphoto.jpg\t" + std::to_string(copy.size()) + "\t2";  // 20YY:...
     EXPECT_EQ(o.out.substr(0, row.size()), row);
@@ -120,5 +98,5 @@ TEST_F(MediaCommand, GameInfoAndInstall) {
               " GAME GUID : 00-00-00-00-00-00-00-00\n");
     o = Run({"game", "install", (local_ / "snake.img").string()});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(readFile(root_ / "games/Snake.img"), image);
+    EXPECT_EQ(readFile(sim_ / "games/Snake.img"), image);
 }

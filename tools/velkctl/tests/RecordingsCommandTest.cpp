@@ -8,7 +8,6 @@
 
 #include "common/ByteOrder.h"
 #include "common/Socket.h"
-#include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
 #include "velkport/recordings/tests/TestMedia.h"
 
@@ -16,11 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using velkctl::testing::Outcome;
-using velkctl::testing::RunVelkctl;
 
 constexpr std::size_t kBlock = 48128;
 
-class RecordingsCommand : public ::testing::Test {
+class RecordingsCommand : public velkctl::testing::VelkctlOnSim {
   protected:
     static void SetUpTestSuite() {
         media_ = new fixtures::TempDir;
@@ -43,23 +41,8 @@ class RecordingsCommand : public ::testing::Test {
         sim_.addRecording(true, "RAD1", tv_.substr(0, 30 * kBlock),
                           R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
     }
-    Outcome Run(std::vector<std::string> args, std::chrono::milliseconds interruptAfter = {},
-                int portBase = 0) {
-        std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
-                                        std::to_string(portBase ? portBase : sim_->portBase()),
-                                        "--yes"};
-        all.insert(all.end(), args.begin(), args.end());
-        return RunVelkctl(all,
-                          {{"TZ", "UTC"},
-                           {"HOME", home_.path().string()},
-                           {"XDG_CONFIG_HOME", home_.path().string()}},
-                          std::chrono::seconds(20), interruptAfter);
-    }
-
     static fixtures::TempDir* media_;
     static std::string tv_;
-    fixtures::RunningSim sim_;
-    fixtures::TempDir local_, home_;
 };
 fixtures::TempDir* RecordingsCommand::media_ = nullptr;
 std::string RecordingsCommand::tv_;

@@ -2,12 +2,13 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include "tests/fixtures/PyFtpServer.h"
 #include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/channels/ChannelExchange.h"
 #include "velkport/channels/ChannelListFile.h"
 #include "velkport/channels/tests/ChannelTestData.h"
@@ -25,17 +26,15 @@ enum class Peer { ReceiverSim, PyFtpd };
 class Exchange : public ::testing::TestWithParam<Peer> {
   protected:
     void SetUp() override {
-        root = dir / "disk";
-        fs::create_directories(root / kFolder);
         fs::create_directories(dir / "cache");
         if (GetParam() == Peer::ReceiverSim) {
-            receiversim::SimOptions o;
-            o.root = root;
-            sim = std::make_unique<receiversim::ReceiverSim>(o);
-            std::string error;
-            ASSERT_TRUE(sim->start(&error)) << error;
-            context.ftpPort = sim->ftpPort();
+            sim.emplace();
+            ASSERT_TRUE(sim->ok()) << sim->error();
+            root = sim->root();
+            context.ftpPort = sim->sim().ftpPort();
         } else {
+            root = dir / "disk";
+            fs::create_directories(root / kFolder);
             fixtures::PyFtpOptions o;
             o.root = root;
             py = std::make_unique<fixtures::PyFtpServer>(o);
@@ -49,16 +48,12 @@ class Exchange : public ::testing::TestWithParam<Peer> {
         exchange.setTempFolder(dir / "cache");
         exchange.setTimeout(std::chrono::seconds(10));
     }
-    void TearDown() override {
-        exchange.wait();
-        if (sim)
-            sim->stop();
-    }
+    void TearDown() override { exchange.wait(); }
     fs::path remote() const { return root / kFolder / "channel.xml"; }
 
     fixtures::TempDir dir;
     fs::path root;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
+    std::optional<fixtures::RunningSim> sim;
     std::unique_ptr<fixtures::PyFtpServer> py;
     shell::AppContext context;
     fixtures::RecordingPrompter prompter;

@@ -35,6 +35,23 @@ inline std::string groupXml(const std::string& name, const std::string& type,
     return out + "</FavoriteGroup>\n";
 }
 
+// "name=number " for every service of the kinds, in table order.
+inline std::string listed(const ChannelDatabase& db, std::vector<int> kinds = {kTv, kRadio}) {
+    std::string out;
+    for (int kind : kinds)
+        for (const Service* s : db.services(kind))
+            out += s->name + "=" + std::to_string(s->channelNumber) + " ";
+    return out;
+}
+
+// The names of a group's members, each followed by a blank.
+inline std::string members(const FavoriteGroup& g) {
+    std::string out;
+    for (int i = 0; i < g.memberCount(); ++i)
+        out += g.members[static_cast<std::size_t>(i)]->name + " ";
+    return out;
+}
+
 inline std::string listXml(const std::string& body) {
     return "<?xml version=\"1.0\"?>\n<Servicelist>\n" + body + "</Servicelist>\n";
 }

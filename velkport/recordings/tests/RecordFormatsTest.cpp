@@ -43,6 +43,17 @@ Bytes Message(Bytes head) {
     return head;
 }
 
+// A record-info message: the magic, the words most significant byte first, then the text.
+Bytes Info(const std::string& magic, std::initializer_list<std::uint32_t> words,
+           const std::string& text = "") {
+    Bytes b;
+    PutText(b, magic);
+    for (std::uint32_t w : words)
+        Put32(b, w);
+    PutText(b, text);
+    return Message(b);
+}
+
 }  // namespace
 
 TEST(RecordText, DurationsAreHoursMinutesSeconds) {
@@ -117,33 +128,15 @@ TEST(RecordInfoLayout, EventsWithEmptyTextsCarryFourFillerBytes) {
 }
 
 TEST(RecordInfoLayout, WrongMagicOrLengthsBeyondTheMessageAreRefused) {
-    Bytes b;
-    PutText(b, "VELX");
+    const Bytes refused[] = {
+        Info("VELX", {}),
+        Info("VELK", {1, 0, 0, 0x7FFFFFF0}),                 // name length far beyond the message
+        Info("VELK", {0, kMaxThumbnailBytes + 1, 0, 1, 0}),  // more than any receiver sends
+        Info("VELK", {0, 100, 70000, 1, 0}),                 // first chunk longer than the message
+    };
     RecordInfo info;
-    EXPECT_FALSE(ParseRecordInfo(Message(b), info));
-    Bytes c;
-    PutText(c, "VELK");
-    Put32(c, 1);
-    Put32(c, 0);
-    Put32(c, 0);
-    Put32(c, 0x7FFFFFF0);  // name length far beyond the message
-    EXPECT_FALSE(ParseRecordInfo(Message(c), info));
-    Bytes d;
-    PutText(d, "VELK");
-    Put32(d, 0);
-    Put32(d, kMaxThumbnailBytes + 1);  // more thumbnail than any receiver sends
-    Put32(d, 0);
-    Put32(d, 1);
-    Put32(d, 0);
-    EXPECT_FALSE(ParseRecordInfo(Message(d), info));
-    Bytes e;
-    PutText(e, "VELK");
-    Put32(e, 0);
-    Put32(e, 100);
-    Put32(e, 70000);  // first chunk longer than the message
-    Put32(e, 1);
-    Put32(e, 0);
-    EXPECT_FALSE(ParseRecordInfo(Message(e), info));
+    for (const Bytes& m : refused)
+        EXPECT_FALSE(ParseRecordInfo(m, info)) << &m - refused;
 }
 
 TEST(RecordInfoLayout, ThreeChunksNeedExactlyTwoFurtherMessages) {
@@ -167,16 +160,9 @@ TEST(RecordInfoLayout, ThreeChunksNeedExactlyTwoFurtherMessages) {
 }
 
 TEST(RecordInfoLayout, ChunksBeyondTheAnnouncedTotalAreCutAtTheTotal) {
-    Bytes b;
-    PutText(b, "VELK");
-    Put32(b, 0);
-    Put32(b, 10);  // total
-    Put32(b, 8);   // first chunk
-    Put32(b, 2);
-    Put32(b, 0);
-    PutText(b, "12345678");
+    const Bytes b = Info("VELK", {0, 10, 8, 2, 0}, "12345678");  // total 10, first chunk 8
     RecordInfo info;
-    ASSERT_TRUE(ParseRecordInfo(Message(b), info));
+    ASSERT_TRUE(ParseRecordInfo(b, info));
     Bytes chunk(kMessageSize, 0);
     common::storeBe32(&chunk[4], 60000);  // far more than the 2 bytes left
     common::storeBe32(&chunk[12], 1);

@@ -8,6 +8,7 @@
 
 #include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "tools/receiver-sim/RecordingsService.h"
@@ -41,26 +42,15 @@ class RecordManagerTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        fs::create_directories(root_ / "recordings" / "tv");
-        fs::create_directories(root_ / "recordings" / "radio");
-        fs::create_directories(local_.path());
-        receiversim::SimOptions o;
-        o.root = root_.path();
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim_->start());
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
         table_.InitialiseChannels("127.0.0.1", sim_->portBase());
         table_.setTimeLimit(std::chrono::seconds(10));
     }
-    void TearDown() override {
-        table_.ShutdownChannels();
-        sim_->stop();
-    }
+    void TearDown() override { table_.ShutdownChannels(); }
 
     void addRecording(const std::string& kind, const std::string& name, const std::string& bytes,
                       const std::string& json) {
-        fixtures::writeFile(root_ / "recordings" / kind / (name + ".ts"), bytes);
-        if (!json.empty())
-            fixtures::writeFile(root_ / "recordings" / kind / (name + ".json"), json);
+        sim_.addRecording(kind == "radio", name, bytes, json);
     }
     RecordManager manager(RecordManagerOptions o = {}) {
         return RecordManager(table_, prompter_, local_.path(), o);
@@ -80,9 +70,8 @@ class RecordManagerTest : public ::testing::Test {
 
     static fixtures::TempDir* media_;
     static std::string tv_;
-    fixtures::TempDir root_;
+    fixtures::RunningSim sim_;
     fixtures::TempDir local_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
     fixtures::RecordingProgress progress_;
@@ -139,7 +128,7 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
     EXPECT_EQ(pcList[0].title, "News");
 
     // Back to the receiver: a new recording with the same stream and the list entry's fields.
-    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    fs::remove(sim_ / "recordings/tv/REC0001.ts");
     ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
     std::vector<RecordEntry> items;
     ASSERT_TRUE(m.RefreshReceiverList(items));
@@ -147,7 +136,7 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
     EXPECT_EQ(items[0].title, "News");
     EXPECT_EQ(items[0].channelName, "Kanal: Sieben");
     EXPECT_EQ(items[0].channelNumber, 7u);
-    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (items[0].fileName + ".ts")), tv_);
+    EXPECT_EQ(fixtures::readFile(sim_ / "recordings/tv" / (items[0].fileName + ".ts")), tv_);
     EXPECT_EQ(m.LastName(), items[0].fileName);
 }
 
@@ -182,7 +171,7 @@ TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexB
     ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
     auto name = m.LastName();
     ASSERT_TRUE(name);
-    EXPECT_EQ(fixtures::readFile(root_ / "recordings/radio" / (*name + ".ts")), radio);
+    EXPECT_EQ(fixtures::readFile(sim_ / "recordings/radio" / (*name + ".ts")), radio);
     EXPECT_EQ(progress_.total, (radio.size() + kBlock - 1) / kBlock);
 }
 
@@ -206,9 +195,9 @@ TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedA
     // Only the first part carries the header.
     EXPECT_FALSE(ReadTailTitle(parts[0]));
 
-    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    fs::remove(sim_ / "recordings/tv/REC0001.ts");
     ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
-    EXPECT_EQ(fixtures::readFile(root_ / "recordings/tv" / (*m.LastName() + ".ts")), tv_);
+    EXPECT_EQ(fixtures::readFile(sim_ / "recordings/tv" / (*m.LastName() + ".ts")), tv_);
 
     // Renaming and deleting on the PC take the parts along.
     auto renamed = m.RenamePcFile(out.file.filename().string(), "Evening");
@@ -266,7 +255,7 @@ TEST_F(RecordManagerTest, ACancelledUploadTakesItsPartialRecordingBackAndStopsTh
     auto m = manager();
     const fs::path file = m.DownloadRecording("REC0001", "News", progress_).file;
     fs::copy_file(file, local_ / "Second.ts");
-    fs::remove(root_ / "recordings/tv/REC0001.ts");
+    fs::remove(sim_ / "recordings/tv/REC0001.ts");
     progress_.cancelAfter = 3;
     auto batch = m.UploadBatch({file.filename(), "Second.ts"}, progress_);
     EXPECT_TRUE(batch.result.stopped());
@@ -402,9 +391,9 @@ TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
 
 TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
     addRecording("tv", "TOP", "x", R"({"title": "Top"})");
-    fs::create_directories(root_ / "recordings/tv/Films/Crime");
-    fixtures::writeFile(root_ / "recordings/tv/Films/Crime/C1.ts", "x");
-    fs::create_directories(root_ / "recordings/radio/Music");
+    fs::create_directories(sim_ / "recordings/tv/Films/Crime");
+    fixtures::writeFile(sim_ / "recordings/tv/Films/Crime/C1.ts", "x");
+    fs::create_directories(sim_ / "recordings/radio/Music");
     auto m = manager();
     ASSERT_TRUE(m.FoldersSupported());
     std::array<std::optional<FolderRecord>, 256> table;
@@ -423,10 +412,10 @@ TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].fileName, "C1");
     ASSERT_TRUE(m.RenameFolder(root.children[1].id, "Jazz"));
-    EXPECT_TRUE(fs::exists(root_ / "recordings/radio/Jazz"));
+    EXPECT_TRUE(fs::exists(sim_ / "recordings/radio/Jazz"));
     EXPECT_FALSE(m.RenameFolder(root.children[1].id, "../escape"));
     ASSERT_TRUE(m.DeleteFolder(root.children[0].id));
-    EXPECT_FALSE(fs::exists(root_ / "recordings/tv/Films"));
+    EXPECT_FALSE(fs::exists(sim_ / "recordings/tv/Films"));
     ASSERT_TRUE(m.RefreshReceiverList(items));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].fileName, "TOP");
