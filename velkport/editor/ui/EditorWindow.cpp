@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "common/Text.h"
 #include "velkport/editor/ui/EditorDrops.h"
 #include "velkport/editor/ui/EditorKeyHandler.h"
 #include "velkport/editor/ui/FavoritesTree.h"
@@ -49,10 +50,7 @@ using shell::Msg;
 namespace {
 
 bool HasXmlExtension(const std::filesystem::path& p) {
-    std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".xml";
+    return common::EqualsNoCase(p.extension().string(), ".xml");
 }
 
 }  // namespace
@@ -82,8 +80,7 @@ EditorWindow::EditorWindow(const shell::AppContext& app, shell::Prompter& prompt
         },
     });
     chooser_ = [this](bool save) {
-        const QString filter = save ? QStringLiteral("User Favorite Files(*.xml);;All(*.*)")
-                                    : QStringLiteral("User Favorite Files(*.xml);;All(*.*)");
+        const QString filter = QStringLiteral("User Favorite Files(*.xml);;All(*.*)");
         if (!save)
             return QFileDialog::getOpenFileName(this, Q(Msg(1)), QString(), filter);
         QFileDialog d(this, Q(Msg(3)), QString(), filter);
@@ -262,8 +259,6 @@ void EditorWindow::connectSignals() {
         v->installEventFilter(this);
 }
 
-// ------------------------------------------------------------------ refreshing the controls
-
 void EditorWindow::onChange(ChannelListEditor::Change change) {
     // A transfer's worker changes the logic on its own thread; the controls are refreshed once
     // it has ended.
@@ -294,7 +289,7 @@ void EditorWindow::onChange(ChannelListEditor::Change change) {
 void EditorWindow::refreshRows() {
     syncing_ = true;
     model_->reset();
-    applySelectionToView();
+    model_->showSelection(services_);
     syncing_ = false;
     {
         const QSignalBlocker block(radio_);
@@ -303,48 +298,14 @@ void EditorWindow::refreshRows() {
     updatePositions();
 }
 
-void EditorWindow::applySelectionToView() {
-    QItemSelection selection;
-    int runStart = -1;
-    const int n = editor_->rowCount();
-    for (int i = 0; i <= n; ++i) {
-        const bool selected = i < n && editor_->row(i).selected;
-        if (selected && runStart < 0)
-            runStart = i;
-        if (!selected && runStart >= 0) {
-            selection.select(model_->index(runStart, 0),
-                             model_->index(i - 1, ServiceTableModel::kColumnCount - 1));
-            runStart = -1;
-        }
-    }
-    QItemSelectionModel* sm = services_->selectionModel();
-    sm->select(selection, QItemSelectionModel::ClearAndSelect);
-    const int focused = editor_->focusedRow();
-    if (focused >= 0) {
-        sm->setCurrentIndex(model_->index(focused, 0), QItemSelectionModel::NoUpdate);
-        services_->scrollTo(model_->index(focused, 0));
-    }
-}
-
 void EditorWindow::refreshTree() {
     tree_->refill();
     refreshMembers();
 }
 
 void EditorWindow::refreshMembers() {
-    members_->clear();
     FavoriteGroup* g = editor_->selectedGroup();
-    if (g != nullptr && tree_->itemOf(g) != nullptr) {
-        QList<QTreeWidgetItem*> items;
-        for (channels::Service* s : g->members) {
-            if (s == nullptr)
-                continue;
-            auto* item = new QTreeWidgetItem({QString::number(s->channelNumber), Q(s->name)});
-            item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-            items.append(item);
-        }
-        members_->addTopLevelItems(items);
-    }
+    members_->showGroup(g != nullptr && tree_->itemOf(g) != nullptr ? g : nullptr);
     updatePositions();
 }
 
@@ -381,12 +342,8 @@ void EditorWindow::updateTitle() {
         setWindowTitle(Q(Msg(94)));
         return;
     }
-    QString title = Q(Msg(97));
-    title.replace(QStringLiteral("%s"), Q(path.filename().string()));
-    setWindowTitle(title);
+    setWindowTitle(Q(common::FillArg(Msg(97), path.filename().string())));
 }
-
-// ------------------------------------------------------------------ buttons
 
 void EditorWindow::openFile() {
     const QString chosen = chooser_(false);
@@ -499,8 +456,6 @@ void EditorWindow::editSatellites() {
     dialog.exec();
 }
 
-// ------------------------------------------------------------------ tree and members
-
 QTreeWidget* EditorWindow::favoritesTree() const {
     return tree_;
 }
@@ -519,11 +474,7 @@ void EditorWindow::treeItemRenamed(QTreeWidgetItem* item) {
 }
 
 std::vector<int> EditorWindow::selectedMembers() const {
-    std::vector<int> out;
-    for (int i = 0; i < members_->topLevelItemCount(); ++i)
-        if (members_->topLevelItem(i)->isSelected())
-            out.push_back(i);
-    return out;
+    return members_->selectedRows();
 }
 
 bool EditorWindow::labelEditing() const {
@@ -531,8 +482,6 @@ bool EditorWindow::labelEditing() const {
     const QWidget* f = QApplication::focusWidget();
     return f != nullptr && f != tree_ && tree_->isAncestorOf(f);
 }
-
-// ------------------------------------------------------------------ context menus
 
 std::unique_ptr<QMenu> EditorWindow::makeServiceMenu() {
     return ServiceMenu(*editor_, *dialogs_).make(this);
@@ -567,8 +516,6 @@ void EditorWindow::showTreeMenu(const QPoint& pos) {
         tree_->showMenu(pos);
 }
 
-// ------------------------------------------------------------------ drag and drop
-
 bool EditorWindow::dropOn(QWidget* viewport, const QMimeData& mime, const QPoint& pos) {
     if (transfer_ || editor_->numberingActive())
         return false;
@@ -578,8 +525,6 @@ bool EditorWindow::dropOn(QWidget* viewport, const QMimeData& mime, const QPoint
         refreshTree();
     return out.changed;
 }
-
-// ------------------------------------------------------------------ keyboard and mouse
 
 bool EditorWindow::inThisWindow(QObject* watched) const {
     auto* w = qobject_cast<QWidget*>(watched);

@@ -117,7 +117,6 @@ class EditorWindow : public QWidget {
     void refreshRows();
     void refreshTree();
     void refreshMembers();
-    void applySelectionToView();
     void updatePositions();
     void updateButtons();
     void updateTitle();

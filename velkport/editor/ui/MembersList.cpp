@@ -3,7 +3,33 @@
 #include <QHeaderView>
 #include <QMimeData>
 
+#include "velkport/channels/ChannelDatabase.h"
+#include "velkport/shell/widgets/QtText.h"
+
 namespace velkport::editor {
+
+void MembersList::showGroup(const channels::FavoriteGroup* group) {
+    clear();
+    if (group == nullptr)
+        return;
+    QList<QTreeWidgetItem*> items;
+    for (const channels::Service* s : group->members) {
+        if (s == nullptr)
+            continue;
+        auto* item = new QTreeWidgetItem({QString::number(s->channelNumber), shell::Q(s->name)});
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        items.append(item);
+    }
+    addTopLevelItems(items);
+}
+
+std::vector<int> MembersList::selectedRows() const {
+    std::vector<int> out;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->isSelected())
+            out.push_back(i);
+    return out;
+}
 
 MembersList::MembersList(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(2);

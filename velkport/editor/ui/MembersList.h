@@ -4,6 +4,12 @@
 
 #include <QTreeWidget>
 
+#include <vector>
+
+namespace velkport::channels {
+struct FavoriteGroup;
+}
+
 namespace velkport::editor {
 
 class MembersList : public QTreeWidget {
@@ -11,6 +17,11 @@ class MembersList : public QTreeWidget {
   public:
     static constexpr const char* kMimeType = "application/x-velkport-members";
     explicit MembersList(QWidget* parent = nullptr);
+
+    // The members of group (none: empty), one row each: channel number and name.
+    void showGroup(const channels::FavoriteGroup* group);
+    // The rows selected, in list order.
+    std::vector<int> selectedRows() const;
 
   protected:
     QStringList mimeTypes() const override;

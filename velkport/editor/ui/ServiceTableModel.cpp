@@ -1,6 +1,7 @@
 #include "velkport/editor/ui/ServiceTableModel.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTableView>
 
 #include <QMimeData>
@@ -202,6 +203,28 @@ void ServiceTableModel::setUpView(QTableView* view) {
     view->setDragDropMode(QAbstractItemView::DragDrop);
     view->setDefaultDropAction(Qt::MoveAction);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void ServiceTableModel::showSelection(QTableView* view) const {
+    QItemSelection selection;
+    int runStart = -1;
+    const int n = editor_.rowCount();
+    for (int i = 0; i <= n; ++i) {
+        const bool selected = i < n && editor_.row(i).selected;
+        if (selected && runStart < 0)
+            runStart = i;
+        if (!selected && runStart >= 0) {
+            selection.select(index(runStart, 0), index(i - 1, ServiceTableModel::kColumnCount - 1));
+            runStart = -1;
+        }
+    }
+    QItemSelectionModel* sm = view->selectionModel();
+    sm->select(selection, QItemSelectionModel::ClearAndSelect);
+    const int focused = editor_.focusedRow();
+    if (focused >= 0) {
+        sm->setCurrentIndex(index(focused, 0), QItemSelectionModel::NoUpdate);
+        view->scrollTo(index(focused, 0));
+    }
 }
 
 }  // namespace velkport::editor

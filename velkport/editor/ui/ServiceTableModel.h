@@ -47,6 +47,8 @@ class ServiceTableModel : public QAbstractTableModel {
     static int columnWidth(int column);
     // Shows this model in view as the service list: whole rows, column widths, drags of rows.
     void setUpView(QTableView* view);
+    // The logic's row selection and focused row shown in view.
+    void showSelection(QTableView* view) const;
     static bool numericColumn(int column);
 
   private:
