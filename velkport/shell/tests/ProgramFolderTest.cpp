@@ -64,28 +64,26 @@ TEST_F(LanguageChoice, NoConfigFileMeansEnglish) {
     EXPECT_EQ(Msg(211), "Socket init failed");
 }
 
-TEST_F(LanguageChoice, OnlyTheFirstThreeLettersCount) {
-    EXPECT_EQ(chooseWith("[CONFIG]\nLANG=GERMAN\n"), velkport::shell::kGerman);
-    EXPECT_TRUE(app.german);
-    EXPECT_EQ(Msg(1), "Öffnen");
-}
-
-TEST_F(LanguageChoice, TheCodeIsCaseSensitiveButTheNamesAreNot) {
-    EXPECT_EQ(chooseWith("[CONFIG]\nLANG=ger\n"), velkport::shell::kEnglish);
-    EXPECT_FALSE(app.german);
-    EXPECT_EQ(Msg(1), "Open");
-    EXPECT_EQ(chooseWith("[config]\nlang=DAN\n"), velkport::shell::kDanish);
-    EXPECT_EQ(Msg(1), "Åben");
-}
-
-TEST_F(LanguageChoice, EachLanguageGetsItsOwnTable) {
-    EXPECT_EQ(chooseWith("[CONFIG]\nLANG=FIN\n"), velkport::shell::kFinnish);
-    EXPECT_EQ(Msg(1), "Avaa");
-    EXPECT_FALSE(app.german);
-    EXPECT_EQ(chooseWith("[CONFIG]\r\nLANG = \"SWE\"\r\n"), velkport::shell::kSwedish);
-    EXPECT_EQ(Msg(1), "Öppna");
-    EXPECT_EQ(chooseWith("[CONFIG]\nLANG=ENG\n"), velkport::shell::kEnglish);
-    EXPECT_EQ(Msg(1), "Open");
+TEST_F(LanguageChoice, TheFirstThreeLettersOfTheCodeChooseTheTable) {
+    using namespace velkport::shell;
+    const struct {
+        const char* ini;
+        int language;
+        const char* open;  // Msg(1) in that language
+    } cases[] = {
+        {"[CONFIG]\nLANG=GERMAN\n", kGerman, "Öffnen"},
+        {"[CONFIG]\nLANG=ger\n", kEnglish, "Open"},  // the code is case-sensitive
+        {"[config]\nlang=DAN\n", kDanish, "Åben"},   // the names are not
+        {"[CONFIG]\nLANG=FIN\n", kFinnish, "Avaa"},
+        {"[CONFIG]\r\nLANG = \"SWE\"\r\n", kSwedish, "Öppna"},
+        {"[CONFIG]\nLANG=ENG\n", kEnglish, "Open"},
+    };
+    for (const auto& c : cases) {
+        app.german = c.language != kGerman;
+        EXPECT_EQ(chooseWith(c.ini), c.language) << c.ini;
+        EXPECT_EQ(app.german, c.language == kGerman) << c.ini;
+        EXPECT_EQ(Msg(1), c.open) << c.ini;
+    }
 }
 
 TEST_F(LanguageChoice, AnythingElseMeansEnglish) {
