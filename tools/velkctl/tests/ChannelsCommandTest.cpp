@@ -9,12 +9,14 @@
 #include "tests/fixtures/PyFtpServer.h"
 #include "tests/fixtures/RunningSim.h"
 #include "tools/velkctl/tests/VelkctlRunner.h"
+#include "velkport/channels/tests/ChannelTestData.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using velkctl::testing::Outcome;
 using velkctl::testing::RunVelkctl;
+using velkport::channels::testdata::listXml;
 
 const char* const kFolder = "ftproot/System/Programmliste (Channel List)";
 
@@ -35,10 +37,6 @@ std::string service(int no, const std::string& name, const std::string& type) {
            type + "</ServiceType></Service>\n";
 }
 
-std::string list(const std::string& body) {
-    return "<?xml version=\"1.0\"?>\n<Servicelist>\n" + body + "</Servicelist>\n";
-}
-
 class ChannelsCommand : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -57,8 +55,8 @@ class ChannelsCommand : public ::testing::Test {
 };
 
 TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {
-    fixtures::writeFile(remote(), list(service(1, "Eins", "TV") + service(2, "Zwei", "TV") +
-                                       service(1, "Radio Eins", "Radio")));
+    fixtures::writeFile(remote(), listXml(service(1, "Eins", "TV") + service(2, "Zwei", "TV") +
+                                          service(1, "Radio Eins", "Radio")));
     const fs::path out = dir / "pulled.xml";
     Outcome r = velk({"channels", "pull", out.string()});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -86,7 +84,7 @@ TEST_F(ChannelsCommand, APullThatFailsLeavesTheFileAsItWasWithTheReason) {
 
 TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {
     const fs::path file = dir / "mine.xml";
-    fixtures::writeFile(file, list(service(7, "Seven", "TV") + service(3, "Three", "TV")));
+    fixtures::writeFile(file, listXml(service(7, "Seven", "TV") + service(3, "Three", "TV")));
     Outcome no = velk({"channels", "push", file.string()});
     EXPECT_EQ(no.status, 1);
     EXPECT_NE(no.err.find("Renumbering is necessary."), std::string::npos) << no.err;
@@ -104,12 +102,13 @@ TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {
 TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
     const fs::path file = dir / "fav.xml";
     fixtures::writeFile(
-        file, list(service(1, "A", "TV") + service(2, "B", "TV") + service(3, "Kanal Süd", "TV") +
-                   service(1, "R", "Radio") +
-                   "<Favoritelist><FavoriteGroup><Name>Mix</Name><ServiceType>Radio</ServiceType>"
-                   "<ChannelNo>1</ChannelNo></FavoriteGroup><FavoriteGroup><Name>News</Name>"
-                   "<ServiceType>TV</ServiceType><ChannelNo>2</ChannelNo><ChannelNo>1</ChannelNo>"
-                   "</FavoriteGroup></Favoritelist>"));
+        file,
+        listXml(service(1, "A", "TV") + service(2, "B", "TV") + service(3, "Kanal Süd", "TV") +
+                service(1, "R", "Radio") +
+                "<Favoritelist><FavoriteGroup><Name>Mix</Name><ServiceType>Radio</ServiceType>"
+                "<ChannelNo>1</ChannelNo></FavoriteGroup><FavoriteGroup><Name>News</Name>"
+                "<ServiceType>TV</ServiceType><ChannelNo>2</ChannelNo><ChannelNo>1</ChannelNo>"
+                "</FavoriteGroup></Favoritelist>"));
     Outcome r = velk({"channels", "show", "--tsv", file.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("fav\tTV\tNews\t2,1\nfav\tRadio\tMix\t1\n"), std::string::npos) << r.out;
@@ -134,8 +133,8 @@ TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
 
 TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBack) {
     const fs::path file = dir / "r.xml";
-    fixtures::writeFile(file, list(service(9, "Nine", "TV") + service(4, "Four", "TV") +
-                                   service(5, "R5", "Radio") + service(2, "R2", "Radio")));
+    fixtures::writeFile(file, listXml(service(9, "Nine", "TV") + service(4, "Four", "TV") +
+                                      service(5, "R5", "Radio") + service(2, "R2", "Radio")));
     ASSERT_EQ(velk({"channels", "renumber", file.string()}).status, 0);
     Outcome r = velk({"channels", "show", file.string(), "--tsv"});
     EXPECT_EQ(r.out,
@@ -170,7 +169,7 @@ TEST(ChannelsCommandPyFtpd, PullAndPushAgainstARealFtpServer) {
         return velkAt(server.port(), dir.path(), args).status;
     };
     const fs::path file = dir / "l.xml";
-    fixtures::writeFile(file, list(service(1, "Real", "TV")));
+    fixtures::writeFile(file, listXml(service(1, "Real", "TV")));
     ASSERT_EQ(run({"channels", "push", file.string()}), 0);
     EXPECT_NE(fixtures::readFile(dir / "disk" / kFolder / "channel.xml").find("Real"),
               std::string::npos);

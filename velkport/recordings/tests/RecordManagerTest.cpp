@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
@@ -55,6 +56,12 @@ class RecordManagerTest : public ::testing::Test {
     RecordManager manager(RecordManagerOptions o = {}) {
         return RecordManager(table_, prompter_, local_.path(), o);
     }
+    // The receiver's list in the manager's mode, with a failure when it cannot be read.
+    static std::vector<RecordEntry> receiverList(RecordManager& m) {
+        std::vector<RecordEntry> items;
+        EXPECT_TRUE(m.RefreshReceiverList(items));
+        return items;
+    }
     std::vector<std::string> localFiles() const {
         std::vector<std::string> out;
         for (const auto& e : fs::directory_iterator(local_.path()))
@@ -91,17 +98,14 @@ TEST_F(RecordManagerTest, ListsTvAndRadioRecordingsSeparately) {
     addRecording("tv", "REC0001", "x", kNewsJson);
     addRecording("radio", "RAD01", "x", R"({"title": "Jazz", "channelName": "Radio 1"})");
     auto m = manager();
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].fileName, "REC0001");
-    EXPECT_EQ(items[0].title, "News");
-    EXPECT_EQ(items[0].channelNumber, 7u);
-    EXPECT_EQ(items[0].channelName, "Kanal: Sieben");
-    EXPECT_EQ(items[0].duration, 3725u);
-    EXPECT_EQ(items[1].scrambled, 1u);
+    EXPECT_EQ(std::tie(items[0].fileName, items[0].title, items[0].channelName),
+              std::tuple("REC0001", "News", "Kanal: Sieben"));
+    EXPECT_EQ(std::tuple(items[0].channelNumber, items[0].duration, items[1].scrambled),
+              std::tuple(7u, 3725u, 1u));
     m.setRadio(true);
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    items = receiverList(m);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, "Jazz");
 }
@@ -130,11 +134,9 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
     // Back to the receiver: a new recording with the same stream and the list entry's fields.
     fs::remove(sim_ / "recordings/tv/REC0001.ts");
     ASSERT_TRUE(m.UploadRecording(out.file.filename(), progress_).done());
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].title, "News");
-    EXPECT_EQ(items[0].channelName, "Kanal: Sieben");
+    EXPECT_EQ(std::tie(items[0].title, items[0].channelName), std::tuple("News", "Kanal: Sieben"));
     EXPECT_EQ(items[0].channelNumber, 7u);
     EXPECT_EQ(fixtures::readFile(sim_ / "recordings/tv" / (items[0].fileName + ".ts")), tv_);
     EXPECT_EQ(m.LastName(), items[0].fileName);
@@ -219,8 +221,7 @@ TEST_F(RecordManagerTest, CancelAfterTheFirstSixteenBlocksLeavesNoFile) {
     EXPECT_TRUE(out.file.empty());
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
     // The receiver answered the stop: the channel goes on with the next request.
-    std::vector<RecordEntry> items;
-    EXPECT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     EXPECT_EQ(items.size(), 1u);
 }
 
@@ -260,8 +261,7 @@ TEST_F(RecordManagerTest, ACancelledUploadTakesItsPartialRecordingBackAndStopsTh
     auto batch = m.UploadBatch({file.filename(), "Second.ts"}, progress_);
     EXPECT_TRUE(batch.result.stopped());
     EXPECT_TRUE(batch.receiverNames.empty());
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     EXPECT_TRUE(items.empty());
 }
 
@@ -293,8 +293,7 @@ TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
     addRecording("tv", "A", tv_, R"({"title": "C:Movie", "channelName": "One"})");
     addRecording("tv", "B", tv_, R"({"title": "Secret", "scrambled": 1})");
     auto m = manager();
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     RecordEntry missing;
     missing.fileName = "GONE";
     missing.title = "Gone";
@@ -321,8 +320,7 @@ TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
     addRecording("tv", "A", "x", R"({"title": "Alpha"})");
     addRecording("tv", "B", "x", R"({"title": "Beta"})");
     auto m = manager();
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     prompter_.answerNo();
     EXPECT_TRUE(m.DeleteReceiverRecordings(items).empty());
     EXPECT_TRUE(prompter_.said("Are you sure you want delete 2 items ?"));
@@ -339,7 +337,7 @@ TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
     EXPECT_FALSE(m.RenameReceiverRecording(items[0], std::string(32, 'x')));
     EXPECT_TRUE(prompter_.said("Channel name is too long"));
     ASSERT_TRUE(m.RenameReceiverRecording(items[0], "Gamma"));
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    items = receiverList(m);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, "Gamma");
 }
@@ -363,8 +361,7 @@ TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
     addRecording("tv", "REC0001", tv_, kNewsJson);
     addRecording("tv", "SCR", fixtures::ScrambleVideo(tv_), R"({"title": "S", "scrambled": 0})");
     auto m = manager();
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     std::string text;
     ThumbnailResult picture;
     EXPECT_TRUE(m.ReceiverPicture(items[0], text, picture));
@@ -407,8 +404,7 @@ TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
     EXPECT_EQ(root.children[1].name, "Music");
 
     ASSERT_TRUE(m.SelectFolder(root.children[0].children[0].id));
-    std::vector<RecordEntry> items;
-    ASSERT_TRUE(m.RefreshReceiverList(items));
+    auto items = receiverList(m);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].fileName, "C1");
     ASSERT_TRUE(m.RenameFolder(root.children[1].id, "Jazz"));
