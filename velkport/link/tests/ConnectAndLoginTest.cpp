@@ -1,5 +1,5 @@
 // The connect step: the Connect dialog's checks and remembered address, and the logon that
-// follows, against the emulated receiver's FTP server.
+// follows, against the emulated receiver.
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/FtpServer.h"
 #include "velkport/link/ConnectAndLogin.h"
 #include "velkport/link/ConnectDialog.h"
 #include "velkport/link/ReceiverAddress.h"
@@ -64,60 +64,58 @@ class ScriptedView : public ConnectDialogView {
 class ConnectAndLoginTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        receiversim::FtpServerOptions o;
-        o.root = root_.path();
-        o.pin = "8642";
-        server_ = std::make_unique<receiversim::FtpServer>(o);
-        std::string error;
-        ASSERT_TRUE(server_->start(&error)) << error;
-        app_.ftpPort = server_->port();
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
+        app_.ftpPort = sim_->ftpPort();
     }
 
-    fixtures::TempDir root_;
+    fixtures::RunningSim sim_{{.pin = "8642"}};
     fixtures::TempDir config_;
     shell::SettingsStore settings_{config_ / "Velkport.ini"};
     fixtures::RecordingPrompter prompter_;
     shell::AppContext app_;
     ScriptedView view_;
-    std::unique_ptr<receiversim::FtpServer> server_;
 };
 
-TEST_F(ConnectAndLoginTest, ClosesTheUpgradeWindowAndShowsRootAndNoAddressWhenNothingIsRemembered) {
+TEST_F(ConnectAndLoginTest, CancelClosesTheUpgradeWindowAndOffLineSucceedsWithoutConnecting) {
     int closedAtRun = -1;
     view_.presses.push_back({ConnectResult::Cancel, "", ""});
     ConnectAndLogin step(app_, prompter_, &settings_);
     step.SetCloseUpgradeWindow([&] { closedAtRun = view_.runs; });
     EXPECT_FALSE(step.Run(view_));
     EXPECT_EQ(closedAtRun, 0);
-    EXPECT_EQ(view_.shownAddress, "(not set)");
+    EXPECT_EQ(view_.shownAddress, "(not set)");  // nothing remembered
     EXPECT_EQ(view_.shownUserId, "root");
-    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
-}
 
-TEST_F(ConnectAndLoginTest, LogsOnStoresTheConnectionAndRemembersTheAddress) {
-    settings_.SaveLastAddress("192.168.0.10");
-    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
-    ConnectAndLogin step(app_, prompter_, &settings_);
-    EXPECT_TRUE(step.Run(view_));
-    EXPECT_TRUE(step.Online());
-    EXPECT_EQ(view_.shownAddress, "192.168.0.10");
+    // Off line: no checks, nothing stored, the old link kept.
+    app_.receiverAddress = "127.0.0.1";
+    app_.pinCode = "8642";
+    view_.presses.push_back({ConnectResult::OffLine, "10.9.9.9", ""});
+    ConnectAndLogin offLine(app_, prompter_, &settings_);
+    EXPECT_TRUE(offLine.Run(view_));
+    EXPECT_FALSE(offLine.Online());
     EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
-    EXPECT_EQ(app_.userId, "root");
     EXPECT_EQ(app_.pinCode, "8642");
-    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
+    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
     EXPECT_TRUE(prompter_.entries.empty());
 }
 
-TEST_F(ConnectAndLoginTest, AnEmptyFieldKeepsTheDialogOpenWithItsMessage) {
+TEST_F(ConnectAndLoginTest, AnEmptyFieldKeepsTheDialogOpenThenTheLogonStoresAndRemembers) {
+    settings_.SaveLastAddress("192.168.0.10");
     view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", ""});
     view_.presses.push_back({ConnectResult::Connect, "", "8642"});
     view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
     ConnectAndLogin step(app_, prompter_, &settings_);
     EXPECT_TRUE(step.Run(view_));
+    EXPECT_TRUE(step.Online());
     EXPECT_EQ(view_.runs, 1);  // the same dialog stayed open
     EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"Input password", "Input IP address"}));
     for (const auto& e : prompter_.entries)
         EXPECT_EQ(e.icon, shell::PromptIcon::Error);
+    EXPECT_EQ(view_.shownAddress, "192.168.0.10");
+    EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
+    EXPECT_EQ(app_.userId, "root");
+    EXPECT_EQ(app_.pinCode, "8642");
+    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
 }
 
 TEST_F(ConnectAndLoginTest, ChecksUserIdPinAndAddressInTurnButNotThePinsLength) {
@@ -139,20 +137,7 @@ TEST_F(ConnectAndLoginTest, ChecksUserIdPinAndAddressInTurnButNotThePinsLength) 
     EXPECT_TRUE(prompter_.entries.empty());
 }
 
-TEST_F(ConnectAndLoginTest, OffLineSucceedsWithoutCheckingStoringOrConnectingAndKeepsTheOldLink) {
-    app_.receiverAddress = "127.0.0.1";
-    app_.pinCode = "8642";
-    view_.presses.push_back({ConnectResult::OffLine, "10.9.9.9", ""});
-    ConnectAndLogin step(app_, prompter_, &settings_);
-    EXPECT_TRUE(step.Run(view_));
-    EXPECT_FALSE(step.Online());
-    EXPECT_EQ(app_.receiverAddress, "127.0.0.1");
-    EXPECT_EQ(app_.pinCode, "8642");
-    EXPECT_FALSE(settings_.LoadLastAddress().has_value());
-    EXPECT_TRUE(prompter_.entries.empty());
-}
-
-TEST_F(ConnectAndLoginTest, AWrongPinFailsAfterTheClientsOwnMessageButTheAddressIsRemembered) {
+TEST_F(ConnectAndLoginTest, AWrongPinOrAnUnreachableReceiverFailsWithBothMessages) {
     view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "0000"});
     ConnectAndLogin step(app_, prompter_, &settings_);
     EXPECT_FALSE(step.Run(view_));
@@ -160,8 +145,17 @@ TEST_F(ConnectAndLoginTest, AWrongPinFailsAfterTheClientsOwnMessageButTheAddress
     EXPECT_EQ(prompter_.texts(),
               (std::vector<std::string>{"Error Invalid Response", ConnectAndLogin::kLoginFailed}));
     EXPECT_EQ(prompter_.entries.back().icon, shell::PromptIcon::Error);
-    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");
-    EXPECT_EQ(app_.pinCode, "0000");  // stored before the logon, as entered
+    EXPECT_EQ(settings_.LoadLastAddress(), "127.0.0.1");  // remembered all the same
+    EXPECT_EQ(app_.pinCode, "0000");                      // stored before the logon, as entered
+
+    sim_.stop();
+    prompter_.entries.clear();
+    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
+    ConnectAndLogin unreachable(app_, prompter_, nullptr);
+    unreachable.SetTimeout(2s);
+    EXPECT_FALSE(unreachable.Run(view_));
+    EXPECT_EQ(prompter_.texts(),
+              (std::vector<std::string>{"Error OpenChannel", ConnectAndLogin::kLoginFailed}));
 }
 
 TEST(ReceiverAddress, OnlyFourDottedDecimalNumbersUpTo255Pass) {
@@ -181,16 +175,6 @@ TEST_F(ConnectAndLoginTest, TheLogonRefusesAShortFormThatALookupWouldTurnIntoAnA
     FtpClient client(prompter_, 2s);
     EXPECT_FALSE(client.LogOn("localhost", app_.ftpPort, "root", "8642"));
     EXPECT_EQ(client.LastReply(), "Input IP address");
-}
-
-TEST_F(ConnectAndLoginTest, AnUnreachableReceiverFailsWithBothMessages) {
-    server_->stop();
-    view_.presses.push_back({ConnectResult::Connect, "127.0.0.1", "8642"});
-    ConnectAndLogin step(app_, prompter_, nullptr);
-    step.SetTimeout(2s);
-    EXPECT_FALSE(step.Run(view_));
-    EXPECT_EQ(prompter_.texts(),
-              (std::vector<std::string>{"Error OpenChannel", ConnectAndLogin::kLoginFailed}));
 }
 
 }  // namespace

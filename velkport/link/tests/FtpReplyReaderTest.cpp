@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace velkport::link {
 namespace {
@@ -18,40 +20,46 @@ FtpReplyReader::Source Feed(std::string text, std::size_t step = 4096) {
     };
 }
 
-TEST(FtpReplyReader, ReadsOneLineRepliesWithEitherLineEnd) {
-    FtpReplyReader reader(Feed("220 ready\r\n331 need pass\n"));
+struct Reply {
+    bool ok;
     std::string last;
-    int cls = 0;
-    ASSERT_TRUE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "220 ready");
-    EXPECT_EQ(cls, 2);
-    ASSERT_TRUE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "331 need pass");
-    EXPECT_EQ(cls, 3);
-}
+    int cls;
+};
+struct ReplyCase {
+    const char* name;
+    std::optional<std::string> text;  // none: the source fails
+    std::size_t step;
+    std::vector<Reply> replies;
+};
 
-TEST(FtpReplyReader, ReadsAMultiLineReplyAsOneUpToTheLineWithTheSameNumberAndABlank) {
-    // Lines in between may look like other replies; only "220 " ends this one.
-    FtpReplyReader reader(
-        Feed("220-Welcome\r\n230 not the end\r\n\r\n220-still\r\n 220 indented\r\n"
-             "220 last\r\n200 next\r\n",
-             3));
-    std::string last;
-    int cls = 0;
-    ASSERT_TRUE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "220 last");
-    EXPECT_EQ(cls, 2);
-    ASSERT_TRUE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "200 next");
-}
-
-TEST(FtpReplyReader, KeepsTheLastLineReadWhenThePeerClosesInsideAReply) {
-    FtpReplyReader reader(Feed("220-Welcome\r\n530 half"));
-    std::string last;
-    int cls = 0;
-    EXPECT_FALSE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "530 half");
-    EXPECT_EQ(cls, 2);  // the unfinished line does not count
+TEST(FtpReplyReader, ReadsRepliesUpToTheirLastLine) {
+    const ReplyCase cases[] = {
+        {"either line end",
+         "220 ready\r\n331 need pass\n",
+         4096,
+         {{true, "220 ready", 2}, {true, "331 need pass", 3}}},
+        // Lines in between may look like other replies; only "220 " ends this one.
+        {"multi-line",
+         "220-Welcome\r\n230 not the end\r\n\r\n220-still\r\n 220 indented\r\n220 last\r\n200 "
+         "next\r\n",
+         3,
+         {{true, "220 last", 2}, {true, "200 next", 2}}},
+        // The last line read is kept; the unfinished line does not count.
+        {"peer closes inside a reply", "220-Welcome\r\n530 half", 4096, {{false, "530 half", 2}}},
+        {"source error", std::nullopt, 1, {{false, "", 7}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FtpReplyReader reader(c.text ? Feed(*c.text, c.step)
+                                     : [](char*, std::size_t) -> long { return -1; });
+        for (const auto& expected : c.replies) {
+            std::string last = "x";
+            int cls = 7;
+            EXPECT_EQ(reader.ReadReply(last, cls), expected.ok);
+            EXPECT_EQ(last, expected.last);
+            EXPECT_EQ(cls, expected.cls);
+        }
+    }
 }
 
 TEST(FtpReplyReader, AcceptsALineOfExactlyItsLimitButRefusesLongerOnesAndStaysFailed) {
@@ -88,15 +96,6 @@ TEST(FtpReplyReader, TakesTheReplyNumberFromTheLeadingDigits) {
     EXPECT_EQ(FtpReplyReader::LeadingNumber("226 done"), 226);
     EXPECT_EQ(FtpReplyReader::LeadingNumber("abc"), 0);
     EXPECT_GT(FtpReplyReader::LeadingNumber("99999999999999999999999 x"), 0);  // no overflow
-}
-
-TEST(FtpReplyReader, FailsOnASourceError) {
-    FtpReplyReader reader([](char*, std::size_t) -> long { return -1; });
-    std::string last = "x";
-    int cls = 7;
-    EXPECT_FALSE(reader.ReadReply(last, cls));
-    EXPECT_EQ(last, "");
-    EXPECT_EQ(cls, 7);
 }
 
 }  // namespace
