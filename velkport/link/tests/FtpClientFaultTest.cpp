@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
+#include "ScriptedPeer.h"
 #include "common/Socket.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/link/FtpClient.h"
-#include "velkport/link/FtpReplyReader.h"
 
 namespace velkport::link {
 namespace {
@@ -22,69 +22,45 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-// Accepts one control connection on loopback and plays a script on it from its own thread.
-class ScriptedServer {
-  public:
-    using Script = std::function<void(ScriptedServer&)>;
-    explicit ScriptedServer(Script script)
-        : listener_(common::Socket::listenTcp("127.0.0.1", 0)),
-          reader_([this](char* into, std::size_t n) -> long {
-              return static_cast<long>(socket_.receiveSome(into, n, 5s));
-          }) {
-        thread_ = std::thread([this, script] {
-            socket_ = listener_.accept(10s);
-            if (socket_.valid())
-                script(*this);
-        });
-    }
-    ~ScriptedServer() { thread_.join(); }
-    std::uint16_t port() const { return listener_.localPort(); }
+using fixtures::ScriptedPeer;
+using Conn = ScriptedPeer::Connection;
 
-    bool Raw(const std::string& bytes) { return socket_.sendAll(bytes.data(), bytes.size(), 5s); }
-    bool Send(const std::string& line) { return Raw(line + "\r\n"); }
-    // The next command line; "" when the client closed.
-    std::string Read() {
-        std::string line;
-        return reader_.ReadLine(line) ? line : std::string();
+bool Send(Conn& c, const std::string& line) {
+    return c.send(line + "\r\n");
+}
+// Greets, expects USER and PASS and logs the client on.
+void Welcome(Conn& c) {
+    for (const char* answer : {"220 ready", "331 pin please"}) {
+        Send(c, answer);
+        c.line();
     }
-    // Greets, expects USER and PASS and logs the client on.
-    void Welcome() {
-        Send("220 ready");
-        Read();
-        Send("331 pin please");
-        Read();
-        Send("230 in");
-    }
-    // After the logon: answers TYPE, connects to the PORT it is given (unless told not to) and
-    // reads the transfer command.
-    common::Socket OpenData(bool connect = true) {
-        Welcome();
-        Read();
-        Send("200 binary");
-        int h[4], p1, p2;
-        const std::string port = Read();
-        common::Socket data;
-        if (connect && std::sscanf(port.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h[0], &h[1], &h[2],
-                                   &h[3], &p1, &p2) == 6)
-            data =
-                common::Socket::connectTcp(std::to_string(h[0]) + "." + std::to_string(h[1]) + "." +
-                                               std::to_string(h[2]) + "." + std::to_string(h[3]),
-                                           static_cast<std::uint16_t>(p1 * 256 + p2), 5s);
-        Send("200 port ok");
-        Read();
-        return data;
-    }
-
-  private:
-    common::Socket listener_;
-    common::Socket socket_;
-    FtpReplyReader reader_;
-    std::thread thread_;
-};
+    Send(c, "230 in");
+}
+// After the logon: answers TYPE, connects to the PORT it is given (unless told not to) and reads
+// the transfer command.
+common::Socket OpenData(Conn& c, bool connect = true) {
+    Welcome(c);
+    c.line();
+    Send(c, "200 binary");
+    int h[4], p1, p2;
+    const std::string port = c.line();
+    common::Socket data;
+    if (connect && std::sscanf(port.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h[0], &h[1], &h[2], &h[3],
+                               &p1, &p2) == 6)
+        data = common::Socket::connectTcp(std::to_string(h[0]) + "." + std::to_string(h[1]) + "." +
+                                              std::to_string(h[2]) + "." + std::to_string(h[3]),
+                                          static_cast<std::uint16_t>(p1 * 256 + p2), 5s);
+    Send(c, "200 port ok");
+    c.line();
+    return data;
+}
 
 class FtpClientFaultTest : public ::testing::Test {
   protected:
-    FtpClient& LoggedOn(ScriptedServer& server, std::chrono::milliseconds limit = 5s) {
+    // Starts the server's script and logs on to it (the script begins with Welcome or OpenData).
+    FtpClient& LoggedOn(ScriptedPeer& server, ScriptedPeer::Script script,
+                        std::chrono::milliseconds limit = 5s) {
+        server.start({std::move(script)});
         client_.emplace(prompter_, limit);
         EXPECT_TRUE(client_->LogOn("127.0.0.1", server.port(), "root", "1"));
         return *client_;
@@ -105,14 +81,16 @@ TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfte
         prompter_.entries.clear();
         Lines seen;
         {
-            ScriptedServer server([&](ScriptedServer& s) {
+            ScriptedPeer server;
+            auto script = [&](Conn& s) {
                 for (const char* answer : {"220 ready", "331 pin please", "332 account please"}) {
-                    s.Send(answer);
-                    seen.push_back(s.Read());
+                    Send(s, answer);
+                    seen.push_back(s.line());
                 }
-                s.Send(acceptSecond ? "230 in" : "332 account please");
-                s.Read();  // until the client hangs up
-            });
+                Send(s, acceptSecond ? "230 in" : "332 account please");
+                s.line();  // until the client hangs up
+            };
+            server.start({script});
             FtpClient client(prompter_, 5s);
             EXPECT_EQ(client.LogOn("127.0.0.1", server.port(), "root", "4321"), acceptSecond);
             EXPECT_EQ(client.LastReply(), acceptSecond ? "230 in" : "Logon failed");
@@ -128,7 +106,7 @@ TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfte
 // fails within its time limit with the reply it leaves and the messages it shows.
 struct LogOnFault {
     const char* name;
-    ScriptedServer::Script script;  // empty: nothing listens
+    ScriptedPeer::Script script;  // empty: nothing listens
     std::chrono::milliseconds limit, within;
     std::optional<std::string> reply;
     std::optional<Lines> prompts;
@@ -137,46 +115,46 @@ struct LogOnFault {
 TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
     const LogOnFault faults[] = {
         {"negative greeting",
-         [](ScriptedServer& s) {
-             s.Send("421 Service not available");
-             s.Read();
+         [](Conn& s) {
+             Send(s, "421 Service not available");
+             s.line();
          },
          5s, 5s, "421 Service not available", Lines{}},
         {"unreachable", {}, 5s, 5s, "Unable to connect to server", Lines{"Error OpenChannel"}},
         {"silent after USER",
-         [](ScriptedServer& s) {
-             s.Send("220 ready");
-             s.Read();
-             s.Read();
+         [](Conn& s) {
+             Send(s, "220 ready");
+             s.line();
+             s.line();
          },
          300ms, 5s, "Network Error", Lines{"Error Read String"}},
         // Each piece arrives well inside the limit, the whole reply does not.
         {"trickle",
-         [](ScriptedServer& s) {
-             for (int i = 0; i < 60 && s.Raw("2"); ++i)
+         [](Conn& s) {
+             for (int i = 0; i < 60 && s.send("2"); ++i)
                  std::this_thread::sleep_for(50ms);
          },
          300ms, 2s, std::nullopt, std::nullopt},
         {"endless",
-         [](ScriptedServer& s) {
-             while (s.Send("220-and more"))
+         [](Conn& s) {
+             while (Send(s, "220-and more"))
                  ;
          },
          5s, 10s, "Network Error", std::nullopt},
         {"over-long line",
-         [](ScriptedServer& s) {
-             s.Raw("220 " + std::string(100000, 'x') + "\r\n");
-             s.Read();
+         [](Conn& s) {
+             s.send("220 " + std::string(100000, 'x') + "\r\n");
+             s.line();
          },
          5s, 10s, "Network Error", std::nullopt},
     };
     for (const auto& f : faults) {
         SCOPED_TRACE(f.name);
         prompter_.entries.clear();
-        std::optional<ScriptedServer> server;
-        std::uint16_t port;
+        ScriptedPeer server;
+        std::uint16_t port = server.port();
         if (f.script) {
-            port = server.emplace(f.script).port();
+            server.start({f.script});
         } else {
             port = common::Socket::listenTcp("127.0.0.1", 0).localPort();  // closed at once
         }
@@ -197,16 +175,17 @@ TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
 TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
     EXPECT_EQ(FtpClient::PortArgument("192.168.1.5", 5001), "192,168,1,5,19,137");
     Lines seen;
-    ScriptedServer server([&](ScriptedServer& s) {
-        s.Welcome();
-        seen.push_back(s.Read());
-        s.Send("200 binary");
-        seen.push_back(s.Read());
-        s.Send("500 no");
-        s.Read();
-    });
+    ScriptedPeer server;
+    auto script = [&](Conn& s) {
+        Welcome(s);
+        seen.push_back(s.line());
+        Send(s, "200 binary");
+        seen.push_back(s.line());
+        Send(s, "500 no");
+        s.line();
+    };
     fixtures::writeFile(local_ / "f", "x");
-    FtpClient& client = LoggedOn(server);
+    FtpClient& client = LoggedOn(server, script);
     EXPECT_FALSE(client.TransferFile("f", local_ / "f", false));
     EXPECT_EQ(client.LastReply(), "500 no");
     client.Close();
@@ -218,7 +197,7 @@ TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
 // Downloads that fail or are cancelled: the older local file stays and no partial file is left.
 struct DownloadFault {
     const char* name;
-    ScriptedServer::Script script;
+    ScriptedPeer::Script script;
     std::chrono::milliseconds limit, within;
     bool cancel;
     std::optional<std::string> reply;
@@ -227,31 +206,31 @@ struct DownloadFault {
 TEST_F(FtpClientFaultTest, AFailedOrCancelledDownloadKeepsTheOlderFile) {
     const DownloadFault faults[] = {
         {"failure as closing reply",
-         [](ScriptedServer& s) {
-             common::Socket data = s.OpenData();
-             s.Send("150 here it comes");
+         [](Conn& s) {
+             common::Socket data = OpenData(s);
+             Send(s, "150 here it comes");
              data.sendAll("partial", 7, 5s);
              data.close();
-             s.Send("451 Local error: the disk went away");
-             s.Read();
+             Send(s, "451 Local error: the disk went away");
+             s.line();
          },
          5s, 5s, false, "451 Local error: the disk went away"},
         {"cancelled",
-         [](ScriptedServer& s) {
-             common::Socket data = s.OpenData();
-             s.Send("150 here it comes");
+         [](Conn& s) {
+             common::Socket data = OpenData(s);
+             Send(s, "150 here it comes");
              for (int i = 0; i < 50 && data.sendAll("piece", 5, 5s); ++i)
                  std::this_thread::sleep_for(20ms);
-             s.Send("426 aborted");
-             s.Read();
+             Send(s, "426 aborted");
+             s.line();
          },
          5s, 900ms /* well before the server's last piece */, true, std::nullopt},
     };
     for (const auto& f : faults) {
         SCOPED_TRACE(f.name);
         fixtures::writeFile(local_ / "got", "older file");
-        ScriptedServer server(f.script);
-        FtpClient& client = LoggedOn(server, f.limit);
+        ScriptedPeer server;
+        FtpClient& client = LoggedOn(server, f.script, f.limit);
         int polls = 0;
         if (f.cancel)
             client.SetCancel([&] { return ++polls > 3; });
@@ -271,14 +250,15 @@ TEST_F(FtpClientFaultTest, AFailedOrCancelledDownloadKeepsTheOlderFile) {
 TEST_F(FtpClientFaultTest, AMissingOrStalledDataConnectionFailsTheDownloadWithinTheTimeLimit) {
     for (const bool connects : {false, true}) {
         SCOPED_TRACE(connects);
-        ScriptedServer server([connects](ScriptedServer& s) {
-            common::Socket data = s.OpenData(connects);
-            s.Send("150 here it comes");
+        ScriptedPeer server;
+        auto script = [connects](Conn& s) {
+            common::Socket data = OpenData(s, connects);
+            Send(s, "150 here it comes");
             if (connects)
                 data.sendAll("some", 4, 5s);
-            s.Read();  // holds everything open until the client gives up
-        });
-        FtpClient& client = LoggedOn(server, 300ms);
+            s.line();  // holds everything open until the client gives up
+        };
+        FtpClient& client = LoggedOn(server, script, 300ms);
         const auto start = Clock::now();
         EXPECT_FALSE(client.TransferFile("channel.xml", local_ / "got", true));
         EXPECT_LT(Clock::now() - start, 5s);
@@ -290,18 +270,19 @@ TEST_F(FtpClientFaultTest, AMissingOrStalledDataConnectionFailsTheDownloadWithin
 
 TEST_F(FtpClientFaultTest, AnUploadWhoseClosingReplyIsAFailureFails) {
     std::string stored;
-    ScriptedServer server([&](ScriptedServer& s) {
-        common::Socket data = s.OpenData();
-        s.Send("150 send it");
+    ScriptedPeer server;
+    auto script = [&](Conn& s) {
+        common::Socket data = OpenData(s);
+        Send(s, "150 send it");
         char buf[64];
         ssize_t n;
         while ((n = data.receiveSome(buf, sizeof buf, 5s)) > 0)
             stored.append(buf, static_cast<std::size_t>(n));
-        s.Send("452 Insufficient storage space");
-        s.Read();
-    });
+        Send(s, "452 Insufficient storage space");
+        s.line();
+    };
     fixtures::writeFile(local_ / "firmware.bin", "firmware image");
-    FtpClient& client = LoggedOn(server);
+    FtpClient& client = LoggedOn(server, script);
     EXPECT_FALSE(client.TransferFile("firmware.bin", local_ / "firmware.bin", false));
     EXPECT_EQ(client.LastReply(), "452 Insufficient storage space");
     client.Close();
@@ -313,16 +294,17 @@ TEST_F(FtpClientFaultTest, RefusesALineBreakInACommandAndSaysQuitOnLogOffButNotO
     for (const bool logOff : {true, false}) {
         Lines seen;
         {
-            ScriptedServer server([&](ScriptedServer& s) {
-                s.Welcome();
+            ScriptedPeer server;
+            auto script = [&](Conn& s) {
+                Welcome(s);
                 while (true) {
-                    seen.push_back(s.Read());
+                    seen.push_back(s.line());
                     if (seen.back().empty() || seen.back() == "QUIT")
                         break;
-                    s.Send("200 ok");
+                    Send(s, "200 ok");
                 }
-            });
-            FtpClient& client = LoggedOn(server);
+            };
+            FtpClient& client = LoggedOn(server, script);
             EXPECT_FALSE(client.Command("CWD x\r\nDELE channel.xml"));
             EXPECT_EQ(client.LastReply(), "Network Error");
             EXPECT_TRUE(client.Command("NOOP"));

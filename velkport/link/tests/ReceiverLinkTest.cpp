@@ -56,9 +56,10 @@ struct LinkTest : ::testing::Test {
     fixtures::RecordingPrompter prompter;
     ReceiverLink link{table, prompter};
 
-    // Starts the peer's script and aims channel ch at it.
-    void aim(std::uint8_t ch, std::chrono::milliseconds limit = 300ms) {
-        peer.start();
+    // Starts the peer's scripts and aims channel ch at it.
+    void aim(std::uint8_t ch, std::vector<fixtures::ScriptedPeer::Script> scripts = {},
+             std::chrono::milliseconds limit = 300ms) {
+        peer.start(std::move(scripts));
         table.InitialiseChannels("127.0.0.1", static_cast<std::uint16_t>(peer.port() - ch));
         table.setTimeLimit(limit);
     }
@@ -68,6 +69,7 @@ struct LinkTest : ::testing::Test {
 };
 using ChannelTableTest = LinkTest;
 using ReceiverLinkTest = LinkTest;
+using Conn = fixtures::ScriptedPeer::Connection;
 
 }  // namespace
 
@@ -75,9 +77,15 @@ TEST_F(ChannelTableTest, OpensOnTheChannelsPortGathersPiecesAndClosesOnShutdown)
     table.InitialiseChannels("192.168.1.20");
     EXPECT_EQ(table.ChannelPort(5), 34005);
     const Bytes entry = counting(281, 7);
-    peer.send(slice(entry, 0, 100)).pause().send(slice(entry, 100, 100)).pause();
-    peer.send(slice(entry, 200, 81)).expect(32).stall();
-    aim(4);
+    aim(4, {[entry](Conn& c) {
+            c.send(slice(entry, 0, 100));
+            c.pause();
+            c.send(slice(entry, 100, 100));
+            c.pause();
+            c.send(slice(entry, 200, 81));
+            c.expect(32);
+            c.stall();
+        }});
     EXPECT_EQ(table.ChannelPort(5), peer.port() + 1);
     for (std::uint8_t ch = 0; ch <= 5; ++ch)
         EXPECT_EQ(table.ChannelState(ch), ChannelTable::kClosed);
@@ -105,8 +113,7 @@ TEST_F(ChannelTableTest, RefusesQuietlyWithoutAddressOnAClosedSlotOnChannelSixOr
     EXPECT_EQ(table.ChannelState(0), ChannelTable::kConnectFailed);
     EXPECT_FALSE(table.EnsureOpen(0));
 
-    peer.send(Bytes(16, 1));  // listens where channel 6 would connect
-    aim(6);
+    aim(6, {[](Conn& c) { c.send(Bytes(16, 1)); }});  // listens where channel 6 would connect
     Bytes buf(16, 0xEE);
     std::size_t received = 99;
     EXPECT_FALSE(table.SendOnChannel(buf.data(), buf.size(), 2));  // closed slot
@@ -138,8 +145,7 @@ TEST_F(ChannelTableTest, RefusesQuietlyWithoutAddressOnAClosedSlotOnChannelSixOr
 }
 
 TEST_F(ChannelTableTest, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumber) {
-    peer.send(counting(40)).close();
-    aim(5);
+    aim(5, {[](Conn& c) { c.send(counting(40)); }});
     ASSERT_TRUE(table.OpenChannel(5));
     Bytes buf(64, 0xEE);
     std::size_t received = 0;
@@ -158,8 +164,10 @@ TEST_F(ChannelTableTest, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumbe
 }
 
 TEST_F(ChannelTableTest, ReceivingNothingFailsButKeepsTheSlotAndAStallFailsWithinTheTimeLimit) {
-    peer.send(counting(10)).stall();
-    aim(1);
+    aim(1, {[](Conn& c) {
+            c.send(counting(10));
+            c.stall();
+        }});
     table.setPrompter(&prompter);  // the table's own prompter when the call names none
     ASSERT_TRUE(table.OpenChannel(1));
     std::uint8_t b = 0;
@@ -180,8 +188,11 @@ TEST_F(ChannelTableTest, ReceivingNothingFailsButKeepsTheSlotAndAStallFailsWithi
 }
 
 TEST_F(ReceiverLinkTest, FirstRequestOpensTheChannelAndSendsHeaderBlockAndValue) {
-    peer.expect(32).expect(256).send(reply(0, 42, 0)).expect(32);
-    aim(channel::kRecordings);
+    aim(channel::kRecordings, {[](Conn& c) {
+            c.expect(32 + 256);
+            c.send(reply(0, 42, 0));
+            c.expect(32);
+        }});
     ASSERT_TRUE(link.SendCommand(cmd::REC_DELETE_TV, 5));
     EXPECT_EQ(table.ChannelState(5), ChannelTable::kOpen);
     ASSERT_TRUE(link.SendBlock(ArgumentBlock::WithText("rec001.rec"), 5));
@@ -198,9 +209,11 @@ TEST_F(ReceiverLinkTest, FirstRequestOpensTheChannelAndSendsHeaderBlockAndValue)
 }
 
 TEST_F(ReceiverLinkTest, ABrokenChannelIsReopenedAtTheNextRequestButNotMidRequest) {
-    peer.expect(32).close();  // the receiver drops the first connection
-    peer.nextConnection().expect(32).send(reply(0, 7, 0));
-    aim(3);
+    aim(3, {[](Conn& c) { c.expect(32); },  // the receiver drops the first connection
+            [](Conn& c) {
+                c.expect(32);
+                c.send(reply(0, 7, 0));
+            }});
     ASSERT_TRUE(link.SendCommand(cmd::kMp3DiskUsage, 3));
     ReplyRecord r;
     EXPECT_FALSE(link.ReadReply(r, 3));
@@ -229,11 +242,21 @@ TEST_F(ReceiverLinkTest, RepliesListingsAndTheInUseQueryInTurnOnOneConnection) {
                 bytesOf(FolderEntry::Folder("Rock").Build()), bytesOf(odd.Build()),
                 bytesOf(FolderEntry::File("b.mp3", 20).Build()),
                 bytesOf(FolderEntry::End().Build()), reply(0, 0, 0)});
-    peer.expect(32).send(concat({stale, reply(1, 2, 3)}));
-    peer.expect(32).send(concat({bytesOf(FolderEntry::End().Build()), reply(0, 0, 0)}));
-    peer.expect(32).send(slice(listing, 0, 300)).pause().send(slice(listing, 300, listing.size()));
-    peer.expect(32).send(reply(0, 0, 0xFFFFFFFF)).expect(32).send(reply(0xFFFFFFFF, 0, 0));
-    aim(2);
+    aim(2, {[=](Conn& c) {
+            c.expect(32);
+            c.send(concat({stale, reply(1, 2, 3)}));
+            c.expect(32);
+            c.send(concat({bytesOf(FolderEntry::End().Build()), reply(0, 0, 0)}));
+            c.expect(32);
+            c.send(slice(listing, 0, 300));
+            c.pause();
+            c.send(slice(listing, 300, listing.size()));
+            for (const Bytes& r : {reply(0, 0, 0xFFFFFFFF), reply(0xFFFFFFFF, 0, 0)}) {
+                c.expect(32);
+                c.send(r);
+            }
+            c.stall();
+        }});
 
     // A reply is the next record with the lower-case magic; stale records before it are skipped.
     ASSERT_TRUE(link.SendCommand(cmd::kFinishChanges, 2));
@@ -270,15 +293,16 @@ TEST_F(ReceiverLinkTest, ReadReplyGivesUpOnAnEndlessOrTrickledStreamWithoutReply
     for (const bool trickle : {false, true}) {
         SCOPED_TRACE(trickle);
         fixtures::ScriptedPeer p;
-        p.expect(32);
-        if (trickle) {  // every record arrives well within the time limit, no reply does
-            for (int i = 0; i < 40; ++i)
-                p.send(Bytes(64, 'g')).pause(30ms);
-            p.send(reply(0, 0, 0));
-        } else {
-            p.sendForever(Bytes(64, 'g'));
-        }
-        p.start();
+        p.start({[trickle](Conn& c) {
+            c.expect(32);
+            if (!trickle)
+                return c.sendForever(Bytes(64, 'g'));
+            for (int i = 0; i < 40; ++i) {  // every record arrives well in time, no reply does
+                c.send(Bytes(64, 'g'));
+                c.pause(30ms);
+            }
+            c.send(reply(0, 0, 0));
+        }});
         prompter.entries.clear();
         table.InitialiseChannels("127.0.0.1", static_cast<std::uint16_t>(p.port() - 5));
         table.setTimeLimit(trickle ? 300ms : 2000ms);
@@ -294,8 +318,10 @@ TEST_F(ReceiverLinkTest, ReadReplyGivesUpOnAnEndlessOrTrickledStreamWithoutReply
 }
 
 TEST_F(ReceiverLinkTest, ListFolderFailsWhenTheListingBreaksOff) {
-    peer.expect(32).send(bytesOf(FolderEntry::File("a.mp3").Build())).close();
-    aim(2);
+    aim(2, {[](Conn& c) {
+            c.expect(32);
+            c.send(bytesOf(FolderEntry::File("a.mp3").Build()));
+        }});
     int folders = 0;
     std::vector<std::string> files, dirs;
     EXPECT_FALSE(link.ListFolder(2, folders, files, dirs));

@@ -7,14 +7,11 @@ namespace fixtures {
 using namespace std::chrono_literals;
 
 namespace {
-constexpr auto kTick = 20ms;       // how often a waiting step looks at the stop flag
-constexpr auto kIoLimit = 5000ms;  // no step waits longer for the client
+constexpr auto kTick = 20ms;  // how often a waiting script looks at the stop flag
 }  // namespace
 
-ScriptedPeer::ScriptedPeer() {
-    listener_ = common::Socket::listenTcp("127.0.0.1", 0);
-    port_ = listener_.localPort();
-}
+ScriptedPeer::ScriptedPeer()
+    : listener_(common::Socket::listenTcp("127.0.0.1", 0)), port_(listener_.localPort()) {}
 
 ScriptedPeer::~ScriptedPeer() {
     {
@@ -26,37 +23,8 @@ ScriptedPeer::~ScriptedPeer() {
         thread_.join();
 }
 
-ScriptedPeer& ScriptedPeer::send(Bytes bytes) {
-    scripts_.back().push_back({Step::Send, std::move(bytes)});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::pause(std::chrono::milliseconds gap) {
-    scripts_.back().push_back({Step::Pause, {}, 0, gap});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::expect(std::size_t n) {
-    scripts_.back().push_back({Step::Expect, {}, n});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::stall() {
-    scripts_.back().push_back({Step::Stall});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::sendForever(Bytes record) {
-    scripts_.back().push_back({Step::SendForever, std::move(record)});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::close() {
-    scripts_.back().push_back({Step::Close});
-    return *this;
-}
-ScriptedPeer& ScriptedPeer::nextConnection() {
-    scripts_.emplace_back();
-    return *this;
-}
-
-void ScriptedPeer::start() {
-    thread_ = std::thread([this] { run(); });
+void ScriptedPeer::start(std::vector<Script> scripts) {
+    thread_ = std::thread([this, scripts = std::move(scripts)] { run(scripts); });
 }
 
 bool ScriptedPeer::stopping() const {
@@ -86,11 +54,9 @@ ScriptedPeer::Bytes ScriptedPeer::received(int connection) const {
     return received_[static_cast<std::size_t>(connection)];
 }
 
-void ScriptedPeer::run() {
-    // Connections beyond the scripts are accepted and held silently, like a stalled peer.
+void ScriptedPeer::run(std::vector<Script> scripts) {
     std::vector<common::Socket> extra;
-    std::size_t i = 0;
-    while (!stopping()) {
+    for (std::size_t i = 0; !stopping();) {
         common::Socket s = listener_.accept(kTick);
         if (!s.valid())
             continue;
@@ -100,76 +66,70 @@ void ScriptedPeer::run() {
             received_.emplace_back();
         }
         changed_.notify_all();
-        const bool scripted = i < scripts_.size();
-        const bool holdOpen = scripted && play(s, scripts_[i], static_cast<int>(i));
+        if (i < scripts.size()) {
+            Connection c(*this, std::move(s), static_cast<int>(i));
+            scripts[i](c);
+        } else {
+            extra.push_back(std::move(s));
+        }
         {
             std::lock_guard<std::mutex> g(mutex_);
             ++finished_;
         }
         changed_.notify_all();
-        if (holdOpen)
-            drainUntilClosed(s);
-        else if (!scripted)
-            extra.push_back(std::move(s));
         ++i;
     }
 }
 
-bool ScriptedPeer::play(const common::Socket& s, const std::vector<Step>& script, int index) {
-    for (const Step& step : script) {
-        switch (step.kind) {
-            case Step::Send:
-                if (!s.sendAll(step.bytes.data(), step.bytes.size(), kIoLimit))
-                    return false;
-                break;
-            case Step::Pause: {
-                std::unique_lock<std::mutex> g(mutex_);
-                changed_.wait_for(g, step.gap, [&] { return stop_; });
-                break;
-            }
-            case Step::Expect: {
-                Bytes buf(step.count);
-                std::size_t got = 0;
-                while (got < step.count && !stopping()) {
-                    ssize_t n = s.receiveSome(buf.data() + got, step.count - got, kTick);
-                    if (n == 0)
-                        break;
-                    if (n > 0)
-                        got += static_cast<std::size_t>(n);
-                    else if (errno != ETIMEDOUT)
-                        break;
-                }
-                std::lock_guard<std::mutex> g(mutex_);
-                auto& r = received_[static_cast<std::size_t>(index)];
-                r.insert(r.end(), buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(got));
-                if (got < step.count)
-                    return false;
-                break;
-            }
-            case Step::Stall:
-                drainUntilClosed(s);
-                return false;
-            case Step::SendForever:
-                while (!stopping())
-                    if (!s.sendAll(step.bytes.data(), step.bytes.size(), kTick * 5))
-                        if (errno != ETIMEDOUT)
-                            return false;
-                return false;
-            case Step::Close:
-                return false;
-        }
+// Data already sent is read before the stop flag counts, so a script sees all the client sent.
+ssize_t ScriptedPeer::Connection::receive(void* into, std::size_t n) {
+    while (true) {
+        const ssize_t got = socket_.receiveSome(into, n, kTick);
+        if (got >= 0 || errno != ETIMEDOUT || peer_.stopping())
+            return got >= 0 ? got : -1;
     }
-    // A script without Close keeps the connection until the client closes it.
-    return true;
 }
 
-void ScriptedPeer::drainUntilClosed(const common::Socket& s) {
-    std::uint8_t sink[4096];
-    while (!stopping()) {
-        ssize_t n = s.receiveSome(sink, sizeof sink, kTick);
-        if (n == 0 || (n < 0 && errno != ETIMEDOUT))
-            return;
+void ScriptedPeer::Connection::pause(std::chrono::milliseconds gap) {
+    std::unique_lock<std::mutex> g(peer_.mutex_);
+    peer_.changed_.wait_for(g, gap, [&] { return peer_.stop_; });
+}
+
+bool ScriptedPeer::Connection::expect(std::size_t n) {
+    Bytes buf(n);
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = receive(buf.data() + got, n - got);
+        if (r <= 0)
+            break;
+        got += static_cast<std::size_t>(r);
     }
+    std::lock_guard<std::mutex> g(peer_.mutex_);
+    auto& kept = peer_.received_[static_cast<std::size_t>(index_)];
+    kept.insert(kept.end(), buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(got));
+    return got == n;
+}
+
+std::string ScriptedPeer::Connection::line() {
+    std::string text;
+    char c = 0;
+    while (receive(&c, 1) == 1 && c != '\n')
+        text += c;
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return text;
+}
+
+void ScriptedPeer::Connection::stall() {
+    std::uint8_t sink[4096];
+    while (receive(sink, sizeof sink) > 0) {
+    }
+}
+
+void ScriptedPeer::Connection::sendForever(const Bytes& record) {
+    while (!peer_.stopping())
+        if (!socket_.sendAll(record.data(), record.size(), kTick * 5) && errno != ETIMEDOUT)
+            return;
 }
 
 }  // namespace fixtures

@@ -1,14 +1,14 @@
 #pragma once
-// A stand-in receiver for transport tests: a loopback listener that plays a script on each
-// connection it accepts, in order. A script sends bytes in pieces, reads what the client sends,
-// stalls (holds the connection silently), streams a record forever, or closes. Everything the
-// client sent is kept per connection. The destructor ends every step and joins the thread.
+// A stand-in receiver or FTP server for transport tests: a loopback listener that plays one
+// script per connection it accepts, in order; connections beyond the scripts are held silently.
+// A connection closes when its script returns. Every wait of a script ends when the client
+// closes or the peer stops, so the destructor (which stops the peer and joins) never hangs.
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
-#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +20,8 @@ namespace fixtures {
 class ScriptedPeer {
   public:
     using Bytes = std::vector<std::uint8_t>;
+    class Connection;
+    using Script = std::function<void(Connection&)>;
 
     ScriptedPeer();  // listens on 127.0.0.1, a free port
     ~ScriptedPeer();
@@ -27,46 +29,42 @@ class ScriptedPeer {
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     std::uint16_t port() const { return port_; }
+    void start(std::vector<Script> scripts);
 
-    // Script building; steps go to the connection being described. Call before start().
-    ScriptedPeer& send(Bytes bytes);
-    ScriptedPeer& send(std::span<const std::uint8_t> bytes) {
-        return send(Bytes(bytes.begin(), bytes.end()));
-    }
-    // A gap between pieces so that they reach the client as separate receives.
-    ScriptedPeer& pause(std::chrono::milliseconds gap = std::chrono::milliseconds(20));
-    ScriptedPeer& expect(std::size_t n);  // reads n bytes from the client
-    ScriptedPeer& stall();                // silent until the client closes or the peer stops
-    ScriptedPeer& sendForever(Bytes record);
-    ScriptedPeer& close();           // ends this connection's script
-    ScriptedPeer& nextConnection();  // further steps belong to the next accepted connection
-
-    void start();
-
-    // Waits until n connections were accepted (false after the timeout).
     bool waitForConnections(int n, std::chrono::milliseconds timeout);
-    // Waits until the steps of connection i ran to their end (a stall ends when the client
-    // closes the connection).
     bool waitForScriptEnd(int i, std::chrono::milliseconds timeout);
     int connections() const;
-    Bytes received(int connection) const;
+    Bytes received(int connection) const;  // what expect() read on that connection
+
+    class Connection {
+      public:
+        bool send(const Bytes& bytes) { return socket_.sendAll(bytes.data(), bytes.size(), kIo); }
+        bool send(const std::string& text) { return send(Bytes(text.begin(), text.end())); }
+        // A gap so that pieces reach the client as separate receives.
+        void pause(std::chrono::milliseconds gap = std::chrono::milliseconds(20));
+        bool expect(std::size_t n);  // reads n bytes; false when the client closed first
+        std::string line();          // one line without its line end; "" when the client closed
+        void stall();                // silent until the client closes
+        void sendForever(const Bytes& record);
+        const common::Socket& socket() const { return socket_; }
+
+      private:
+        friend class ScriptedPeer;
+        static constexpr std::chrono::milliseconds kIo{5000};
+        Connection(ScriptedPeer& peer, common::Socket s, int index)
+            : peer_(peer), socket_(std::move(s)), index_(index) {}
+        ssize_t receive(void* into, std::size_t n);  // waits for data, the close or the stop
+        ScriptedPeer& peer_;
+        common::Socket socket_;
+        int index_;
+    };
 
   private:
-    struct Step {
-        enum Kind { Send, Pause, Expect, Stall, SendForever, Close } kind;
-        Bytes bytes;
-        std::size_t count = 0;
-        std::chrono::milliseconds gap{0};
-    };
-    void run();
-    // Plays one connection's script; true when the connection stays open afterwards.
-    bool play(const common::Socket& s, const std::vector<Step>& script, int index);
-    void drainUntilClosed(const common::Socket& s);
+    void run(std::vector<Script> scripts);
     bool stopping() const;
 
     common::Socket listener_;
     std::uint16_t port_ = 0;
-    std::vector<std::vector<Step>> scripts_{1};
     std::thread thread_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
