@@ -28,20 +28,30 @@ using Conn = ScriptedPeer::Connection;
 bool Send(Conn& c, const std::string& line) {
     return c.send(line + "\r\n");
 }
+// A script of lines: "<" reads the client's next command (kept in *seen), anything else is sent.
+ScriptedPeer::Script Dialogue(Lines steps, Lines* seen = nullptr) {
+    return [steps, seen](Conn& c) {
+        for (const auto& step : steps) {
+            if (step != "<") {
+                Send(c, step);
+                continue;
+            }
+            const std::string line = c.line();
+            if (seen)
+                seen->push_back(line);
+        }
+    };
+}
 // Greets, expects USER and PASS and logs the client on.
-void Welcome(Conn& c) {
-    for (const char* answer : {"220 ready", "331 pin please"}) {
-        Send(c, answer);
-        c.line();
-    }
-    Send(c, "230 in");
+const Lines kWelcome = {"220 ready", "<", "331 pin please", "<", "230 in"};
+Lines Welcomed(Lines then) {
+    then.insert(then.begin(), kWelcome.begin(), kWelcome.end());
+    return then;
 }
 // After the logon: answers TYPE, connects to the PORT it is given (unless told not to) and reads
 // the transfer command.
 common::Socket OpenData(Conn& c, bool connect = true) {
-    Welcome(c);
-    c.line();
-    Send(c, "200 binary");
+    Dialogue(Welcomed({"<", "200 binary"}))(c);
     int h[4], p1, p2;
     const std::string port = c.line();
     common::Socket data;
@@ -82,15 +92,9 @@ TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfte
         Lines seen;
         {
             ScriptedPeer server;
-            auto script = [&](Conn& s) {
-                for (const char* answer : {"220 ready", "331 pin please", "332 account please"}) {
-                    Send(s, answer);
-                    seen.push_back(s.line());
-                }
-                Send(s, acceptSecond ? "230 in" : "332 account please");
-                s.line();  // until the client hangs up
-            };
-            server.start({script});
+            server.start({Dialogue({"220 ready", "<", "331 pin please", "<", "332 account please",
+                                    "<", acceptSecond ? "230 in" : "332 account please", "<"},
+                                   &seen)});
             FtpClient client(prompter_, 5s);
             EXPECT_EQ(client.LogOn("127.0.0.1", server.port(), "root", "4321"), acceptSecond);
             EXPECT_EQ(client.LastReply(), acceptSecond ? "230 in" : "Logon failed");
@@ -98,7 +102,7 @@ TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfte
                       acceptSecond ? Lines{} : Lines{"Error Summat has gone wrong"});
             client.Close();
         }
-        EXPECT_EQ(seen, (Lines{"USER root", "PASS 4321", "PASS 4321"}));
+        EXPECT_EQ(seen, (Lines{"USER root", "PASS 4321", "PASS 4321", ""}));
     }
 }
 
@@ -114,20 +118,11 @@ struct LogOnFault {
 
 TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
     const LogOnFault faults[] = {
-        {"negative greeting",
-         [](Conn& s) {
-             Send(s, "421 Service not available");
-             s.line();
-         },
-         5s, 5s, "421 Service not available", Lines{}},
+        {"negative greeting", Dialogue({"421 Service not available", "<"}), 5s, 5s,
+         "421 Service not available", Lines{}},
         {"unreachable", {}, 5s, 5s, "Unable to connect to server", Lines{"Error OpenChannel"}},
-        {"silent after USER",
-         [](Conn& s) {
-             Send(s, "220 ready");
-             s.line();
-             s.line();
-         },
-         300ms, 5s, "Network Error", Lines{"Error Read String"}},
+        {"silent after USER", Dialogue({"220 ready", "<", "<"}), 300ms, 5s, "Network Error",
+         Lines{"Error Read String"}},
         // Each piece arrives well inside the limit, the whole reply does not.
         {"trickle",
          [](Conn& s) {
@@ -176,22 +171,15 @@ TEST_F(FtpClientFaultTest, NamesTheControlConnectionsLocalAddressInPort) {
     EXPECT_EQ(FtpClient::PortArgument("192.168.1.5", 5001), "192,168,1,5,19,137");
     Lines seen;
     ScriptedPeer server;
-    auto script = [&](Conn& s) {
-        Welcome(s);
-        seen.push_back(s.line());
-        Send(s, "200 binary");
-        seen.push_back(s.line());
-        Send(s, "500 no");
-        s.line();
-    };
     fixtures::writeFile(local_ / "f", "x");
-    FtpClient& client = LoggedOn(server, script);
+    FtpClient& client =
+        LoggedOn(server, Dialogue(Welcomed({"<", "200 binary", "<", "500 no"}), &seen));
     EXPECT_FALSE(client.TransferFile("f", local_ / "f", false));
     EXPECT_EQ(client.LastReply(), "500 no");
     client.Close();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], "TYPE I");
-    EXPECT_EQ(seen[1].rfind("PORT 127,0,0,1,", 0), 0u) << seen[1];
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[2], "TYPE I");
+    EXPECT_EQ(seen[3].rfind("PORT 127,0,0,1,", 0), 0u) << seen[3];
 }
 
 // Downloads that fail or are cancelled: the older local file stays and no partial file is left.
@@ -295,15 +283,7 @@ TEST_F(FtpClientFaultTest, RefusesALineBreakInACommandAndSaysQuitOnLogOffButNotO
         Lines seen;
         {
             ScriptedPeer server;
-            auto script = [&](Conn& s) {
-                Welcome(s);
-                while (true) {
-                    seen.push_back(s.line());
-                    if (seen.back().empty() || seen.back() == "QUIT")
-                        break;
-                    Send(s, "200 ok");
-                }
-            };
+            const auto script = Dialogue(Welcomed({"<", "200 ok", "<"}), &seen);
             FtpClient& client = LoggedOn(server, script);
             EXPECT_FALSE(client.Command("CWD x\r\nDELE channel.xml"));
             EXPECT_EQ(client.LastReply(), "Network Error");
@@ -312,7 +292,7 @@ TEST_F(FtpClientFaultTest, RefusesALineBreakInACommandAndSaysQuitOnLogOffButNotO
                 client.LogOff();
             client_.reset();
         }
-        EXPECT_EQ(seen, (Lines{"NOOP", logOff ? "QUIT" : ""}));
+        EXPECT_EQ(seen, (Lines{"USER root", "PASS 1", "NOOP", logOff ? "QUIT" : ""}));
     }
 }
 
