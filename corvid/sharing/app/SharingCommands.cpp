@@ -76,14 +76,14 @@ bool load(SharingSettings& settings, bool shares) {
 int shareAdd(int argc, char** argv) {
     if (argc < 1)
         return usage();
-    const std::string spec = argv[0];
-    const auto colon = spec.find(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size())
+    const std::string typeAndPath = argv[0];
+    const auto colon = typeAndPath.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == typeAndPath.size())
         return usage();
     sharing::ShareRecord record;
-    record.mediaTypeName = spec.substr(0, colon);
+    record.mediaTypeName = typeAndPath.substr(0, colon);
     std::error_code ec;
-    record.path = std::filesystem::absolute(spec.substr(colon + 1), ec).lexically_normal();
+    record.path = std::filesystem::absolute(typeAndPath.substr(colon + 1), ec).lexically_normal();
     if (record.path.size() > 1 && record.path.back() == '/')
         record.path.pop_back();
     record.name = std::filesystem::path(record.path).filename();

@@ -8,36 +8,10 @@
 
 #include "corvid/sharing/DialogChecks.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/ui/DialogParts.h"
 #include "corvid/sharing/ui/VlcOptionsForm.h"
 
 namespace corvid::sharing {
-
-namespace {
-
-QLineEdit* secret(QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setEchoMode(QLineEdit::Password);
-    return edit;
-}
-
-QDialogButtonBox* okCancel(QDialog* dialog, QFormLayout* form) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
-// Shows a refusal; true when there was none.
-bool passes(const DesktopServices& services, const std::string& refusal) {
-    if (refusal.empty())
-        return true;
-    if (services.showMessage)
-        services.showMessage(QString::fromStdString(refusal));
-    return false;
-}
-
-}  // namespace
 
 SettingsDialog::SettingsDialog(SharingSettings& settings, const DesktopServices& services,
                                QWidget* parent)
@@ -45,7 +19,7 @@ SettingsDialog::SettingsDialog(SharingSettings& settings, const DesktopServices&
     setWindowTitle(QStringLiteral("Setting"));
     auto* form = new QFormLayout(this);
     user_ = new QLineEdit(QString::fromStdString(settings.user), this);
-    password_ = secret(this);
+    password_ = SecretEdit(this);
     password_->setText(QString::fromStdString(settings.password));
     auto* deleteId = new QPushButton(QStringLiteral("Delete ID"), this);
     options_ = new VlcOptionsForm(true, this);
@@ -60,25 +34,25 @@ SettingsDialog::SettingsDialog(SharingSettings& settings, const DesktopServices&
     service_->setChecked(serviceWasOn_);
     service_->setEnabled(static_cast<bool>(services.setServiceEnabled));
     form->addRow(service_);
-    okCancel(this, form);
+    AddOkCancel(this, form);
     connect(deleteId, &QPushButton::clicked, this, [this] {
         std::string why;
         const std::string user = user_->text().trimmed().toStdString();
         if (services_.deleteAccount && !services_.deleteAccount(user, why)) {
-            passes(services_, why);
+            Passes(services_, why);
             return;
         }
         settings_.SetAccount({}, {});
         user_->clear();
         password_->clear();
-        passes(services_, "Delete UserID Success");
+        Passes(services_, "Delete UserID Success");
     });
 }
 
 void SettingsDialog::accept() {
     const std::string user = user_->text().trimmed().toStdString();
     const std::string password = password_->text().toStdString();
-    if (!passes(services_, DialogChecks::Settings(user, password, options_->videoBitrate(),
+    if (!Passes(services_, DialogChecks::Settings(user, password, options_->videoBitrate(),
                                                   options_->audioBitrate())))
         return;
     settings_.SetAccount(user, password);
@@ -86,7 +60,7 @@ void SettingsDialog::accept() {
     std::string why;
     if (service_->isChecked() != serviceWasOn_ && services_.setServiceEnabled &&
         !services_.setServiceEnabled(service_->isChecked(), why))
-        passes(services_, why);
+        Passes(services_, why);
     QDialog::accept();
 }
 

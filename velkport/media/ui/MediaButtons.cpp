@@ -5,24 +5,25 @@
 namespace velkport::media {
 
 std::array<QPushButton*, kMediaButtonCount> MakeButtons(QWidget* window, MediaType type) {
-    struct Spec {
+    struct Placement {
         int message, x, width;  // message -1: no caption of the catalogue
     };
-    constexpr std::array<Spec, kMediaButtonCount> specs = {{{52, 4, 80},
-                                                            {-1, 84, 40},
-                                                            {53, 124, 90},
-                                                            {54, 214, 90},
-                                                            {55, 304, 105},
-                                                            {56, 409, 110},
-                                                            {57, 519, 110},
-                                                            {11, 629, 90},
-                                                            {-1, 719, 140}}};
+    constexpr std::array<Placement, kMediaButtonCount> placements = {{{52, 4, 80},
+                                                                      {-1, 84, 40},
+                                                                      {53, 124, 90},
+                                                                      {54, 214, 90},
+                                                                      {55, 304, 105},
+                                                                      {56, 409, 110},
+                                                                      {57, 519, 110},
+                                                                      {11, 629, 90},
+                                                                      {-1, 719, 140}}};
     std::array<QPushButton*, kMediaButtonCount> buttons{};
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const QString caption =
-            specs[i].message < 0 ? QString() : QString::fromStdString(shell::Msg(specs[i].message));
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const QString caption = placements[i].message < 0
+                                    ? QString()
+                                    : QString::fromStdString(shell::Msg(placements[i].message));
         buttons[i] = new QPushButton(caption, window);
-        buttons[i]->setGeometry(specs[i].x, 4, specs[i].width, 35);
+        buttons[i]->setGeometry(placements[i].x, 4, placements[i].width, 35);
     }
     buttons[static_cast<std::size_t>(MediaButton::Forward)]->setText(QStringLiteral("\u25B6"));
     QPushButton* multi = buttons[static_cast<std::size_t>(MediaButton::MultiView)];
