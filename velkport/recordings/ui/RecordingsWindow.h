@@ -135,27 +135,27 @@ class RecordingsWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The pieces the window's work is split into; they act on its controls and state.
+    friend class IconViewBuilder;
+    friend class RecordingsEdits;
+    friend class RecordingsFolderTrees;
+    friend class RecordingsLists;
+    friend class RecordingsMenu;
+    friend class RecordingsTransfers;
+
     enum class Focus { ReceiverList, PcList, ReceiverTree, PcTree };
 
     void buildLayout();
-    void fillPcTree();
-    void fillReceiverTree();
     void updateDiskBars();
     void updateControls();
     void scheduleReceiverPicture();
     void schedulePcPicture();
     void clearPicture(Side side);
     void setPicture(Side side, const std::string& text, const ThumbnailResult& picture);
-    void receiverItemRenamed(QTreeWidgetItem* item, int column);
-    void pcItemRenamed(QTreeWidgetItem* item, int column);
-    void receiverFolderRenamed(QTreeWidgetItem* item, int column);
     void receiverFolderSelected();
     void pcFolderSelected();
     void showMenu(QWidget* control, const QPoint& pos);
     void buildIcons();
-    std::vector<RecordEntry> selectedReceiverEntries() const;
-    std::vector<std::string> selectedPcFiles() const;
-    const RecordEntry* entryNamed(const std::string& fileName) const;
     // Runs job on the worker thread; done runs on this thread afterwards.
     bool startWorker(std::function<void(shell::Progress&)> work, std::function<void()> done);
     void beginTransfer();
