@@ -116,6 +116,9 @@ std::vector<ElementNeed> ElementsFor(MediaKind kind, const GraphOptions& options
 }
 
 std::optional<ElementNeed> FindMissingElement(MediaKind kind, const GraphOptions& options) {
+    // The registry is empty until GStreamer is initialised: every element would look missing.
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
     for (auto& need : ElementsFor(kind, options)) {
         GstElementFactory* factory = gst_element_factory_find(need.element.c_str());
         if (!factory)
