@@ -3,6 +3,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+
 namespace common {
 
 class FileDescriptor {
@@ -40,5 +44,21 @@ class FileDescriptor {
   private:
     int fd_ = -1;
 };
+
+// Fills buf from fd with up to n bytes, fewer only at the end of the file; -1 on a read error.
+inline ssize_t ReadUpTo(int fd, std::uint8_t* buf, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, buf + got, n - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    return static_cast<ssize_t>(got);
+}
 
 }  // namespace common

@@ -36,22 +36,6 @@ std::uint64_t Steps(std::uint64_t bytes, std::uint64_t perStep) {
     return std::max<std::uint64_t>(1, (bytes + perStep / 2) / perStep);
 }
 
-// Fills buf from fd up to n bytes or the end of the file; -1 on a read error.
-ssize_t ReadUpTo(int fd, std::uint8_t* buf, std::size_t n) {
-    std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, buf + got, n - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            return -1;
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
 std::string FolderName(const fs::path& folder) {
     fs::path p = folder.lexically_normal();
     if (p.filename().empty())
@@ -135,7 +119,7 @@ int MediaTransfer::sendFile(const fs::path& source, const std::string& remoteNam
             stopped = true;
             break;
         }
-        const ssize_t n = ReadUpTo(fd.fd(), block.payloadData(), UploadBlock::kMaxPayload);
+        const ssize_t n = common::ReadUpTo(fd.fd(), block.payloadData(), UploadBlock::kMaxPayload);
         if (n < 0) {
             readFailed = true;
             sayText(source.string() + ": " + std::strerror(errno));

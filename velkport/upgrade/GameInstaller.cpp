@@ -27,21 +27,6 @@ namespace {
 
 constexpr std::uint8_t kChannel = link::channel::kGame;
 
-ssize_t ReadUpTo(int fd, std::uint8_t* buf, std::size_t n) {
-    std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, buf + got, n - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            return -1;
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
 bool IsTarGz(const std::filesystem::path& file) {
     std::string s = file.string();
     if (s.size() < 7)
@@ -126,7 +111,7 @@ int GameInstaller::Install(shell::Progress& progress) {
     }
     std::array<std::uint8_t, GameHeader::kSize> head{};
     GameHeader current;
-    if (ReadUpTo(fd.fd(), head.data(), head.size()) != static_cast<ssize_t>(head.size()) ||
+    if (common::ReadUpTo(fd.fd(), head.data(), head.size()) != static_cast<ssize_t>(head.size()) ||
         !GameHeader::Parse(head, current)) {
         say(159);  // the file changed since it was chosen
         return media::kTransferFailed;
@@ -164,7 +149,8 @@ int GameInstaller::Install(shell::Progress& progress) {
     media::UploadBlock data;
     bool readFailed = false;
     for (;;) {
-        const ssize_t n = ReadUpTo(fd.fd(), data.payloadData(), media::UploadBlock::kMaxPayload);
+        const ssize_t n =
+            common::ReadUpTo(fd.fd(), data.payloadData(), media::UploadBlock::kMaxPayload);
         if (n < 0) {
             // The receiver cannot be told to drop what it has: end the stream, report failure.
             prompter_.showMessage(file_.string() + ": " + std::strerror(errno),
