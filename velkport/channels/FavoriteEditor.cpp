@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/Text.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::channels {
@@ -10,16 +11,6 @@ using shell::Msg;
 using shell::PromptIcon;
 
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 std::size_t utf8Length(const std::string& s) {
     return static_cast<std::size_t>(std::count_if(
@@ -95,8 +86,9 @@ FavoriteGroup* FavoriteEditor::createFavorite(int kind) {
         return nullptr;
     }
     auto taken = [&](const std::string& name) {
-        return std::any_of(b.begin(), b.end(),
-                           [&](const FavoriteGroup* g) { return equalNoCase(g->name, name); });
+        return std::any_of(b.begin(), b.end(), [&](const FavoriteGroup* g) {
+            return common::EqualsNoCase(g->name, name);
+        });
     };
     std::string name = Msg(281);
     for (int i = 1; taken(name); ++i)
@@ -215,9 +207,9 @@ bool FavoriteEditor::renameFavorite(FavoriteGroup* group, const std::string& new
         prompter_.showMessage(Msg(118), PromptIcon::Error);
         return false;
     }
-    if (!equalNoCase(newName, group->name))
+    if (!common::EqualsNoCase(newName, group->name))
         for (const FavoriteGroup* other : branch(group->kind))
-            if (other != group && equalNoCase(other->name, newName)) {
+            if (other != group && common::EqualsNoCase(other->name, newName)) {
                 prompter_.showMessage("This favorite name is already exist", PromptIcon::Error);
                 return false;
             }

@@ -47,9 +47,7 @@ inline std::string Stem(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-inline bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
+using common::EndsWithNoCase;
 
 // A file of the folder whose name equals name without regard to case.
 inline std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& folder,

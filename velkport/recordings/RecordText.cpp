@@ -131,10 +131,6 @@ std::string ToLowerAscii(std::string_view text) {
     return out;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ToLowerAscii(a) == ToLowerAscii(b);
-}
-
 char ForbiddenFileNameCharacter(std::string_view name) {
     for (char c : name)
         if (kForbiddenFileNameCharacters.find(c) != std::string_view::npos)

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Text.h"
+
 namespace velkport::recordings {
 
 // Every backslash, slash, colon, asterisk, question mark, double quote, less-than, greater-than
@@ -35,8 +37,8 @@ std::string CutToBytes(std::string_view text, std::size_t n);
 // Number of UTF-8 characters in text.
 std::size_t CountCharacters(std::string_view text);
 
-// ASCII case-insensitive comparison, as names on the PC are matched.
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Names on the PC are matched without regard to ASCII case.
+using common::EqualsNoCase;
 std::string ToLowerAscii(std::string_view text);
 
 // One of the nine characters that a file name cannot hold, or 0.
