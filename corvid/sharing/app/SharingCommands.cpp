@@ -19,13 +19,12 @@
 #include "corvid/receiver/ControlListener.h"
 #include "corvid/receiver/CorvidletLink.h"
 #include "corvid/receiver/LoggingControlHandler.h"
-#include "corvid/server/ContentUrl.h"
-#include "corvid/server/ShareTree.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SambaAccount.h"
 #include "corvid/sharing/SambaShares.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/desktop/ShareContentLookup.h"
 
 namespace corvid::app {
 
@@ -283,30 +282,6 @@ int showSettings() {
     return 0;
 }
 
-// The media server's content tree over the same shares: an "http://" play location names a
-// file through it, and through nothing else.
-receiver::MediaLocation::ContentLookup contentLookup(const SharingSettings& settings) {
-    auto tree = std::make_shared<server::ShareTree>("http://127.0.0.1/content");
-    tree->Init();
-    for (std::size_t slot = 0; slot < SharingSettings::kMaxShares; ++slot) {
-        const auto* s = settings.Share(slot);
-        if (s != nullptr && sharing::mediaTypeFromName(s->mediaTypeName))
-            tree->AddShare(s->path, s->mediaTypeName);
-    }
-    tree->Start();
-    return [tree](std::string_view url) -> std::optional<std::filesystem::path> {
-        const auto pathStart = url.find('/', std::string_view("http://").size());
-        std::string id;
-        if (pathStart == std::string_view::npos ||
-            server::ParseContentUrl(url.substr(pathStart), id) != 0 || id.empty())
-            return std::nullopt;
-        const server::MediaObject* object = tree->FindById(id);
-        if (object == nullptr || object->extension.empty())
-            return std::nullopt;  // no item
-        return std::filesystem::path(object->path);
-    };
-}
-
 int listen(int argc, char** argv) {
     long port = receiver::ControlListener::kPort;
     std::string address;
@@ -338,7 +313,7 @@ int listen(int argc, char** argv) {
 
     receiver::LoggingControlHandler handler(stdout);
     receiver::ControlListener listener(handler, settings);
-    listener.SetContentLookup(contentLookup(settings));
+    listener.SetContentLookup(ShareContentLookup(settings));
     listener.SetLog(
         [](const std::string& line) { std::fprintf(stderr, "corvid: %s\n", line.c_str()); });
     std::string error;

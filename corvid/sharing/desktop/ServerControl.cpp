@@ -1,13 +1,12 @@
 #include "corvid/sharing/desktop/ServerControl.h"
 
-#include "corvid/server/ContentUrl.h"
-#include "corvid/server/ShareTree.h"
 #include "corvid/server/UpnpAdapter.h"
 #include "corvid/server/UpnpStack.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SambaAccount.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/desktop/ShareContentLookup.h"
 
 namespace corvid::sharing {
 
@@ -23,26 +22,6 @@ std::vector<std::pair<std::string, std::string>> mediaShares(const SharingSettin
             shares.emplace_back(s->path, s->mediaTypeName);
     }
     return shares;
-}
-
-// An "http://" play location names a file of the content tree over the shares, nothing else.
-receiver::MediaLocation::ContentLookup contentLookup(const SharingSettings& settings) {
-    auto tree = std::make_shared<server::ShareTree>("http://127.0.0.1/content");
-    tree->Init();
-    for (const auto& [path, type] : mediaShares(settings))
-        tree->AddShare(path, type);
-    tree->Start();
-    return [tree](std::string_view url) -> std::optional<std::filesystem::path> {
-        const auto pathStart = url.find('/', std::string_view("http://").size());
-        std::string id;
-        if (pathStart == std::string_view::npos ||
-            server::ParseContentUrl(url.substr(pathStart), id) != 0 || id.empty())
-            return std::nullopt;
-        const server::MediaObject* object = tree->FindById(id);
-        if (object == nullptr || object->extension.empty())
-            return std::nullopt;
-        return std::filesystem::path(object->path);
-    };
 }
 
 }  // namespace
@@ -122,7 +101,7 @@ bool ServerControl::startUpnp(bool showMessages) {
         SetStatus(LinkStatus::Offline);
         return false;
     }
-    listener_.SetContentLookup(contentLookup(settings_));
+    listener_.SetContentLookup(ShareContentLookup(settings_));
     SetStatus(LinkStatus::Online);
     return true;
 }
