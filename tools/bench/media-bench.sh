@@ -12,6 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . tools/bench/median.sh
+. tools/bench/plain-copy.sh
 BUILD=${1:-build-release}
 BIG_MIB=${BENCH_BIG_MIB:-500}
 FILES=${BENCH_FILES:-1000}
@@ -44,7 +45,6 @@ trap cleanup EXIT
 mkdir -p "$WORK/root/mp3" "$WORK/pc/many" "$WORK/home" "$WORK/back"
 export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/home"
 
-now() { date +%s%N; }
 rate() { awk -v b="$1" -v ns="$2" 'BEGIN { printf "%.0f MB/s", b / (ns / 1e9) / 1e6 }'; }
 
 BIG="$WORK/pc/big.mp3"
@@ -66,21 +66,6 @@ read -r -t 10 line < "$WORK/ready" || true
 V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
 
 COPY_PORT=$(( PORT_BASE + 20 ))
-plain_copy() {  # SOURCE DEST: prints the nanoseconds of a socat copy of SOURCE into DEST
-  socat -u -b262144 TCP-LISTEN:"$COPY_PORT",bind=127.0.0.1,reuseaddr OPEN:"$2",creat,trunc &
-  SOCAT_PID=$!
-  for _ in $(seq 100); do
-    ss -ltn "sport = :$COPY_PORT" | grep -q LISTEN && break
-    sleep 0.05
-  done
-  local start
-  start=$(now)
-  socat -u -b262144 OPEN:"$1" TCP:127.0.0.1:"$COPY_PORT"
-  wait "$SOCAT_PID"
-  SOCAT_PID=""
-  echo $(( $(now) - start ))
-  rm -f "$2"
-}
 timed() { local start; start=$(now); "$@" > /dev/null; echo $(( $(now) - start )); }
 
 echo "== MP3 area over loopback into $TMPFS (tmpfs), median of $ROUNDS rounds"

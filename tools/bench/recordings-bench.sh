@@ -11,6 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . tools/bench/median.sh
+. tools/bench/plain-copy.sh
 BUILD=${1:-build-release}
 SIZE_MIB=${BENCH_SIZE_MIB:-1024}
 ROUNDS=$(rounds)
@@ -44,7 +45,6 @@ trap cleanup EXIT
 mkdir -p "$WORK/root/recordings/tv" "$WORK/pc" "$WORK/home"
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home"
 
-now() { date +%s%N; }
 rate() {  # bytes nanoseconds -> "N MB/s"
   awk -v b="$1" -v ns="$2" 'BEGIN { printf "%.0f MB/s", b / (ns / 1e9) / 1e6 }'
 }
@@ -72,24 +72,7 @@ read -r -t 10 line < "$WORK/ready" || true
 [ "$line" = ready ] || { echo "receiver-sim did not start" >&2; cat "$WORK/sim.log" >&2; exit 1; }
 V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
 
-# A plain TCP copy of SOURCE into the file DEST with socat, as a transfer of the same bytes
-# into the same folder; prints the nanoseconds it took.
 COPY_PORT=$(( PORT_BASE + 20 ))
-plain_copy() {
-  socat -u -b262144 TCP-LISTEN:"$COPY_PORT",bind=127.0.0.1,reuseaddr OPEN:"$2",creat,trunc &
-  SOCAT_PID=$!
-  for _ in $(seq 100); do
-    ss -ltn "sport = :$COPY_PORT" | grep -q LISTEN && break
-    sleep 0.05
-  done
-  local start
-  start=$(now)
-  socat -u -b262144 OPEN:"$1" TCP:127.0.0.1:"$COPY_PORT"
-  wait "$SOCAT_PID"
-  SOCAT_PID=""
-  echo $(( $(now) - start ))
-  rm -f "$2"
-}
 
 echo "== recordings, $BYTES bytes over loopback into $TMPFS (tmpfs), median of $ROUNDS rounds"
 FILE="$WORK/pc/Bench_Bench_BENCH.ts"
