@@ -11,6 +11,7 @@
 #include "tests/fixtures/RecordingPrompter.h"
 #include "velkport/recordings/playback/PartStream.h"
 #include "velkport/recordings/playback/Playlist.h"
+#include "velkport/recordings/playback/tests/OwnThreads.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings::playback;
@@ -49,10 +50,11 @@ class PlayerTest : public ::testing::Test {
         return player.state();
     }
 
-    static GraphOptions fakeSinks() {
+    // sync: in real time rather than as fast as the sinks take it.
+    static GraphOptions fakeSinks(bool sync = false) {
         GraphOptions o;
         o.videoSink = o.audioSink = "fakesink";
-        o.sync = false;
+        o.sync = sync;
         return o;
     }
 
@@ -141,9 +143,7 @@ TEST_F(PlayerTest, MissingElementIsNamedWithItsPackage) {
 }
 
 TEST_F(PlayerTest, SeekMovesThePositionAndStopGoesBackToTheStart) {
-    GraphOptions options = fakeSinks();
-    options.sync = true;  // in real time, so that it does not end meanwhile
-    Player player(prompter, options);
+    Player player(prompter, fakeSinks(true));  // in real time, so that it does not end meanwhile
     ASSERT_TRUE(player.OpenRecording(*dir / "tv.ts"));
     player.BeginSeek();
     EXPECT_EQ(player.state(), PlayerState::Paused);
@@ -171,20 +171,17 @@ TEST_F(PlayerTest, StreamOfARecordingLeavesTheHeaderOutAndJoinsTheParts) {
     EXPECT_EQ(stream.read(stream.length(), middle.data(), 10), 0);
 }
 
-TEST_F(PlayerTest, FileOfNoPlayableKindIsRefusedWithBothMessages) {
+TEST_F(PlayerTest, FilesThatCannotBePlayedEndInTheErrorStateWithBothMessages) {
+    // No playable kind: refused at once.
     fixtures::writeFile(*dir / "x.avi", fixtures::readFile(*dir / "tv.ts"));
     Player player(prompter, fakeSinks());
     EXPECT_FALSE(player.OpenRecording(*dir / "x.avi"));
     EXPECT_EQ(player.state(), PlayerState::Error);
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{Msg(222), Msg(221)}));
-}
-
-TEST_F(PlayerTest, TransportStreamFileThatIsNoneEndsInTheErrorState) {
+    // A transport stream file that is none: the graph fails on it.
     fixtures::writeFile(*dir / "noise.ts", fixtures::randomBytes(100000, 7));
-    Player player(prompter, fakeSinks());
     EXPECT_EQ(playToEnd(player, *dir / "noise.ts"), PlayerState::Error);
     EXPECT_FALSE(player.isOpen());
-    EXPECT_EQ(prompter.texts().size(), 2u);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{Msg(222), Msg(221), Msg(222), Msg(221)}));
 }
 
 TEST_F(PlayerTest, VolumeMovesInStepsOfFiveWithinZeroAndHundred) {
@@ -215,30 +212,18 @@ TEST_F(PlayerTest, RepeatAndRepeatAllExcludeEachOtherAndRepeatPlaysAgain) {
     EXPECT_FALSE(stopped);  // it came round again instead of stopping
 }
 
-// Threads of this process but those shared by the whole process: GStreamer's clock thread and
-// GLib's pooled workers ("pool-...") that run state changes for every graph.
-std::size_t Threads() {
-    std::size_t n = 0;
-    for (const auto& e : fs::directory_iterator("/proc/self/task")) {
-        std::string name = fixtures::readFile(e.path() / "comm");
-        n += name != "GstSystemClock\n" && name.rfind("pool-", 0) != 0;
-    }
-    return n;
-}
-
 TEST_F(PlayerTest, ClosingWhilePlayingFreesTheGraphAndItsThreads) {
-    GraphOptions options = fakeSinks();
-    options.sync = true;  // plays in real time, so it is still playing at the close
-    auto player = std::make_unique<Player>(prompter, options);
-    const std::size_t before = Threads();
+    // In real time, so that it is still playing at the close.
+    auto player = std::make_unique<Player>(prompter, fakeSinks(true));
+    const std::size_t before = fixtures::OwnThreads();
     ASSERT_TRUE(player->OpenRecording(*dir / "tv.ts"));
     // Until the demultiplexer and the video and audio queues run their tasks.
-    for (int i = 0; i < 150 && Threads() < before + 3; ++i)
+    for (int i = 0; i < 150 && fixtures::OwnThreads() < before + 3; ++i)
         player->Poll(std::chrono::milliseconds(20));
     ASSERT_EQ(player->state(), PlayerState::Playing);
-    EXPECT_GE(Threads(), before + 3);
+    EXPECT_GE(fixtures::OwnThreads(), before + 3);
     player.reset();
-    EXPECT_EQ(Threads(), before);
+    EXPECT_EQ(fixtures::OwnThreads(), before);
 }
 
 TEST_F(PlayerTest, CorruptedCopiesOfARecordingNeverHang) {
