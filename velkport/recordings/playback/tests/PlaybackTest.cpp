@@ -1,11 +1,9 @@
-// File kinds, playlists and the state line.
+// File kinds and playlists.
 #include <gtest/gtest.h>
 
 #include "tests/fixtures/TempDir.h"
 #include "velkport/recordings/playback/MediaKind.h"
-#include "velkport/recordings/playback/PlayerState.h"
 #include "velkport/recordings/playback/Playlist.h"
-#include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings::playback;
 
@@ -33,21 +31,4 @@ TEST(PlaylistTest, PartFilesFollowInTheOrderOfTheirNumbers) {
     EXPECT_EQ(names, (std::vector<std::string>{"rec.ts", "REC_1.TS.OTS", "rec_2.ts.ots",
                                                "rec_10.ts.ots"}));
     EXPECT_EQ(RecordingPlaylist(dir / "rec_2.ts.ots").size(), 1u);
-}
-
-TEST(PlayerStateTest, EachStateHasItsTextAndColour) {
-    const struct {
-        int state;
-        int message;
-        std::uint32_t colour;
-    } cases[] = {{0, 229, 0x0000FF}, {1, 230, 0xFFFF00}, {2, 226, 0xFFFF00}, {3, 286, 0xFFFF00},
-                 {4, 285, 0x00FF00}, {5, 228, 0xFF0000}, {6, 286, 0xFFFF00}, {7, 287, 0xFF0000},
-                 {8, 229, 0x00FFFF}, {-1, 229, 0x00FFFF}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(StateMessage(c.state), c.message) << c.state;
-        EXPECT_EQ(StateColour(c.state), c.colour) << c.state;
-    }
-    EXPECT_EQ(StateText(7), "ERROR");
-    EXPECT_EQ(ClampVolume(105), 100);
-    EXPECT_EQ(ClampVolume(-5), 0);
 }

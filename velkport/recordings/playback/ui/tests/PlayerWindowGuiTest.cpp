@@ -9,6 +9,7 @@
 
 #include "tests/fixtures/PlaybackMedia.h"
 #include "tests/fixtures/RecordingPrompter.h"
+#include "velkport/recordings/playback/tests/OwnThreads.h"
 #include "velkport/recordings/playback/ui/PlayerLauncher.h"
 #include "velkport/recordings/playback/ui/PlayerWindow.h"
 #include "velkport/recordings/playback/ui/VideoView.h"
@@ -56,7 +57,8 @@ TEST_F(PlayerWindowTest, StateLineShowsEachStateInItsColour) {
         QColor colour;
     } cases[] = {{0, "Nothing", Qt::blue},     {1, "Ready", Qt::yellow}, {2, "Play", Qt::yellow},
                  {3, "BUFFERING", Qt::yellow}, {4, "PAUSE", Qt::green},  {5, "Stop", Qt::red},
-                 {7, "ERROR", Qt::red},        {9, "Nothing", Qt::cyan}};
+                 {6, "BUFFERING", Qt::yellow}, {7, "ERROR", Qt::red},    {8, "Nothing", Qt::cyan},
+                 {9, "Nothing", Qt::cyan},     {-1, "Nothing", Qt::cyan}};
     for (const auto& c : cases) {
         w.showState(c.state);
         EXPECT_EQ(w.stateLine()->text().toStdString(), c.text) << c.state;
@@ -90,31 +92,18 @@ TEST_F(PlayerWindowTest, OpenOfAManagerWindowPlaysInItsOnePlayer) {
     EXPECT_EQ(player->player().playlist().size(), 2u);
 }
 
-// Threads of this process but those shared by the whole process: GStreamer's clock thread,
-// GLib's pooled workers ("pool-...") that run state changes for every graph, and Qt's pooled
-// workers that scale pictures.
-std::size_t Threads() {
-    std::size_t n = 0;
-    for (const auto& e : fs::directory_iterator("/proc/self/task")) {
-        std::string name = fixtures::readFile(e.path() / "comm");
-        n += name != "GstSystemClock\n" && name != "Thread (pooled)\n" &&
-             name.rfind("pool-", 0) != 0;
-    }
-    return n;
-}
-
 TEST_F(PlayerWindowTest, ClosingTheWindowWhilePlayingStopsAndFreesTheGraph) {
     PlayerWindow w(prompter, fakeSinks(true));
     w.show();
-    const std::size_t before = Threads();
+    const std::size_t before = fixtures::OwnThreads();
     ASSERT_TRUE(w.OpenRecording(*dir / "rec.ts"));
-    for (int i = 0; i < 150 && Threads() < before + 3; ++i)
+    for (int i = 0; i < 150 && fixtures::OwnThreads() < before + 3; ++i)
         runWhile(w, PlayerState::Playing, 20);
     ASSERT_EQ(w.player().state(), PlayerState::Playing);
-    EXPECT_GE(Threads(), before + 3);
+    EXPECT_GE(fixtures::OwnThreads(), before + 3);
     w.close();
     EXPECT_FALSE(w.player().isOpen());
-    EXPECT_EQ(Threads(), before);
+    EXPECT_EQ(fixtures::OwnThreads(), before);
 }
 
 }  // namespace
