@@ -50,6 +50,11 @@ class Exchange : public ::testing::TestWithParam<Peer> {
     }
     void TearDown() override { exchange.wait(); }
     fs::path remote() const { return root / kFolder / "channel.xml"; }
+    // The user's list in the editor: one TV service.
+    void show(const std::string& name, int number = 1) {
+        editor.database().addService(testdata::service(kTv, number, name));
+        editor.fillFromDatabase();
+    }
 
     fixtures::TempDir dir;
     fs::path root;
@@ -79,8 +84,7 @@ TEST_P(Exchange, LoadReadsTheReceiversListAndRemovesTheTemporaryCopy) {
 }
 
 TEST_P(Exchange, SendUploadsTheWrittenList) {
-    editor.database().addService(testdata::service(kTv, 1, "Sent"));
-    editor.fillFromDatabase();
+    show("Sent");
     ASSERT_TRUE(exchange.sendChannelList().done());
     ChannelDatabase back;
     ASSERT_EQ(ChannelListFile::read(back, remote(), prompter), 0);
@@ -92,8 +96,7 @@ TEST_P(Exchange, SendUploadsTheWrittenList) {
 }
 
 TEST_P(Exchange, AMissingOrUnreadableListFailsTheLoadAndKeepsTheUsersList) {
-    editor.database().addService(testdata::service(kTv, 1, "old"));
-    editor.fillFromDatabase();
+    show("old");
     EXPECT_TRUE(exchange.loadChannelList().failed());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().icon, shell::PromptIcon::Error);
@@ -106,8 +109,7 @@ TEST_P(Exchange, AMissingOrUnreadableListFailsTheLoadAndKeepsTheUsersList) {
 
 TEST_P(Exchange, CancelStopsALoadQuietlyAndKeepsTheUsersList) {
     fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "New", "TV")));
-    editor.database().addService(testdata::service(kTv, 1, "old"));
-    editor.fillFromDatabase();
+    show("old");
     progress.cancel = true;
     EXPECT_TRUE(exchange.loadChannelList().stopped());
     EXPECT_TRUE(prompter.entries.empty());
@@ -117,8 +119,7 @@ TEST_P(Exchange, CancelStopsALoadQuietlyAndKeepsTheUsersList) {
 
 TEST_P(Exchange, ASendWhoseCopyCannotBeWrittenFailsWithTheReason) {
     fixtures::writeFile(remote(), "untouched");
-    editor.database().addService(testdata::service(kTv, 1, "a"));
-    editor.fillFromDatabase();
+    show("a");
     exchange.setTempFolder(dir / "no" / "such" / "folder");
     EXPECT_TRUE(exchange.sendChannelList().failed());
     ASSERT_EQ(prompter.entries.size(), 1u);
@@ -128,8 +129,7 @@ TEST_P(Exchange, ASendWhoseCopyCannotBeWrittenFailsWithTheReason) {
 
 TEST_P(Exchange, ARefusedFolderChangeStopsBothDirections) {
     fs::remove_all(root / "ftproot");
-    editor.database().addService(testdata::service(kTv, 1, "a"));
-    editor.fillFromDatabase();
+    show("a");
     EXPECT_TRUE(exchange.sendChannelList().failed());
     ASSERT_FALSE(prompter.entries.empty());
     EXPECT_EQ(prompter.entries.back().text.substr(0, 3), "550");
@@ -153,8 +153,7 @@ TEST_P(Exchange, AnEmptyDatabaseOrADeclinedRenumberingUploadsNothing) {
     EXPECT_TRUE(prompter.entries.empty());  // an empty list says nothing
 
     fixtures::writeFile(exchange.tempPath(), "an old temporary copy");
-    editor.database().addService(testdata::service(kTv, 3, "gap"));
-    editor.fillFromDatabase();
+    show("gap", 3);
     prompter.answerNo();
     EXPECT_TRUE(exchange.sendChannelList().stopped());
     EXPECT_EQ(fixtures::readFile(remote()), "untouched");
