@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/fixtures/RecordingPrompter.h"
 #include "velkport/channels/tests/ChannelTestData.h"
 #include "velkport/editor/ChannelInfoDialog.h"
@@ -49,46 +51,37 @@ TEST_F(ChannelInfo, OpeningFillsEveryControlFromTheCopy) {
     EXPECT_EQ(ChannelInfoDialog::fill(service).qam, -1);  // not 64, 128 or 256: no choice
 }
 
-TEST_F(ChannelInfo, TheChannelNumberMustLieWithinTheList) {
+// Every field starts wrong; each refusal names the first wrong field in the dialog's order, and
+// mending that field moves the refusal on to the next.
+TEST_F(ChannelInfo, ChecksRunInTheDialogsOrderAndNothingIsTakenWhileRefused) {
     fields.channelNumber = "0";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Channel Range : 1 ~ 5");
-    EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
-    fields.channelNumber = "6";
-    EXPECT_FALSE(accept());
-    fields.channelNumber = "5";
-    EXPECT_TRUE(accept());
-}
-
-TEST_F(ChannelInfo, ChecksRunInTheDialogsOrder) {
     fields.name.clear();
     fields.frequency.clear();
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a channel name");
-    fields.name = "x";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a frequency");
-    fields.frequency = "1";
     fields.qam = -1;
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Select QAM");
-    fields.qam = 0;
     fields.sid = "-1";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a Sid");
-    fields.sid = "1";
-    fields.oid = "";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a Oid");
-    fields.oid = "1";
+    fields.oid.clear();
     fields.tsid = "-5";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a Tsid");
-    fields.tsid = "1";
-    fields.symbolRate = "";
-    EXPECT_FALSE(accept());
-    EXPECT_EQ(said(), "Fill a symbol rate");
-    EXPECT_EQ(copy.name, "");  // nothing taken over while refused
+    fields.symbolRate.clear();
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"Channel Range : 1 ~ 5", [&] { fields.channelNumber = "6"; }},
+        {"Channel Range : 1 ~ 5", [&] { fields.channelNumber = "5"; }},
+        {"Fill a channel name", [&] { fields.name = "x"; }},
+        {"Fill a frequency", [&] { fields.frequency = "1"; }},
+        {"Select QAM", [&] { fields.qam = 0; }},
+        {"Fill a Sid", [&] { fields.sid = "1"; }},
+        {"Fill a Oid", [&] { fields.oid = "1"; }},
+        {"Fill a Tsid", [&] { fields.tsid = "1"; }},
+        {"Fill a symbol rate", [&] { fields.symbolRate = "1"; }},
+    };
+    for (const auto& [text, mend] : steps) {
+        EXPECT_FALSE(accept());
+        EXPECT_EQ(said(), text);
+        EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
+        mend();
+    }
+    EXPECT_EQ(copy.name, "");
+    EXPECT_TRUE(accept());
+    EXPECT_EQ(copy.name, "x");
 }
 
 TEST_F(ChannelInfo, OkTakesTheFieldsButNotThePids) {
@@ -149,22 +142,17 @@ TEST_F(SatTp, SatelliteSaveChecksTheFieldsInOrderThenTheSelection) {
     Satellite* s = dialog.newSatellite();
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SatelliteTransponderDialog::fieldsOf(*s).name, "New Satellite");
-    SatelliteFields f = fullSatellite();
-    f.name.clear();
-    f.lo1.clear();
-    EXPECT_FALSE(dialog.saveSatellite(f));
-    EXPECT_EQ(said(), "Fill a satellite name");
-    f.name = "Astra";
-    EXPECT_FALSE(dialog.saveSatellite(f));
-    EXPECT_EQ(said(), "Fill a LO1Frequency");
-    for (auto [field, text] : {std::pair{&SatelliteFields::lo2, "Fill a LO2Frequency"},
+    // Every field empty; each refusal names the first empty one, in the dialog's order.
+    SatelliteFields f;
+    for (auto [field, text] : {std::pair{&SatelliteFields::name, "Fill a satellite name"},
+                               {&SatelliteFields::lo1, "Fill a LO1Frequency"},
+                               {&SatelliteFields::lo2, "Fill a LO2Frequency"},
                                {&SatelliteFields::bandSwitch, "Fill a BandSwitchFreq"},
                                {&SatelliteFields::longitude, "Fill a longitude"},
                                {&SatelliteFields::skewOffset, "Fill a SkewOffset"}}) {
-        SatelliteFields g = fullSatellite();
-        g.*field = "";
-        EXPECT_FALSE(dialog.saveSatellite(g));
+        EXPECT_FALSE(dialog.saveSatellite(f));
         EXPECT_EQ(said(), text);
+        f.*field = fullSatellite().*field;
     }
     dialog.newSatellite();
     dialog.selectSatellites({0, 1});
