@@ -1,4 +1,4 @@
-// The recordings manager against the emulated receiver on loopback: lists, downloads and
+// The recordings manager against the emulated receiver on loopback: downloads and
 // uploads of TV and radio recordings, split recordings, Cancel, a receiver that dies mid-stream,
 // delete, rename, folders and pictures.
 
@@ -26,20 +26,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kBlock = kStreamPayloadSize;
+using fixtures::kNewsJson;
 
 class RecordManagerTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        media_ = new fixtures::TempDir;
-        ASSERT_TRUE(fixtures::MakeTransportStream(*media_ / "tv.ts", "testsrc=size=720x576:rate=25",
-                                                  12, true, "4M"));
-        tv_ = fixtures::readFile(*media_ / "tv.ts");
-        tv_.resize(tv_.size() / kBlock * kBlock);  // a whole number of blocks arrives whole
+        tv_ = fixtures::RecordingStream(12, kBlock);  // a whole number of blocks arrives whole
         ASSERT_GT(tv_.size(), 30 * kBlock);
-    }
-    static void TearDownTestSuite() {
-        delete media_;
-        media_ = nullptr;
     }
 
     void SetUp() override {
@@ -49,12 +42,13 @@ class RecordManagerTest : public ::testing::Test {
     }
     void TearDown() override { table_.ShutdownChannels(); }
 
-    void addRecording(const std::string& kind, const std::string& name, const std::string& bytes,
-                      const std::string& json) {
-        sim_.addRecording(kind == "radio", name, bytes, json);
-    }
     RecordManager manager(RecordManagerOptions o = {}) {
         return RecordManager(table_, prompter_, local_.path(), o);
+    }
+    // A manager over a receiver that holds the TV recording REC0001, "News".
+    RecordManager newsManager(RecordManagerOptions o = {}) {
+        sim_.addRecording(false, "REC0001", tv_, kNewsJson);
+        return manager(o);
     }
     // The receiver's list in the manager's mode, with a failure when it cannot be read.
     static std::vector<RecordEntry> receiverList(RecordManager& m) {
@@ -75,44 +69,18 @@ class RecordManagerTest : public ::testing::Test {
         return fixtures::readFile(p).substr(0, static_cast<std::size_t>(r.streamLength()));
     }
 
-    static fixtures::TempDir* media_;
-    static std::string tv_;
+    static inline std::string tv_;
     fixtures::RunningSim sim_;
     fixtures::TempDir local_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
     fixtures::RecordingProgress progress_;
 };
-fixtures::TempDir* RecordManagerTest::media_ = nullptr;
-std::string RecordManagerTest::tv_;
-
-const char* kNewsJson = R"({"channelNumber": 7, "channelName": "Kanal: Sieben", "title": "News",
-  "start": 1700000000, "duration": 3725, "scrambled": 0,
-  "events": [{"start": 1700000000, "duration": 1800, "name": "Headlines",
-              "description": "Today"}]})";
 
 }  // namespace
 
-TEST_F(RecordManagerTest, ListsTvAndRadioRecordingsSeparately) {
-    addRecording("tv", "REC0002", "x", R"({"title": "Zeta", "scrambled": 1})");
-    addRecording("tv", "REC0001", "x", kNewsJson);
-    addRecording("radio", "RAD01", "x", R"({"title": "Jazz", "channelName": "Radio 1"})");
-    auto m = manager();
-    auto items = receiverList(m);
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(std::tie(items[0].fileName, items[0].title, items[0].channelName),
-              std::tuple("REC0001", "News", "Kanal: Sieben"));
-    EXPECT_EQ(std::tuple(items[0].channelNumber, items[0].duration, items[1].scrambled),
-              std::tuple(7u, 3725u, 1u));
-    m.setRadio(true);
-    items = receiverList(m);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].title, "Jazz");
-}
-
 TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWhole) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
+    auto m = newsManager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
     ASSERT_TRUE(out.result.done());
     EXPECT_EQ(out.channelName, "Kanal: Sieben");
@@ -146,7 +114,7 @@ TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexB
     std::string radio = tv_.substr(0, 30 * kBlock);
     std::string garbage(kBlock, '\0');
     std::string onAir = radio.substr(0, 5 * kBlock) + garbage + radio.substr(5 * kBlock);
-    addRecording("radio", "RAD01", onAir, R"({"title": "Jazz", "channelName": "Radio 1"})");
+    sim_.addRecording(true, "RAD01", onAir, R"({"title": "Jazz", "channelName": "Radio 1"})");
     auto m = manager();
     m.setRadio(true);
     auto out = m.DownloadRecording("RAD01", "Jazz", progress_);
@@ -178,11 +146,10 @@ TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexB
 }
 
 TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedAsOne) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
     RecordManagerOptions o;
     o.assumeSizeLimitedFileSystem = true;
     o.splitThreshold = 90000 + 64512 + 10 * kBlock;  // header (thumbnail included) + ~10 blocks
-    auto m = manager(o);
+    auto m = newsManager(o);
     ASSERT_TRUE(m.SplitsFiles());
     auto out = m.DownloadRecording("REC0001", "News", progress_);
     ASSERT_TRUE(out.result.done());
@@ -212,33 +179,20 @@ TEST_F(RecordManagerTest, OnASizeLimitedFileSystemRecordingsAreSplitAndUploadedA
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
 }
 
-TEST_F(RecordManagerTest, CancelAfterTheFirstSixteenBlocksLeavesNoFile) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
-    progress_.cancel = true;
-    auto out = m.DownloadRecording("REC0001", "News", progress_);
-    EXPECT_TRUE(out.result.stopped());
-    EXPECT_TRUE(out.file.empty());
-    EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
-    // The receiver answered the stop: the channel goes on with the next request.
-    auto items = receiverList(m);
-    EXPECT_EQ(items.size(), 1u);
-}
-
 TEST_F(RecordManagerTest, AFailedOrCancelledReDownloadLeavesTheOlderCopyAsItWas) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
+    auto m = newsManager();
     const fs::path file = m.DownloadRecording("REC0001", "News", progress_).file;
     const std::string older = fixtures::readFile(file);
     progress_.cancel = true;
     EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.stopped());
     EXPECT_TRUE(fixtures::readFile(file) == older);
     EXPECT_EQ(localFiles(), (std::vector<std::string>{file.filename().string(), "temp.header"}));
+    // The receiver answered the stop: the channel goes on with the next request.
+    EXPECT_EQ(receiverList(m).size(), 1u);
 }
 
 TEST_F(RecordManagerTest, ARenameOnThePcNeverReplacesAnotherFileNorPart) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
+    auto m = newsManager();
     const std::string name = m.DownloadRecording("REC0001", "News", progress_).file.filename();
     fixtures::writeFile(local_ / "Taken.ts", "another recording");
     fixtures::writeFile(local_ / "Free_1.ts.ots", "a part of another one");
@@ -252,8 +206,7 @@ TEST_F(RecordManagerTest, ARenameOnThePcNeverReplacesAnotherFileNorPart) {
 }
 
 TEST_F(RecordManagerTest, ACancelledUploadTakesItsPartialRecordingBackAndStopsTheBatch) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
+    auto m = newsManager();
     const fs::path file = m.DownloadRecording("REC0001", "News", progress_).file;
     fs::copy_file(file, local_ / "Second.ts");
     fs::remove(sim_ / "recordings/tv/REC0001.ts");
@@ -266,11 +219,10 @@ TEST_F(RecordManagerTest, ACancelledUploadTakesItsPartialRecordingBackAndStopsTh
 }
 
 TEST_F(RecordManagerTest, CancelledSplitDownloadRemovesEveryPart) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
     RecordManagerOptions o;
     o.assumeSizeLimitedFileSystem = true;
     o.splitThreshold = 1;  // a new part after every block
-    auto m = manager(o);
+    auto m = newsManager(o);
     progress_.cancel = true;
     EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.stopped());
     EXPECT_EQ(localFiles(), std::vector<std::string>{"temp.header"});
@@ -279,7 +231,7 @@ TEST_F(RecordManagerTest, CancelledSplitDownloadRemovesEveryPart) {
 TEST_F(RecordManagerTest, AReceiverThatDiesMidStreamFailsTheDownloadAndLeavesNoFile) {
     std::string json = kNewsJson;
     json.insert(1, R"("dropAfterBlocks": 20, )");
-    addRecording("tv", "REC0001", tv_, json);
+    sim_.addRecording(false, "REC0001", tv_, json);
     auto m = manager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
     EXPECT_TRUE(out.result.failed());
@@ -290,8 +242,8 @@ TEST_F(RecordManagerTest, AReceiverThatDiesMidStreamFailsTheDownloadAndLeavesNoF
 }
 
 TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
-    addRecording("tv", "A", tv_, R"({"title": "C:Movie", "channelName": "One"})");
-    addRecording("tv", "B", tv_, R"({"title": "Secret", "scrambled": 1})");
+    sim_.addRecording(false, "A", tv_, R"({"title": "C:Movie", "channelName": "One"})");
+    sim_.addRecording(false, "B", tv_, R"({"title": "Secret", "scrambled": 1})");
     auto m = manager();
     auto items = receiverList(m);
     RecordEntry missing;
@@ -307,18 +259,17 @@ TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
 }
 
 TEST_F(RecordManagerTest, TooLittleSpaceOnThePcFailsBeforeAnythingIsFetched) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
     RecordManagerOptions o;
     o.pcFreeSpaceMiB = 5;
-    auto m = manager(o);
+    auto m = newsManager(o);
     EXPECT_TRUE(m.DownloadRecording("REC0001", "News", progress_).result.failed());
     EXPECT_TRUE(prompter_.said("There is not enough disk space in RECORD"));
     EXPECT_TRUE(localFiles().empty());
 }
 
 TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
-    addRecording("tv", "A", "x", R"({"title": "Alpha"})");
-    addRecording("tv", "B", "x", R"({"title": "Beta"})");
+    sim_.addRecording(false, "A", "x", R"({"title": "Alpha"})");
+    sim_.addRecording(false, "B", "x", R"({"title": "Beta"})");
     auto m = manager();
     auto items = receiverList(m);
     prompter_.answerNo();
@@ -343,8 +294,7 @@ TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
 }
 
 TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    auto m = manager();
+    auto m = newsManager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
     ASSERT_TRUE(out.result.done());
     fs::rename(out.file, local_ / "x.TS");
@@ -358,8 +308,9 @@ TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
 }
 
 TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "SCR", fixtures::ScrambleVideo(tv_), R"({"title": "S", "scrambled": 0})");
+    sim_.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim_.addRecording(false, "SCR", fixtures::ScrambleVideo(tv_),
+                      R"({"title": "S", "scrambled": 0})");
     auto m = manager();
     auto items = receiverList(m);
     std::string text;
@@ -387,7 +338,7 @@ TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
 }
 
 TEST_F(RecordManagerTest, ReceiverFoldersAreReadSelectedRenamedAndDeleted) {
-    addRecording("tv", "TOP", "x", R"({"title": "Top"})");
+    sim_.addRecording(false, "TOP", "x", R"({"title": "Top"})");
     fs::create_directories(sim_ / "recordings/tv/Films/Crime");
     fixtures::writeFile(sim_ / "recordings/tv/Films/Crime/C1.ts", "x");
     fs::create_directories(sim_ / "recordings/radio/Music");

@@ -1,6 +1,7 @@
 #pragma once
 // Transport streams for tests, made with Debian's ffmpeg: MPEG-2 video (and MPEG audio), and a
-// scrambled copy with the transport scrambling bits of the video packets set.
+// scrambled copy with the transport scrambling bits of the video packets set; and the list entry
+// the emulated receiver keeps beside a recording.
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +25,24 @@ inline bool MakeTransportStream(const std::filesystem::path& out, const std::str
     cmd += " -f mpegts '" + out.string() + "'";
     return std::system(cmd.c_str()) == 0 && std::filesystem::exists(out);
 }
+
+// A recording's stream of the given seconds (a test picture at 4 Mbit/s with sound), cut to a
+// whole number of blocks so that it arrives whole; empty when ffmpeg fails.
+inline std::string RecordingStream(double seconds, std::size_t block) {
+    TempDir dir;
+    if (!MakeTransportStream(dir / "tv.ts", "testsrc=size=720x576:rate=25", seconds, true, "4M"))
+        return {};
+    std::string bytes = readFile(dir / "tv.ts");
+    bytes.resize(bytes.size() / block * block);
+    return bytes;
+}
+
+// Channel 7 "Kanal: Sieben", title "News", 1:02:05 long, not scrambled, with one event.
+inline const char* const kNewsJson =
+    R"({"channelNumber": 7, "channelName": "Kanal: Sieben", "title": "News",
+  "start": 1700000000, "duration": 3725, "scrambled": 0,
+  "events": [{"start": 1700000000, "duration": 1800, "name": "Headlines",
+              "description": "Today"}]})";
 
 // The packet identifier of the first packet that starts a video PES, or -1.
 inline int VideoPid(const std::string& ts) {
