@@ -28,30 +28,27 @@ struct UtcZone {
     }
 };
 
-void Put32(Bytes& b, std::uint32_t v) {
-    std::uint8_t x[4];
-    common::storeBe32(x, v);
-    b.insert(b.end(), x, x + 4);
-}
+// One piece of a record-info message: a word, stored most significant byte first, bytes
+// written out, or pieces joined before.
+struct Piece {
+    Piece(std::uint32_t word) : bytes(4) { common::storeBe32(bytes.data(), word); }
+    Piece(const char* text) : bytes(text, text + std::strlen(text)) {}
+    Piece(Bytes joined) : bytes(std::move(joined)) {}
+    Bytes bytes;
+};
 
-void PutText(Bytes& b, const std::string& s) {
-    b.insert(b.end(), s.begin(), s.end());
-}
-
-Bytes Message(Bytes head) {
-    head.resize(kMessageSize, 0);
-    return head;
-}
-
-// A record-info message: the magic, the words most significant byte first, then the text.
-Bytes Info(const std::string& magic, std::initializer_list<std::uint32_t> words,
-           const std::string& text = "") {
+Bytes Join(std::initializer_list<Piece> pieces) {
     Bytes b;
-    PutText(b, magic);
-    for (std::uint32_t w : words)
-        Put32(b, w);
-    PutText(b, text);
-    return Message(b);
+    for (const Piece& p : pieces)
+        b.insert(b.end(), p.bytes.begin(), p.bytes.end());
+    return b;
+}
+
+// A record-info message: the pieces in order, then zeros.
+Bytes Info(std::initializer_list<Piece> pieces) {
+    Bytes b = Join(pieces);
+    b.resize(kMessageSize, 0);
+    return b;
 }
 
 }  // namespace
@@ -90,32 +87,15 @@ TEST(RecordEntryLayout, TitleTrimStopsAtTheFirstOtherByteFromTheEnd) {
 
 TEST(RecordInfoLayout, EventsWithEmptyTextsCarryFourFillerBytes) {
     UtcZone utc;
-    Bytes b;
-    PutText(b, "velk");
-    Put32(b, 2);
     // Event 1: empty name (4 + 4 filler), description "Desc".
-    Put32(b, 1700000000);
-    Put32(b, 3725);
-    Put32(b, 0);
-    PutText(b, "\xAA\xAA\xAA\xAA");
-    Put32(b, 4);
-    PutText(b, "Desc");
+    const Bytes first = Join({1700000000u, 3725u, 0u, "\xAA\xAA\xAA\xAA", 4u, "Desc"});
     // Event 2: 5-byte name, empty description: 4 + 4 + 4 + 5 + 4 + 4 bytes.
-    std::size_t before = b.size();
-    Put32(b, 1700003600);
-    Put32(b, 59);
-    Put32(b, 5);
-    PutText(b, "Hello");
-    Put32(b, 0);
-    PutText(b, "\xBB\xBB\xBB\xBB");
-    EXPECT_EQ(b.size() - before, 25u);
-    Put32(b, 6);  // thumbnail total
-    Put32(b, 6);  // first chunk
-    Put32(b, 1);  // chunk count
-    Put32(b, 0);
-    PutText(b, "abcdef");
+    const Bytes second = Join({1700003600u, 59u, 5u, "Hello", 0u, "\xBB\xBB\xBB\xBB"});
+    EXPECT_EQ(second.size(), 25u);
+    // Thumbnail total 6, first chunk 6, one chunk, index 0.
+    const Bytes m = Info({"velk", 2u, first, second, 6u, 6u, 1u, 0u, "abcdef"});
     RecordInfo info;
-    ASSERT_TRUE(ParseRecordInfo(Message(b), info));
+    ASSERT_TRUE(ParseRecordInfo(m, info));
     ASSERT_EQ(info.events.size(), 2u);
     EXPECT_EQ(info.events[0].name, "");
     EXPECT_EQ(info.events[0].description, "Desc");
@@ -129,10 +109,10 @@ TEST(RecordInfoLayout, EventsWithEmptyTextsCarryFourFillerBytes) {
 
 TEST(RecordInfoLayout, WrongMagicOrLengthsBeyondTheMessageAreRefused) {
     const Bytes refused[] = {
-        Info("VELX", {}),
-        Info("VELK", {1, 0, 0, 0x7FFFFFF0}),                 // name length far beyond the message
-        Info("VELK", {0, kMaxThumbnailBytes + 1, 0, 1, 0}),  // more than any receiver sends
-        Info("VELK", {0, 100, 70000, 1, 0}),                 // first chunk longer than the message
+        Info({"VELX"}),
+        Info({"VELK", 1u, 0u, 0u, 0x7FFFFFF0u}),  // name length far beyond the message
+        Info({"VELK", 0u, kMaxThumbnailBytes + 1, 0u, 1u, 0u}),  // more than any receiver sends
+        Info({"VELK", 0u, 100u, 70000u, 1u, 0u}),  // first chunk longer than the message
     };
     RecordInfo info;
     for (const Bytes& m : refused)
@@ -160,7 +140,7 @@ TEST(RecordInfoLayout, ThreeChunksNeedExactlyTwoFurtherMessages) {
 }
 
 TEST(RecordInfoLayout, ChunksBeyondTheAnnouncedTotalAreCutAtTheTotal) {
-    const Bytes b = Info("VELK", {0, 10, 8, 2, 0}, "12345678");  // total 10, first chunk 8
+    const Bytes b = Info({"VELK", 0u, 10u, 8u, 2u, 0u, "12345678"});  // total 10, first chunk 8
     RecordInfo info;
     ASSERT_TRUE(ParseRecordInfo(b, info));
     Bytes chunk(kMessageSize, 0);
