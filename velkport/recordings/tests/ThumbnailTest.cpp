@@ -25,25 +25,17 @@ std::span<const std::uint8_t> AsBytes(const std::string& s) {
 class ThumbnailStreams : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new fixtures::TempDir;
+        fixtures::TempDir dir;
         ASSERT_TRUE(fixtures::MakeTransportStream(
-            *dir_ / "blue.ts", "color=c=0x2060C0:size=720x576:rate=25", 1, true));
-        ASSERT_TRUE(fixtures::MakeTransportStream(*dir_ / "small.ts",
-                                                  "testsrc=size=352x288:rate=25", 1, false));
-        blue_ = fixtures::readFile(*dir_ / "blue.ts");
-        small_ = fixtures::readFile(*dir_ / "small.ts");
+            dir / "blue.ts", "color=c=0x2060C0:size=720x576:rate=25", 1, true));
+        ASSERT_TRUE(fixtures::MakeTransportStream(dir / "small.ts", "testsrc=size=352x288:rate=25",
+                                                  1, false));
+        blue_ = fixtures::readFile(dir / "blue.ts");
+        small_ = fixtures::readFile(dir / "small.ts");
     }
-    static void TearDownTestSuite() {
-        delete dir_;
-        dir_ = nullptr;
-    }
-    static fixtures::TempDir* dir_;
-    static std::string blue_;
-    static std::string small_;
+    static inline std::string blue_;
+    static inline std::string small_;
 };
-fixtures::TempDir* ThumbnailStreams::dir_ = nullptr;
-std::string ThumbnailStreams::blue_;
-std::string ThumbnailStreams::small_;
 
 void ExpectColourNear(const Bytes& ppm, std::size_t x, std::size_t y, int r, int g, int b) {
     const std::uint8_t* p = ppm.data() + ThumbnailMaker::kPpmHeaderSize + (y * 180 + x) * 3;
@@ -134,46 +126,43 @@ TEST(ThumbnailWalk, OnlyWholePacketsCount) {
     EXPECT_EQ(ThumbnailMaker::MakeThumbnail(two, false).packets, 2u);
 }
 
-TEST(ThumbnailWalk, AdaptationFieldsDecideWherePayloadStarts) {
-    auto empty = Packet(0x30, 183);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(empty), 188);
-    auto beyond = Packet(0x30, 184);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(beyond), ThumbnailMaker::kSkip);
-    Bytes both(empty.begin(), empty.end());
-    both.insert(both.end(), beyond.begin(), beyond.end());
-    EXPECT_EQ(ThumbnailMaker::MakeThumbnail(both, false).fedBytes, 0u);
-    auto plain = Packet(0x10);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(plain), 4);
-    auto error = Packet(0x10);
-    error[1] = 0x80;
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(error), ThumbnailMaker::kSkip);
-    auto nosync = Packet(0x10);
-    nosync[0] = 0x46;
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(nosync), ThumbnailMaker::kSkip);
-}
-
-TEST(ThumbnailWalk, VideoPesHeadersAreSkippedAndTheirScramblingStopsTheWalk) {
-    auto p = Packet(0x10);
-    const std::uint8_t pes[] = {0, 0, 1, 0xE0, 0, 0, 0x80, 0x80, 5};
-    std::memcpy(&p[4], pes, sizeof pes);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(p), 4 + 9 + 5);
-    p[4 + 6] = 0x90;  // PES scrambling bits 01
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(p), ThumbnailMaker::kScrambled);
-    p[4 + 6] = 0x80;
-    p[4 + 8] = 200;  // header data beyond the packet
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(p), ThumbnailMaker::kSkip);
-    auto audio = Packet(0x10);
-    const std::uint8_t apes[] = {0, 0, 1, 0xC0, 0, 0, 0x80, 0x80, 5};
-    std::memcpy(&audio[4], apes, sizeof apes);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(audio), 4);  // fed from the PES start
-    auto scrambled = Packet(0x90);
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(scrambled), ThumbnailMaker::kScrambled);
-    // A PES start that would be read past the end of the packet is not looked at.
-    auto edge = Packet(0x30, 180);
-    edge[185] = 0;
-    edge[186] = 0;
-    edge[187] = 1;
-    EXPECT_EQ(ThumbnailMaker::PacketDataStart(edge), 185);
+TEST(ThumbnailWalk, HeadersDecideWherePayloadStartsOrWhetherThePacketIsFed) {
+    using TM = ThumbnailMaker;
+    auto with = [](std::array<std::uint8_t, 188> p, std::size_t at, std::uint8_t v) {
+        p[at] = v;
+        return p;
+    };
+    // A packet whose payload begins with a PES header: stream id, flags, header data length.
+    auto pes = [](std::uint8_t streamId, std::uint8_t flags, std::uint8_t dataLength) {
+        auto p = Packet(0x10);
+        const std::uint8_t h[] = {0, 0, 1, streamId, 0, 0, flags, 0x80, dataLength};
+        std::memcpy(&p[4], h, sizeof h);
+        return p;
+    };
+    const struct {
+        const char* what;
+        std::array<std::uint8_t, 188> packet;
+        int start;
+    } cases[] = {
+        {"adaptation field up to the end", Packet(0x30, 183), 188},
+        {"adaptation field beyond the packet", Packet(0x30, 184), TM::kSkip},
+        {"payload only", Packet(0x10), 4},
+        {"transport error bit", with(Packet(0x10), 1, 0x80), TM::kSkip},
+        {"no sync byte", with(Packet(0x10), 0, 0x46), TM::kSkip},
+        {"video PES header skipped", pes(0xE0, 0x80, 5), 4 + 9 + 5},
+        {"video PES scrambling bits 01", pes(0xE0, 0x90, 5), TM::kScrambled},
+        {"PES header data beyond the packet", pes(0xE0, 0x80, 200), TM::kSkip},
+        {"audio PES fed from its start", pes(0xC0, 0x80, 5), 4},
+        {"transport scrambling bits", Packet(0x90), TM::kScrambled},
+        // A PES start that would be read past the end of the packet is not looked at.
+        {"00 00 01 in the last bytes", with(Packet(0x30, 180), 187, 1), 185},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TM::PacketDataStart(c.packet), c.start) << c.what;
+    Bytes both;
+    for (const auto& c : {cases[0], cases[1]})
+        both.insert(both.end(), c.packet.begin(), c.packet.end());
+    EXPECT_EQ(TM::MakeThumbnail(both, false).fedBytes, 0u);
 }
 
 TEST(ThumbnailScaling, NearestNeighbourMapsCornersOfA720By576Picture) {
