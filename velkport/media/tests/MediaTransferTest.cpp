@@ -7,9 +7,10 @@
 #include <filesystem>
 
 #include "common/ByteOrder.h"
+#include "tests/fixtures/RecordingProgress.h"
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ArgumentBlock.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/link/CommandCodes.h"
@@ -28,20 +29,6 @@ using receiversim::CommandSession;
 
 namespace {
 
-// Cancels once `after` steps were made (never when negative).
-class ScriptedProgress : public velkport::shell::Progress {
-  public:
-    explicit ScriptedProgress(int after = -1) : after_(after) {}
-    void begin(const std::string&, std::uint64_t) override {}
-    void advance(std::uint64_t) override { ++steps; }
-    void end() override {}
-    bool cancelled() const override { return after_ >= 0 && steps >= after_; }
-    int steps = 0;
-
-  private:
-    int after_;
-};
-
 std::vector<std::string> Tree(const fs::path& top) {
     std::vector<std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(top))
@@ -54,25 +41,28 @@ std::vector<std::string> Tree(const fs::path& top) {
 class MediaTransferTest : public ::testing::Test {
   protected:
     void start(std::uint64_t diskMiB = 250000) {
+        table_.ShutdownChannels();
         receiversim::SimOptions o;
-        o.root = root_.path();
         o.diskSizeMiB = diskMiB;
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim_->start());
-        table_.InitialiseChannels("127.0.0.1", sim_->portBase());
+        sim_ = std::make_unique<fixtures::RunningSim>(o);
+        ASSERT_TRUE(sim_->ok()) << sim_->error();
+        table_.InitialiseChannels("127.0.0.1", (*sim_)->portBase());
         table_.setTimeLimit(std::chrono::seconds(5));
     }
     void SetUp() override { start(); }
-    void TearDown() override {
-        table_.ShutdownChannels();
-        sim_->stop();
-    }
-    MediaManager mp3_{MediaType::Mp3, table_, prompter_};
-    MediaManager jpeg_{MediaType::Jpeg, table_, prompter_};
-    fixtures::TempDir root_, local_, work_;
+    void TearDown() override { table_.ShutdownChannels(); }
+    // A file or folder on the receiver's disk.
+    fs::path disk(const std::string& name) const { return *sim_ / name; }
+
+    std::unique_ptr<fixtures::RunningSim> sim_;
+    fixtures::TempDir local_, work_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
+    fixtures::RecordingProgress progress_;  // cancels only when a test asks it to
+    MediaManager mp3_{MediaType::Mp3, table_, prompter_};
+    MediaManager jpeg_{MediaType::Jpeg, table_, prompter_};
+    MediaTransfer mp3Transfer_{mp3_, work_.path()};
+    MediaTransfer jpegTransfer_{jpeg_, work_.path()};
 };
 
 }  // namespace
@@ -80,16 +70,14 @@ class MediaTransferTest : public ::testing::Test {
 TEST_F(MediaTransferTest, FilesOfEveryBlockBoundaryMakeTheRoundTrip) {
     // 0x05 blocks carry 65532 bytes; upload blocks 65523. A file that fills a block exactly
     // needs an empty block after it in both directions.
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress p;
     for (std::size_t size : {1ul, 65523ul, 65524ul, 65532ul, 65533ul, 3 * 65532ul, 200000ul}) {
         const std::string name = std::to_string(size) + ".mp3";
         const std::string bytes = fixtures::randomBytes(size, static_cast<unsigned>(size));
         writeFile(local_ / name, bytes);
-        ASSERT_EQ(t.UploadFile(local_ / name, p), kTransferDone) << size;
-        EXPECT_EQ(readFile(root_ / "mp3" / name), bytes) << size;
+        ASSERT_EQ(mp3Transfer_.UploadFile(local_ / name, progress_), kTransferDone) << size;
+        EXPECT_EQ(readFile(disk("mp3/" + name)), bytes) << size;
         fs::remove(local_ / name);
-        ASSERT_EQ(t.DownloadFile(name, local_.path(), p), kTransferDone) << size;
+        ASSERT_EQ(mp3Transfer_.DownloadFile(name, local_.path(), progress_), kTransferDone) << size;
         EXPECT_EQ(readFile(local_ / name), bytes) << size;
     }
     EXPECT_TRUE(prompter_.entries.empty());
@@ -101,9 +89,7 @@ TEST_F(MediaTransferTest, NestedFoldersMakeTheRoundTripAndTheTreeListsThem) {
     writeFile(local_ / "up/Album/Disc 2/two.mp3", fixtures::randomBytes(10, 2));
     writeFile(local_ / "up/Album/notes.txt", "not music");  // only the area's files go
     fs::create_directories(local_ / "down");
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress p;
-    ASSERT_EQ(t.Upload({local_ / "up/Album"}, p), kTransferDone);
+    ASSERT_EQ(mp3Transfer_.Upload({local_ / "up/Album"}, progress_), kTransferDone);
     EXPECT_TRUE(mp3_.currentLevels().empty());
     std::vector<FolderTreeEntry> tree;
     ASSERT_TRUE(mp3_.ListFolderTree(tree));
@@ -112,7 +98,7 @@ TEST_F(MediaTransferTest, NestedFoldersMakeTheRoundTripAndTheTreeListsThem) {
 
     std::vector<velkport::link::FolderEntry> top;
     ASSERT_TRUE(mp3_.ListFolder(top));
-    ASSERT_EQ(t.Download(top, local_ / "down", p), kTransferDone);
+    ASSERT_EQ(mp3Transfer_.Download(top, local_ / "down", progress_), kTransferDone);
     EXPECT_EQ(Tree(local_ / "down"),
               (std::vector<std::string>{"Album/", "Album/Disc 2/", "Album/Disc 2/two.mp3:10",
                                         "Album/one.mp3:70000"}));
@@ -120,11 +106,10 @@ TEST_F(MediaTransferTest, NestedFoldersMakeTheRoundTripAndTheTreeListsThem) {
 }
 
 TEST_F(MediaTransferTest, CancelledDownloadKeepsTheOlderFileAndLeavesNoPart) {
-    writeFile(root_ / "mp3/big.mp3", fixtures::randomBytes(5 * 65532));
+    writeFile(disk("mp3/big.mp3"), fixtures::randomBytes(5 * 65532));
     writeFile(local_ / "big.mp3", "older");
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress cancelAfterTwo(2);
-    EXPECT_EQ(t.DownloadFile("big.mp3", local_.path(), cancelAfterTwo), kTransferStopped);
+    progress_.cancelAfter = 2;
+    EXPECT_EQ(mp3Transfer_.DownloadFile("big.mp3", local_.path(), progress_), kTransferStopped);
     EXPECT_EQ(readFile(local_ / "big.mp3"), "older");
     EXPECT_EQ(Tree(local_.path()), std::vector<std::string>{"big.mp3:5"});
     // The receiver ended its side: the channel goes on working.
@@ -134,35 +119,29 @@ TEST_F(MediaTransferTest, CancelledDownloadKeepsTheOlderFileAndLeavesNoPart) {
 
 TEST_F(MediaTransferTest, CancelledUploadRemovesThePartialReceiverFile) {
     writeFile(local_ / "big.mp3", fixtures::randomBytes(5 * 65523));
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress cancelAfterTwo(2);
-    EXPECT_EQ(t.UploadFile(local_ / "big.mp3", cancelAfterTwo), kTransferStopped);
-    EXPECT_FALSE(fs::exists(root_ / "mp3/big.mp3"));
-    EXPECT_EQ(cancelAfterTwo.steps, 2);
+    progress_.cancelAfter = 2;
+    EXPECT_EQ(mp3Transfer_.UploadFile(local_ / "big.mp3", progress_), kTransferStopped);
+    EXPECT_FALSE(fs::exists(disk("mp3/big.mp3")));
+    EXPECT_EQ(progress_.positions.size(), 2u);
 }
 
 TEST_F(MediaTransferTest, NotEnoughSpaceIsRefusedBeforeAnythingIsSent) {
-    sim_->stop();
-    table_.ShutdownChannels();
     start(3);  // 3 MB disk: a 1 MB file needs 1 + 2 MB and more than that is free only empty
-    writeFile(root_ / "recordings/filler", std::string(1536 * 1024, 'x'));
+    writeFile(disk("recordings/filler"), std::string(1536 * 1024, 'x'));
     writeFile(local_ / "a.mp3", fixtures::randomBytes(1024 * 1024));
     writeFile(local_ / "a.jpg", fixtures::MakeJpeg(64, 48));
-    MediaTransfer mp3(mp3_, work_.path());
-    MediaTransfer jpeg(jpeg_, work_.path());
-    ScriptedProgress p;
-    EXPECT_EQ(mp3.UploadFile(local_ / "a.mp3", p), kTransferFailed);
-    EXPECT_EQ(jpeg.UploadFile(local_ / "a.jpg", p), kTransferFailed);
+    EXPECT_EQ(mp3Transfer_.UploadFile(local_ / "a.mp3", progress_), kTransferFailed);
+    EXPECT_EQ(jpegTransfer_.UploadFile(local_ / "a.jpg", progress_), kTransferFailed);
     EXPECT_EQ(prompter_.texts(),
               (std::vector<std::string>{"There is not enough disk space in MP3",
                                         "There is not enough disk space in JPEG"}));
-    EXPECT_FALSE(fs::exists(root_ / "mp3/a.mp3"));
-    EXPECT_FALSE(fs::exists(root_ / "jpeg/a.jpg"));
+    EXPECT_FALSE(fs::exists(disk("mp3/a.mp3")));
+    EXPECT_FALSE(fs::exists(disk("jpeg/a.jpg")));
 }
 
 TEST_F(MediaTransferTest, FileOfOneFullBlockIsSentAsThatBlockAndTheClosingOne) {
     std::vector<std::uint32_t> lengths;
-    sim_->registerCommand(
+    (*sim_)->registerCommand(
         cmd::kUploadFile,
         [&](CommandSession& s, std::uint8_t, std::uint32_t) {
             std::vector<std::uint8_t> b(256);
@@ -176,9 +155,7 @@ TEST_F(MediaTransferTest, FileOfOneFullBlockIsSentAsThatBlockAndTheClosingOne) {
         },
         velkport::link::channel::kMp3);
     writeFile(local_ / "one.mp3", fixtures::randomBytes(65523));
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress p;
-    ASSERT_EQ(t.UploadFile(local_ / "one.mp3", p), kTransferDone);
+    ASSERT_EQ(mp3Transfer_.UploadFile(local_ / "one.mp3", progress_), kTransferDone);
     EXPECT_EQ(lengths, (std::vector<std::uint32_t>{65523, 0}));
 }
 
@@ -194,8 +171,8 @@ TEST_F(MediaTransferTest, RenameAndDeleteSendTheKindInTheirFirstBytes) {
             s.sendReply(0, 0, 0);
         };
     };
-    sim_->registerCommand(cmd::kRename, capture(2), velkport::link::channel::kMp3);
-    sim_->registerCommand(cmd::kDelete, capture(1), velkport::link::channel::kMp3);
+    (*sim_)->registerCommand(cmd::kRename, capture(2), velkport::link::channel::kMp3);
+    (*sim_)->registerCommand(cmd::kDelete, capture(1), velkport::link::channel::kMp3);
     ASSERT_TRUE(mp3_.RenameItem("Rock", "Jazz", kKindFolder));
     ASSERT_TRUE(mp3_.RenameItem("a.mp3", "b.mp3", kKindFile));
     ASSERT_TRUE(mp3_.DeleteItem("b.mp3", kKindFile));
@@ -205,7 +182,7 @@ TEST_F(MediaTransferTest, RenameAndDeleteSendTheKindInTheirFirstBytes) {
 
 TEST_F(MediaTransferTest, ReceiverNamesNeverLeaveTheChosenFolder) {
     fs::create_directories(local_ / "inside");
-    sim_->registerCommand(
+    (*sim_)->registerCommand(
         cmd::kListFolder,
         [](CommandSession& s, std::uint8_t, std::uint32_t) {
             for (const auto& e :
@@ -219,20 +196,17 @@ TEST_F(MediaTransferTest, ReceiverNamesNeverLeaveTheChosenFolder) {
         velkport::link::channel::kMp3);
     std::vector<velkport::link::FolderEntry> entries;
     ASSERT_TRUE(mp3_.ListFolder(entries));
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress p;
     for (const auto& e : entries)
-        EXPECT_EQ(t.Download({e}, local_ / "inside", p), kTransferFailed) << e.name;
+        EXPECT_EQ(mp3Transfer_.Download({e}, local_ / "inside", progress_), kTransferFailed)
+            << e.name;
     EXPECT_EQ(Tree(local_.path()), std::vector<std::string>{"inside/"});
 }
 
 TEST_F(MediaTransferTest, FolderThatContainsItselfStopsAtABoundedDepth) {
-    fs::create_directories(root_ / "mp3/Loop");
-    writeFile(root_ / "mp3/Loop/a.mp3", "abc");
-    fs::create_directory_symlink("../Loop", root_ / "mp3/Loop/Again");
-    MediaTransfer t(mp3_, work_.path());
-    ScriptedProgress p;
-    EXPECT_EQ(t.DownloadFolder("Loop", local_.path(), p), kTransferFailed);
+    fs::create_directories(disk("mp3/Loop"));
+    writeFile(disk("mp3/Loop/a.mp3"), "abc");
+    fs::create_directory_symlink("../Loop", disk("mp3/Loop/Again"));
+    EXPECT_EQ(mp3Transfer_.DownloadFolder("Loop", local_.path(), progress_), kTransferFailed);
     int depth = 0;
     for (auto it = fs::recursive_directory_iterator(local_.path()); it != decltype(it)(); ++it)
         depth = std::max(depth, it.depth());
@@ -241,10 +215,10 @@ TEST_F(MediaTransferTest, FolderThatContainsItselfStopsAtABoundedDepth) {
 }
 
 TEST_F(MediaTransferTest, OversizedOrOverlongAnswersAreRefused) {
-    writeFile(root_ / "mp3/a.mp3", "abc");
+    writeFile(disk("mp3/a.mp3"), "abc");
     // A block claiming more payload than a block holds, and one carrying more than announced.
     for (std::uint32_t n : {0xFFFFFFFFu, 65532u}) {
-        sim_->registerCommand(
+        (*sim_)->registerCommand(
             cmd::kNextDataBlock,
             [n](CommandSession& s, std::uint8_t, std::uint32_t) {
                 std::vector<std::uint8_t> b(velkport::link::DataBlock::kSize, 'x');
@@ -253,12 +227,11 @@ TEST_F(MediaTransferTest, OversizedOrOverlongAnswersAreRefused) {
                 s.sendReply(0, 0, 0);
             },
             velkport::link::channel::kMp3);
-        MediaTransfer t(mp3_, work_.path());
-        ScriptedProgress p;
-        EXPECT_EQ(t.DownloadFile("a.mp3", local_.path(), p), kTransferFailed) << n;
+        EXPECT_EQ(mp3Transfer_.DownloadFile("a.mp3", local_.path(), progress_), kTransferFailed)
+            << n;
         EXPECT_TRUE(fs::is_empty(local_.path())) << n;
     }
-    sim_->registerCommand(
+    (*sim_)->registerCommand(
         cmd::kThumbnail,
         [](CommandSession& s, std::uint8_t, std::uint32_t) {
             std::vector<std::uint8_t> b(velkport::link::DataBlock::kSize + 256, 0);
@@ -274,12 +247,11 @@ TEST_F(MediaTransferTest, OversizedOrOverlongAnswersAreRefused) {
 TEST_F(MediaTransferTest, PicturesArePreparedOnTheWayAndNonPicturesRefused) {
     writeFile(local_ / "photo.jpg", fixtures::MakeJpeg(640, 480));
     writeFile(local_ / "fake.jpg", "GIF89a not a picture");
-    MediaTransfer t(jpeg_, work_.path());
-    ScriptedProgress p;
-    EXPECT_EQ(t.Upload({local_ / "fake.jpg", local_ / "photo.jpg"}, p), kTransferFailed);
+    EXPECT_EQ(jpegTransfer_.Upload({local_ / "fake.jpg", local_ / "photo.jpg"}, progress_),
+              kTransferFailed);
     EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"'fake.jpg' is not a jpeg file"});
-    EXPECT_FALSE(fs::exists(root_ / "jpeg/fake.jpg"));
-    const std::string stored = readFile(root_ / "jpeg/photo.jpg");
+    EXPECT_FALSE(fs::exists(disk("jpeg/fake.jpg")));
+    const std::string stored = readFile(disk("jpeg/photo.jpg"));
     const auto span =
         std::span(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
     EXPECT_TRUE(JpegPreparer::IsPrepared(span));
