@@ -87,9 +87,3 @@ TEST_F(FirmwareUpgradeTest, UnreachableReceiverIsReportedWithoutProgress) {
     EXPECT_TRUE(progress.captions.empty());
     EXPECT_EQ(prompter.entries.back().text, "Unable to connect to server");
 }
-
-TEST(FirmwareUpgradeText, ProgressPrintsTwoDecimalsInAFiveWideField) {
-    EXPECT_EQ(FirmwareUpgrade::ProgressText(30), "30.00 %");
-    EXPECT_EQ(FirmwareUpgrade::ProgressText(0), " 0.00 %");
-    EXPECT_EQ(FirmwareUpgrade::ProgressText(100), "100.00 %");
-}

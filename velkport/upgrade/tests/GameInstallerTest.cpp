@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/link/CommandCodes.h"
 #include "velkport/upgrade/GameInstaller.h"
@@ -36,20 +36,16 @@ using DummyProgress = velkport::shell::NullProgress;
 class GameInstallerTest : public ::testing::Test {
   protected:
     void start(std::uint64_t diskMiB = 250000, bool refuse = false) {
+        table_.ShutdownChannels();
         receiversim::SimOptions o;
-        o.root = root_.path();
         o.diskSizeMiB = diskMiB;
         o.refuseGames = refuse;
-        sim_ = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim_->start());
-        table_.InitialiseChannels("127.0.0.1", sim_->portBase());
+        sim_ = std::make_unique<fixtures::RunningSim>(o);
+        ASSERT_TRUE(sim_->ok()) << sim_->error();
+        table_.InitialiseChannels("127.0.0.1", (*sim_)->portBase());
         table_.setTimeLimit(std::chrono::seconds(5));
     }
-    void TearDown() override {
-        table_.ShutdownChannels();
-        if (sim_)
-            sim_->stop();
-    }
+    void TearDown() override { table_.ShutdownChannels(); }
     int install(const std::string& image) {
         fixtures::writeFile(dir_ / "game.img", image);
         GameInstaller g(table_, prompter_);
@@ -57,10 +53,10 @@ class GameInstallerTest : public ::testing::Test {
         DummyProgress p;
         return g.Install(p);
     }
-    fixtures::TempDir root_, dir_;
+    std::unique_ptr<fixtures::RunningSim> sim_;
+    fixtures::TempDir dir_;
     velkport::link::ChannelTable table_;
     fixtures::RecordingPrompter prompter_;
-    std::unique_ptr<receiversim::ReceiverSim> sim_;
 };
 
 }  // namespace
@@ -119,30 +115,29 @@ TEST_F(GameInstallerTest, ImageIsStoredWholeOnTheReceiver) {
     start();
     const std::string image = HandMadeHeader() + fixtures::randomBytes(3 * 65523 + 7);
     ASSERT_EQ(install(image), velkport::media::kTransferDone);
-    EXPECT_EQ(fixtures::readFile(root_ / "games/Tetris.img"), image);
+    EXPECT_EQ(fixtures::readFile(*sim_ / "games/Tetris.img"), image);
     // A bare header sends the transfer command and the closing block only.
     ASSERT_EQ(install(HandMadeHeader()), velkport::media::kTransferDone);
-    EXPECT_EQ(fixtures::readFile(root_ / "games/Tetris.img"), HandMadeHeader());
+    EXPECT_EQ(fixtures::readFile(*sim_ / "games/Tetris.img"), HandMadeHeader());
     EXPECT_TRUE(prompter_.entries.empty());
 }
 
 TEST_F(GameInstallerTest, RefusalAndTooLittleRoomStopBeforeTheTransfer) {
     start(250000, true);
     EXPECT_EQ(install(HandMadeHeader() + "x"), velkport::media::kTransferFailed);
-    sim_->stop();
-    table_.ShutdownChannels();
+    EXPECT_FALSE(fs::exists(*sim_ / "games/Tetris.img"));
     start(1);  // 1 MB disk, the header says 1,234,567 bytes
     EXPECT_EQ(install(HandMadeHeader() + "x"), velkport::media::kTransferFailed);
     EXPECT_EQ(prompter_.texts(),
               (std::vector<std::string>{"Game can not be installed",
                                         "There is not not enough disk space in Game"}));
-    EXPECT_FALSE(fs::exists(root_ / "games/Tetris.img"));
+    EXPECT_FALSE(fs::exists(*sim_ / "games/Tetris.img"));
 }
 
 TEST_F(GameInstallerTest, AnswerWithoutAcknowledgementEndsTheInstall) {
     start();
     bool transferred = false;
-    sim_->registerCommand(
+    (*sim_)->registerCommand(
         velkport::link::cmd::kGameInstallQuery,
         [](CommandSession& s, std::uint8_t, std::uint32_t) {
             std::vector<std::uint8_t> b(1024);
@@ -154,7 +149,7 @@ TEST_F(GameInstallerTest, AnswerWithoutAcknowledgementEndsTheInstall) {
             s.sendReply(0, 0, 0);
         },
         velkport::link::channel::kGame);
-    sim_->registerCommand(
+    (*sim_)->registerCommand(
         velkport::link::cmd::kGameInstallTransfer,
         [&](CommandSession& s, std::uint8_t, std::uint32_t) {
             transferred = true;
