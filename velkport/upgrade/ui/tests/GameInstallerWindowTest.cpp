@@ -8,8 +8,8 @@
 #include <QSignalSpy>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/upgrade/ui/GameInstallerWindow.h"
@@ -18,13 +18,11 @@ using namespace velkport::upgrade;
 
 TEST(GameInstallerWindow, ShowsTheHeaderAndInstallsOnStart) {
     velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
-    fixtures::TempDir root, dir;
-    receiversim::SimOptions o;
-    o.root = root.path();
-    receiversim::ReceiverSim sim(o);
-    ASSERT_TRUE(sim.start());
+    fixtures::RunningSim sim;
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    fixtures::TempDir dir;
     velkport::link::ChannelTable table;
-    table.InitialiseChannels("127.0.0.1", sim.portBase());
+    table.InitialiseChannels("127.0.0.1", sim->portBase());
     fixtures::RecordingPrompter prompter;
     std::vector<velkport::shell::ToolWindowEvent> events;
     GameInstallerWindow w(table, prompter,
@@ -48,7 +46,7 @@ TEST(GameInstallerWindow, ShowsTheHeaderAndInstallsOnStart) {
     w.start();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(done.front().front().toInt(), velkport::media::kTransferDone);
-    EXPECT_EQ(fixtures::readFile(root / "games/Chess.img"), image);
+    EXPECT_EQ(fixtures::readFile(sim / "games/Chess.img"), image);
 
     w.takePath(QString::fromStdString((dir / "chess.tar.gz").string()));
     EXPECT_FALSE(w.installer().accepted());

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
@@ -24,13 +24,8 @@ class UpgradeWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
+        ASSERT_TRUE(sim.ok()) << sim.error();
         std::filesystem::create_directories(software);
-        receiversim::SimOptions options;
-        options.root = root.path();
-        options.pin = "4711";
-        sim = std::make_unique<receiversim::ReceiverSim>(options);
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
         app.receiverAddress = sim->address();
         app.ftpPort = sim->ftpPort();
         app.portBase = sim->portBase();
@@ -41,9 +36,10 @@ class UpgradeWindowTest : public ::testing::Test {
         window->setReconnectDelay(0);
         window->show();
     }
-    void TearDown() override {
-        window.reset();
-        sim->stop();
+    static receiversim::SimOptions withPin() {
+        receiversim::SimOptions options;
+        options.pin = "4711";
+        return options;
     }
 
     // Presses Start and waits for the worker to end; the upload's result.
@@ -55,10 +51,9 @@ class UpgradeWindowTest : public ::testing::Test {
         return done.at(0).at(0).toBool();
     }
 
-    fixtures::TempDir root;
+    fixtures::RunningSim sim{withPin()};
     fixtures::TempDir pc;
-    std::filesystem::path software = root / "ftproot/System/Software";
-    std::unique_ptr<receiversim::ReceiverSim> sim;
+    std::filesystem::path software = sim / "ftproot/System/Software";
     velkport::shell::AppContext app;
     fixtures::RecordingPrompter prompter;
     std::vector<velkport::shell::ToolWindowEvent> events;
@@ -67,19 +62,34 @@ class UpgradeWindowTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(UpgradeWindowTest, OpensWithItsTextsAndNoProgressBar) {
+TEST_F(UpgradeWindowTest, OpensWithItsTextsAndNoProgressBarAndExitReportsTheWindowDone) {
     EXPECT_EQ(window->windowTitle(), "Upgrade");
     EXPECT_EQ(window->startButton()->text(), "Start");
     EXPECT_EQ(window->exitButton()->text(), "Exit");
     EXPECT_FALSE(window->progressBar()->isVisible());
+    QTest::mouseClick(window->exitButton(), Qt::LeftButton);
+    EXPECT_EQ(events,
+              (std::vector<ToolWindowEvent>{{Manager::Upgrade, ToolWindowEvent::What::Closed}}));
 }
 
-TEST_F(UpgradeWindowTest, StartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) {
+TEST_F(UpgradeWindowTest,
+       RefusedPinIsShownThenStartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) {
     const std::string image = fixtures::randomBytes(2 * 1024 * 1024 + 17, 3);
     fixtures::writeFile(pc / "QX7100.data", image);
     window->pathField()->setText(QString::fromStdString((pc / "QX7100.data").string()));
-    QSignalSpy progress(window.get(), &UpgradeWindow::progressChanged);
+    app.pinCode = "0000";
+    EXPECT_FALSE(startAndWait());
+    // The client may say why first; the window ends with its last reply as an error.
+    ASSERT_FALSE(prompter.entries.empty());
+    EXPECT_EQ(prompter.entries.back().icon, velkport::shell::PromptIcon::Error);
+    EXPECT_TRUE(window->startButton()->isEnabled());
+    EXPECT_FALSE(std::filesystem::exists(software / "firmware.bin"));
+    EXPECT_TRUE(events.empty());
 
+    // Start can be pressed again.
+    app.pinCode = "4711";
+    prompter.entries.clear();
+    QSignalSpy progress(window.get(), &UpgradeWindow::progressChanged);
     ASSERT_TRUE(startAndWait());
     EXPECT_EQ(fixtures::readFile(software / "firmware.bin"), image);
     EXPECT_EQ(window->progressBar()->value(), 100);
@@ -94,40 +104,13 @@ TEST_F(UpgradeWindowTest, StartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) 
     EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(UpgradeWindowTest, RefusedPinIsShownAndStartCanBePressedAgain) {
-    fixtures::writeFile(pc / "fw.data", "image");
-    window->pathField()->setText(QString::fromStdString((pc / "fw.data").string()));
-    app.pinCode = "0000";
-    EXPECT_FALSE(startAndWait());
-    // The client may say why first; the window ends with its last reply as an error.
-    ASSERT_FALSE(prompter.entries.empty());
-    EXPECT_EQ(prompter.entries.back().icon, velkport::shell::PromptIcon::Error);
-    EXPECT_TRUE(window->startButton()->isEnabled());
-    EXPECT_FALSE(std::filesystem::exists(software / "firmware.bin"));
-    EXPECT_TRUE(events.empty());
-
-    app.pinCode = "4711";
-    EXPECT_TRUE(startAndWait());
-    EXPECT_EQ(fixtures::readFile(software / "firmware.bin"), "image");
-}
-
-TEST_F(UpgradeWindowTest, EmptyPathFailsAtTheTransferStep) {
+TEST_F(UpgradeWindowTest, EmptyPathFailsAtTheTransferStepAndEditingThePathResetsTheProgress) {
     EXPECT_FALSE(startAndWait());
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Can not open local file"}));
     EXPECT_EQ(window->progressBar()->format(), "30.00 %");
-}
-
-TEST_F(UpgradeWindowTest, EditingThePathResetsTheProgress) {
-    EXPECT_FALSE(startAndWait());
     EXPECT_EQ(window->progressBar()->value(), 30);
     QTest::keyClicks(window->pathField(), "x");
     EXPECT_EQ(window->progressBar()->value(), 0);
     EXPECT_EQ(window->progressBar()->format(), " 0.00 %");
     EXPECT_TRUE(window->startButton()->isEnabled());
-}
-
-TEST_F(UpgradeWindowTest, ExitReportsTheWindowDone) {
-    QTest::mouseClick(window->exitButton(), Qt::LeftButton);
-    EXPECT_EQ(events,
-              (std::vector<ToolWindowEvent>{{Manager::Upgrade, ToolWindowEvent::What::Closed}}));
 }
