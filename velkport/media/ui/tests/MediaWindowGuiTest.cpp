@@ -13,8 +13,8 @@
 #include <QTreeWidget>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/media/TransferResult.h"
 #include "velkport/media/tests/TestPictures.h"
@@ -32,13 +32,10 @@ class MediaWindowGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
-        fs::create_directories(root / "mp3/Album/Live");
-        writeFile(root / "mp3/song.mp3", std::string(1536, 's'));
-        writeFile(root / "mp3/tune.mp3", std::string(16000 * 65, 't'));
-        receiversim::SimOptions o;
-        o.root = root.path();
-        sim = std::make_unique<receiversim::ReceiverSim>(o);
-        ASSERT_TRUE(sim->start());
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        fs::create_directories(sim / "mp3/Album/Live");
+        writeFile(sim / "mp3/song.mp3", std::string(1536, 's'));
+        writeFile(sim / "mp3/tune.mp3", std::string(16000 * 65, 't'));
         table.InitialiseChannels("127.0.0.1", sim->portBase());
         table.setTimeLimit(std::chrono::seconds(5));
         setenv("XDG_RUNTIME_DIR", pc.path().c_str(), 1);
@@ -46,7 +43,6 @@ class MediaWindowGuiTest : public ::testing::Test {
     void TearDown() override {
         window.reset();
         table.ShutdownChannels();
-        sim->stop();
         unsetenv("XDG_RUNTIME_DIR");
     }
     MediaWindow& open(MediaType type) {
@@ -78,10 +74,10 @@ class MediaWindowGuiTest : public ::testing::Test {
         return done.wait(10000) && done.front().front().toInt() == kTransferDone;
     }
 
-    fixtures::TempDir root, pc;
+    fixtures::RunningSim sim;
+    fixtures::TempDir pc;
     velkport::link::ChannelTable table;
     fixtures::RecordingPrompter prompter;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
     std::unique_ptr<MediaWindow> window;
     std::vector<velkport::shell::Manager> closed;
 };
@@ -116,24 +112,24 @@ TEST_F(MediaWindowGuiTest, RenameNewFolderAndDeleteFollowTheRules) {
                                         "A file with the name you specified already exists. "
                                         "Specify a different filename"}));
     prompter.entries.clear();
-    EXPECT_TRUE(fs::exists(root / "mp3/hit.mp3"));
+    EXPECT_TRUE(fs::exists(sim / "mp3/hit.mp3"));
     // A folder renamed in the tree, with the same rules.
     EXPECT_FALSE(w.renameTreeFolder(w.receiverTree()->topLevelItem(0)->child(0), "a|b"));
     EXPECT_TRUE(w.renameTreeFolder(w.receiverTree()->topLevelItem(0)->child(0), "Records"));
-    EXPECT_TRUE(fs::is_directory(root / "mp3/Records/Live"));
+    EXPECT_TRUE(fs::is_directory(sim / "mp3/Records/Live"));
     EXPECT_EQ(w.receiverTree()->topLevelItem(0)->child(0)->text(0), "Records");
     w.newReceiverFolder();
     w.newReceiverFolder();
-    EXPECT_TRUE(fs::is_directory(root / "mp3/new folder"));
-    EXPECT_TRUE(fs::is_directory(root / "mp3/new folder(2)"));
+    EXPECT_TRUE(fs::is_directory(sim / "mp3/new folder"));
+    EXPECT_TRUE(fs::is_directory(sim / "mp3/new folder(2)"));
     prompter.answerNo();
     w.deleteReceiverRows({rowOf("hit.mp3")});
-    EXPECT_TRUE(fs::exists(root / "mp3/hit.mp3"));
+    EXPECT_TRUE(fs::exists(sim / "mp3/hit.mp3"));
     prompter.answerYes();
     w.deleteReceiverRows({rowOf("hit.mp3"), rowOf("Records")});
     EXPECT_EQ(prompter.texts().back(), "Are you sure you want delete 2 items ?");
-    EXPECT_FALSE(fs::exists(root / "mp3/hit.mp3"));
-    EXPECT_FALSE(fs::exists(root / "mp3/Records"));
+    EXPECT_FALSE(fs::exists(sim / "mp3/hit.mp3"));
+    EXPECT_FALSE(fs::exists(sim / "mp3/Records"));
     EXPECT_EQ(prompter.texts()[0].substr(0, 45), "A filename can not contain any of the followi");
 }
 
@@ -141,18 +137,18 @@ TEST_F(MediaWindowGuiTest, TransfersRunOnTheWorkerAndRefreshBothSides) {
     MediaWindow& w = open(MediaType::Mp3);
     writeFile(pc / "new.mp3", fixtures::randomBytes(100000));
     ASSERT_TRUE(transfer([&] { w.upload({pc / "new.mp3"}); }));
-    EXPECT_EQ(readFile(root / "mp3/new.mp3"), readFile(pc / "new.mp3"));
+    EXPECT_EQ(readFile(sim / "mp3/new.mp3"), readFile(pc / "new.mp3"));
     EXPECT_NE(rowOf("new.mp3"), -1);
     fs::create_directories(pc / "back");
     w.setPcFolder(pc / "back");
     ASSERT_TRUE(transfer([&] { w.download({rowOf("Album"), rowOf("tune.mp3")}); }));
     EXPECT_TRUE(fs::is_directory(pc / "back/Album/Live"));
-    EXPECT_EQ(readFile(pc / "back/tune.mp3"), readFile(root / "mp3/tune.mp3"));
+    EXPECT_EQ(readFile(pc / "back/tune.mp3"), readFile(sim / "mp3/tune.mp3"));
 }
 
 TEST_F(MediaWindowGuiTest, MultiViewFillsWhileTheWindowHandlesEvents) {
     for (int i = 0; i < 30; ++i)
-        writeFile(root / "jpeg" / ("p" + std::to_string(i) + ".jpg"), fixtures::MakeJpeg(400, 300));
+        writeFile(sim / "jpeg" / ("p" + std::to_string(i) + ".jpg"), fixtures::MakeJpeg(400, 300));
     MediaWindow& w = open(MediaType::Jpeg);
     EXPECT_EQ(w.windowTitle(), "JPEG Manager");
     QSignalSpy done(&w, &MediaWindow::receiverIconsDone);
