@@ -492,7 +492,7 @@ void RecordingsWindow::beginTransfer() {
 void RecordingsWindow::finishTransfer(const shell::JobResult& result) {
     job_->progressWindow()->finish();
     updateDiskBars();
-    emit transferFinished(static_cast<int>(result.status));
+    emit transferFinished(result);
 }
 
 void RecordingsWindow::downloadSelected() {

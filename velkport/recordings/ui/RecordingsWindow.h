@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "velkport/recordings/RecordManager.h"
+#include "velkport/shell/base/JobResult.h"
 #include "velkport/shell/base/Prompter.h"
 #include "velkport/shell/base/ToolWindowEvent.h"
 
@@ -123,8 +124,8 @@ class RecordingsWindow : public QWidget {
     void showSelectedPicture(Side side);
 
   signals:
-    // At the end of a batch, with the result that ended it (a shell::JobResult::Status as int).
-    void transferFinished(int status);
+    // At the end of a batch, with the result that ended it.
+    void transferFinished(const shell::JobResult& result);
     // When the icon view of both sides is built.
     void iconsBuilt();
     // After the picture area of a side changed.

@@ -16,8 +16,8 @@
 #include <QTreeWidget>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/recordings/RecordManager.h"
 #include "velkport/recordings/RecordText.h"
@@ -37,10 +37,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* kNewsJson = R"({"channelNumber": 7, "channelName": "Kanal: Sieben", "title": "News",
-  "start": 1700000000, "duration": 3725, "scrambled": 0,
-  "events": [{"start": 1700000000, "duration": 1800, "name": "Headlines",
-              "description": "Today"}]})";
+using fixtures::kNewsJson;
 const char* kZetaJson = R"({"channelNumber": 9, "channelName": "Neun", "title": "Zeta",
   "start": 1700003600, "duration": 60, "scrambled": 1})";
 const std::string kNewsFile = "Kanal_ Sieben_News_REC0001.ts";
@@ -48,40 +45,27 @@ const std::string kNewsFile = "Kanal_ Sieben_News_REC0001.ts";
 class RecordingsWindowGuiTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        media_ = new fixtures::TempDir;
-        ASSERT_TRUE(fixtures::MakeTransportStream(*media_ / "tv.ts", "testsrc=size=720x576:rate=25",
-                                                  8, true, "4M"));
-        tv_ = fixtures::readFile(*media_ / "tv.ts");
-        tv_.resize(tv_.size() / kStreamPayloadSize * kStreamPayloadSize);
+        tv_ = fixtures::RecordingStream(8, kStreamPayloadSize);
         ASSERT_GT(tv_.size(), 24 * kStreamPayloadSize);  // over 1 MiB: a download is kept
-    }
-    static void TearDownTestSuite() {
-        delete media_;
-        media_ = nullptr;
     }
 
     void SetUp() override {
         velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
-        fs::create_directories(root / "recordings" / "tv");
-        fs::create_directories(root / "recordings" / "radio");
-        receiversim::SimOptions o;
-        o.root = root.path();
-        sim = std::make_unique<receiversim::ReceiverSim>(o);
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
+        ASSERT_TRUE(sim.ok()) << sim.error();
         table.InitialiseChannels("127.0.0.1", sim->portBase());
         table.setTimeLimit(std::chrono::seconds(10));
     }
     void TearDown() override {
         window.reset();
         table.ShutdownChannels();
-        sim->stop();
     }
 
-    void addRecording(const std::string& kind, const std::string& name, const std::string& bytes,
-                      const std::string& json) {
-        fixtures::writeFile(root / "recordings" / kind / (name + ".ts"), bytes);
-        fixtures::writeFile(root / "recordings" / kind / (name + ".json"), json);
+    // A TV recording on the receiver that takes a while to download.
+    void addLongRecording() {
+        std::string big;
+        for (int i = 0; i < 8; ++i)
+            big += tv_;
+        sim.addRecording(false, "REC0001", big, kNewsJson);
     }
     // A recording file in the PC folder, made by downloading a receiver recording.
     fs::path seedPcFile(const std::string& name, bool radio = false) {
@@ -104,14 +88,22 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     Status transfer(RecordButton b) {
         QSignalSpy done(window.get(), &RecordingsWindow::transferFinished);
         QTest::mouseClick(window->button(b), Qt::LeftButton);
-        if (!done.wait(60000))
-            return static_cast<Status>(99);
-        return static_cast<Status>(done.at(0).at(0).toInt());
+        return done.wait(60000) ? finished(done) : static_cast<Status>(99);
+    }
+    static Status finished(const QSignalSpy& done) {
+        return done.at(0).at(0).value<velkport::shell::JobResult>().status;
     }
     static Strings column(QTreeWidget* list, int col) {
         Strings out;
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             out.push_back(list->topLevelItem(i)->text(col).toStdString());
+        return out;
+    }
+    // The texts of an item's first columns.
+    static Strings row(QTreeWidgetItem* item, int columns) {
+        Strings out;
+        for (int c = 0; c < columns; ++c)
+            out.push_back(item->text(c).toStdString());
         return out;
     }
     static void select(QTreeWidget* list, const std::vector<int>& rows) {
@@ -121,27 +113,21 @@ class RecordingsWindowGuiTest : public ::testing::Test {
             list->setCurrentItem(list->topLevelItem(r), 0, QItemSelectionModel::NoUpdate);
         }
     }
-    Strings localFiles() const {
+    // The sorted names in a folder; with an ending, the names of the files with it without it.
+    static Strings names(const fs::path& folder, const std::string& ending = "") {
         Strings out;
-        for (const auto& e : fs::directory_iterator(local.path()))
-            out.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(folder))
+            if (ending.empty() || e.path().extension() == ending)
+                out.push_back((ending.empty() ? e.path().filename() : e.path().stem()).string());
         std::sort(out.begin(), out.end());
         return out;
     }
-    Strings receiverFiles(const std::string& kind) const {
-        Strings out;
-        for (const auto& e : fs::directory_iterator(root / "recordings" / kind))
-            if (e.path().extension() == ".ts")
-                out.push_back(e.path().stem().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+    Strings localFiles() const { return names(local.path()); }
+    Strings tvFiles() const { return names(sim / "recordings/tv", ".ts"); }
 
-    static fixtures::TempDir* media_;
-    static std::string tv_;
-    fixtures::TempDir root;
+    static inline std::string tv_;
+    fixtures::RunningSim sim;
     fixtures::TempDir local;
-    std::unique_ptr<receiversim::ReceiverSim> sim;
     velkport::link::ChannelTable table;
     fixtures::RecordingPrompter prompter;
     fixtures::RecordingPrompter quiet;
@@ -149,14 +135,12 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     bool useSettings = false;
     std::unique_ptr<RecordingsWindow> window;
 };
-fixtures::TempDir* RecordingsWindowGuiTest::media_ = nullptr;
-std::string RecordingsWindowGuiTest::tv_;
 
 }  // namespace
 
 TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumns) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "REC0002", "x", kZetaJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0002", "x", kZetaJson);
     const fs::path pc = seedPcFile("REC0001");
     fixtures::writeFile(local / "junk.ts", std::string(100, 'j'));  // no header: not listed
     open();
@@ -168,24 +152,17 @@ TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumn
     EXPECT_EQ(rec->headerItem()->text(kRecChNum), "CH-Num");
     EXPECT_EQ(rec->headerItem()->text(kRecScrambled), "Scrambled");
     ASSERT_EQ(rec->topLevelItemCount(), 2);
-    QTreeWidgetItem* news = rec->topLevelItem(0);
-    EXPECT_EQ(news->text(kRecName), "News");
-    EXPECT_EQ(news->text(kRecChNum), "7");
-    EXPECT_EQ(news->text(kRecChName), "Kanal: Sieben");
-    EXPECT_EQ(news->text(kRecStart).toStdString(), FormatStartTime(1700000000));
-    EXPECT_EQ(news->text(kRecDuration), "1:02:05");
-    EXPECT_EQ(news->text(kRecScrambled), "0");
-    EXPECT_EQ(news->textAlignment(kRecChNum) & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(row(rec->topLevelItem(0), kRecScrambled + 1),
+              (Strings{"News", "7", "Kanal: Sieben", FormatStartTime(1700000000), "1:02:05", "0"}));
+    EXPECT_EQ(rec->topLevelItem(0)->textAlignment(kRecChNum) & Qt::AlignRight, Qt::AlignRight);
     EXPECT_EQ(rec->topLevelItem(1)->text(kRecScrambled), "1");
 
     QTreeWidget* pcList = window->pcList();
     EXPECT_EQ(pcList->headerItem()->text(kPcModified), "Modified");
     ASSERT_EQ(column(pcList, kPcName), Strings{kNewsFile});
-    QTreeWidgetItem* file = pcList->topLevelItem(0);
-    EXPECT_EQ(file->text(kPcChannel), "CH-");
-    EXPECT_EQ(file->text(kPcSize).toStdString(), FormatSizeKiB(fs::file_size(pc)));
-    EXPECT_EQ(file->text(kPcType), "TS");
-    EXPECT_FALSE(file->text(kPcModified).isEmpty());
+    EXPECT_EQ(row(pcList->topLevelItem(0), kPcModified),
+              (Strings{kNewsFile, "CH-", FormatSizeKiB(fs::file_size(pc)), "TS"}));
+    EXPECT_FALSE(pcList->topLevelItem(0)->text(kPcModified).isEmpty());
     // Column shares follow the list width: the name takes 30 %.
     EXPECT_NEAR(rec->header()->sectionSize(kRecName), 0.30 * (rec->width() - 2 * rec->frameWidth()),
                 2.0);
@@ -197,7 +174,7 @@ TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumn
 TEST_F(RecordingsWindowGuiTest, LocalFolderComesFromTheSettingsAndSettingChangesIt) {
     velkport::shell::SettingsStore store;  // under the tests' own configuration folder
     ASSERT_TRUE(store.SaveLocalPath(local.path().string()));
-    addRecording("tv", "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     useSettings = true;
     open();
@@ -217,9 +194,9 @@ TEST_F(RecordingsWindowGuiTest, LocalFolderComesFromTheSettingsAndSettingChanges
 }
 
 TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("radio", "RAD01", tv_,
-                 R"({"channelNumber": 3, "channelName": "Radio 1", "title": "Jazz"})");
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(true, "RAD01", tv_,
+                     R"({"channelNumber": 3, "channelName": "Radio 1", "title": "Jazz"})");
     seedPcFile("REC0001");
     const fs::path rts = seedPcFile("RAD01", true);
     EXPECT_EQ(rts.extension(), ".rts");
@@ -240,8 +217,8 @@ TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff)
 }
 
 TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "REC0002", tv_, kZetaJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0002", tv_, kZetaJson);
     open();
     ASSERT_EQ(window->pcList()->topLevelItemCount(), 0);
     select(window->receiverList(), {0, 1});
@@ -263,17 +240,17 @@ TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes)
 }
 
 TEST_F(RecordingsWindowGuiTest, UploadAppearsOnTheReceiverSelected) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
-    fs::remove(root / "recordings/tv/REC0001.ts");
-    fs::remove(root / "recordings/tv/REC0001.json");
+    fs::remove(sim / "recordings/tv/REC0001.ts");
+    fs::remove(sim / "recordings/tv/REC0001.json");
     open();
     ASSERT_EQ(window->receiverList()->topLevelItemCount(), 0);
     select(window->pcList(), {0});
     EXPECT_EQ(transfer(RecordButton::Download), Status::Done);
-    ASSERT_EQ(receiverFiles("tv").size(), 1u);
-    const std::string uploaded = receiverFiles("tv")[0];
-    EXPECT_EQ(fixtures::readFile(root / "recordings/tv" / (uploaded + ".ts")), tv_);
+    ASSERT_EQ(tvFiles().size(), 1u);
+    const std::string uploaded = tvFiles()[0];
+    EXPECT_EQ(fixtures::readFile(sim / "recordings/tv" / (uploaded + ".ts")), tv_);
 
     QTreeWidget* rec = window->receiverList();
     ASSERT_EQ(rec->topLevelItemCount(), 1);
@@ -282,12 +259,9 @@ TEST_F(RecordingsWindowGuiTest, UploadAppearsOnTheReceiverSelected) {
     EXPECT_TRUE(rec->topLevelItem(0)->isSelected());
 }
 
-TEST_F(RecordingsWindowGuiTest, CancelDuringADownloadStopsTheBatchAndLeavesNoFile) {
-    std::string big;
-    for (int i = 0; i < 8; ++i)
-        big += tv_;
-    addRecording("tv", "REC0001", big, kNewsJson);
-    addRecording("tv", "REC0003", tv_, R"({"title": "Later"})");
+TEST_F(RecordingsWindowGuiTest, CancelOrCloseDuringADownloadStopsTheBatchAndLeavesNoFile) {
+    addLongRecording();
+    sim.addRecording(false, "REC0003", tv_, R"({"title": "Later"})");
     open();
     select(window->receiverList(), {0, 1});
     QSignalSpy done(window.get(), &RecordingsWindow::transferFinished);
@@ -295,7 +269,7 @@ TEST_F(RecordingsWindowGuiTest, CancelDuringADownloadStopsTheBatchAndLeavesNoFil
     ASSERT_TRUE(window->progressWindow()->isVisible());
     QTest::mouseClick(window->progressWindow()->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(done.wait(60000));
-    EXPECT_EQ(done.at(0).at(0).toInt(), static_cast<int>(Status::Stopped));
+    EXPECT_EQ(finished(done), Status::Stopped);
     EXPECT_TRUE(localFiles().empty());  // neither part of the first nor the second recording
     EXPECT_FALSE(window->progressWindow()->isVisible());
 
@@ -303,11 +277,27 @@ TEST_F(RecordingsWindowGuiTest, CancelDuringADownloadStopsTheBatchAndLeavesNoFil
     select(window->receiverList(), {1});
     EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
     EXPECT_EQ(localFiles().size(), 1u);
+    fs::remove(local / localFiles()[0]);
+
+    // Closing waits for the worker to stop, then reports the close.
+    select(window->receiverList(), {0});
+    done.clear();
+    QTest::mouseClick(window->button(RecordButton::Upload), Qt::LeftButton);
+    window->close();
+    EXPECT_TRUE(window->isVisible());  // not while the worker runs
+    EXPECT_TRUE(events.empty());
+    ASSERT_TRUE(done.wait(60000));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
+    EXPECT_EQ(
+        events,
+        (std::vector<velkport::shell::ToolWindowEvent>{
+            {velkport::shell::Manager::Record, velkport::shell::ToolWindowEvent::What::Closed}}));
+    EXPECT_TRUE(localFiles().empty());
 }
 
 TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "REC0002", "x", R"({"title": "Other"})");
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0002", "x", R"({"title": "Other"})");
     open();
     QTreeWidget* rec = window->receiverList();
     ASSERT_EQ(rec->topLevelItemCount(), 2);
@@ -326,47 +316,17 @@ TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
     QTest::keyClick(rec, Qt::Key_Delete);
     EXPECT_TRUE(prompter.said("Are you sure you want delete 'Weather' item ?"));
     EXPECT_EQ(column(rec, kRecName), Strings{"Other"});
-    EXPECT_EQ(receiverFiles("tv"), Strings{"REC0002"});
+    EXPECT_EQ(tvFiles(), Strings{"REC0002"});
 
     // No is no.
     select(rec, {0});
     QTest::keyClick(rec, Qt::Key_Delete);
-    EXPECT_EQ(receiverFiles("tv"), Strings{"REC0002"});
-}
-
-TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnThePcWithTheirParts) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    seedPcFile("REC0001");
-    const std::string stem = fs::path(kNewsFile).stem().string();
-    fixtures::writeFile(local / (stem + "_1.ts.ots"), "part");
-    open();
-    QTreeWidget* pcList = window->pcList();
-    ASSERT_EQ(pcList->topLevelItemCount(), 1);
-
-    // "Open" hands the file to the player.
-    QString opened;
-    window->setFileOpener([&](const QString& path) { opened = path; });
-    select(pcList, {0});
-    auto menu = window->makeMenu(pcList);
-    ASSERT_EQ(menu->actions().first()->text(), "Open");
-    menu->actions().first()->trigger();
-    EXPECT_EQ(opened.toStdString(), (local / kNewsFile).string());
-
-    pcList->topLevelItem(0)->setText(kPcName, "Evening");
-    EXPECT_EQ(pcList->topLevelItem(0)->text(kPcName), "Evening.ts");
-    EXPECT_EQ(localFiles(), (Strings{"Evening.ts", "Evening_1.ts.ots"}));
-
-    prompter.answerYes();
-    select(pcList, {0});
-    QTest::keyClick(pcList, Qt::Key_Delete);
-    EXPECT_TRUE(prompter.said("Are you sure you want delete 'Evening.ts' item ?"));
-    EXPECT_TRUE(localFiles().empty());
-    EXPECT_EQ(pcList->topLevelItemCount(), 0);
+    EXPECT_EQ(tvFiles(), Strings{"REC0002"});
 }
 
 TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "REC0002", tv_, kZetaJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0002", tv_, kZetaJson);
     open();
     QTreeWidget* rec = window->receiverList();
     QSignalSpy shown(window.get(), &RecordingsWindow::pictureShown);
@@ -390,10 +350,10 @@ TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
 }
 
 TEST_F(RecordingsWindowGuiTest, ReceiverFolderTreeSelectsWhatTheListShows) {
-    addRecording("tv", "TOP", "x", R"({"title": "Top"})");
-    fs::create_directories(root / "recordings/tv/Films");
-    fixtures::writeFile(root / "recordings/tv/Films/F1.ts", "x");
-    fixtures::writeFile(root / "recordings/tv/Films/F1.json", R"({"title": "Film"})");
+    sim.addRecording(false, "TOP", "x", R"({"title": "Top"})");
+    fs::create_directories(sim / "recordings/tv/Films");
+    fixtures::writeFile(sim / "recordings/tv/Films/F1.ts", "x");
+    fixtures::writeFile(sim / "recordings/tv/Films/F1.json", R"({"title": "Film"})");
     open();
     QTreeWidget* tree = window->receiverFolders();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
@@ -417,9 +377,11 @@ TEST_F(RecordingsWindowGuiTest, ReceiverFolderTreeSelectsWhatTheListShows) {
     EXPECT_EQ(films->child(1)->text(0), "new folder(2)");
 }
 
-TEST_F(RecordingsWindowGuiTest, PcFolderTreeNewFolderAndSelection) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
+TEST_F(RecordingsWindowGuiTest, PcFoldersAndFilesAreOpenedRenamedAndDeletedWithTheirParts) {
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
+    const std::string stem = fs::path(kNewsFile).stem().string();
+    fixtures::writeFile(local / (stem + "_1.ts.ots"), "part");
     fs::create_directories(local / "sub");
     open();
     QTreeWidget* tree = window->pcFolders();
@@ -445,11 +407,34 @@ TEST_F(RecordingsWindowGuiTest, PcFolderTreeNewFolderAndSelection) {
     tree->setCurrentItem(tree->topLevelItem(0));
     QTest::keyClick(tree, Qt::Key_Delete);
     EXPECT_TRUE(fs::exists(local / kNewsFile));
+
+    QTreeWidget* pcList = window->pcList();
+    ASSERT_EQ(pcList->topLevelItemCount(), 1);
+
+    // "Open" hands the file to the player.
+    QString opened;
+    window->setFileOpener([&](const QString& path) { opened = path; });
+    select(pcList, {0});
+    menu = window->makeMenu(pcList);
+    ASSERT_EQ(menu->actions().first()->text(), "Open");
+    menu->actions().first()->trigger();
+    EXPECT_EQ(opened.toStdString(), (local / kNewsFile).string());
+
+    pcList->topLevelItem(0)->setText(kPcName, "Evening");
+    EXPECT_EQ(pcList->topLevelItem(0)->text(kPcName), "Evening.ts");
+    EXPECT_EQ(localFiles(), (Strings{"Evening.ts", "Evening_1.ts.ots"}));
+
+    prompter.answerYes();
+    select(pcList, {0});
+    QTest::keyClick(pcList, Qt::Key_Delete);
+    EXPECT_TRUE(prompter.said("Are you sure you want delete 'Evening.ts' item ?"));
+    EXPECT_TRUE(localFiles().empty());
+    EXPECT_EQ(pcList->topLevelItemCount(), 0);
 }
 
 TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
-    addRecording("tv", "REC0002", tv_, kZetaJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0002", tv_, kZetaJson);
     seedPcFile("REC0001");
     open();
     QSignalSpy built(window.get(), &RecordingsWindow::iconsBuilt);
@@ -474,32 +459,11 @@ TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
 }
 
 TEST_F(RecordingsWindowGuiTest, OfflineWindowWorksOnThePcSideOnly) {
-    addRecording("tv", "REC0001", tv_, kNewsJson);
+    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     open(false);
     EXPECT_EQ(window->receiverList()->topLevelItemCount(), 0);
     EXPECT_FALSE(window->button(RecordButton::Upload)->isEnabled());
     EXPECT_FALSE(window->button(RecordButton::Download)->isEnabled());
     EXPECT_EQ(window->pcList()->topLevelItemCount(), 1);
-}
-
-TEST_F(RecordingsWindowGuiTest, ClosingDuringADownloadStopsItThenReportsTheClose) {
-    std::string big;
-    for (int i = 0; i < 8; ++i)
-        big += tv_;
-    addRecording("tv", "REC0001", big, kNewsJson);
-    open();
-    select(window->receiverList(), {0});
-    QSignalSpy done(window.get(), &RecordingsWindow::transferFinished);
-    QTest::mouseClick(window->button(RecordButton::Upload), Qt::LeftButton);
-    window->close();
-    EXPECT_TRUE(window->isVisible());  // not while the worker runs
-    EXPECT_TRUE(events.empty());
-    ASSERT_TRUE(done.wait(60000));
-    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
-    EXPECT_EQ(
-        events,
-        (std::vector<velkport::shell::ToolWindowEvent>{
-            {velkport::shell::Manager::Record, velkport::shell::ToolWindowEvent::What::Closed}}));
-    EXPECT_TRUE(localFiles().empty());
 }
