@@ -52,6 +52,7 @@ class RecordingsWindowGuiTest : public ::testing::Test {
     void SetUp() override {
         velkport::shell::MessageCatalogue::instance().SetLanguage(velkport::shell::kEnglish);
         ASSERT_TRUE(sim.ok()) << sim.error();
+        sim.addRecording(false, "REC0001", tv_, kNewsJson);  // every case starts with the news
         table.InitialiseChannels("127.0.0.1", sim->portBase());
         table.setTimeLimit(std::chrono::seconds(10));
     }
@@ -139,7 +140,6 @@ class RecordingsWindowGuiTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumns) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(false, "REC0002", "x", kZetaJson);
     const fs::path pc = seedPcFile("REC0001");
     fixtures::writeFile(local / "junk.ts", std::string(100, 'j'));  // no header: not listed
@@ -174,7 +174,6 @@ TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumn
 TEST_F(RecordingsWindowGuiTest, LocalFolderComesFromTheSettingsAndSettingChangesIt) {
     velkport::shell::SettingsStore store;  // under the tests' own configuration folder
     ASSERT_TRUE(store.SaveLocalPath(local.path().string()));
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     useSettings = true;
     open();
@@ -194,7 +193,6 @@ TEST_F(RecordingsWindowGuiTest, LocalFolderComesFromTheSettingsAndSettingChanges
 }
 
 TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(true, "RAD01", tv_,
                      R"({"channelNumber": 3, "channelName": "Radio 1", "title": "Jazz"})");
     seedPcFile("REC0001");
@@ -217,7 +215,6 @@ TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff)
 }
 
 TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(false, "REC0002", tv_, kZetaJson);
     open();
     ASSERT_EQ(window->pcList()->topLevelItemCount(), 0);
@@ -240,7 +237,6 @@ TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes)
 }
 
 TEST_F(RecordingsWindowGuiTest, UploadAppearsOnTheReceiverSelected) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     fs::remove(sim / "recordings/tv/REC0001.ts");
     fs::remove(sim / "recordings/tv/REC0001.json");
@@ -296,7 +292,6 @@ TEST_F(RecordingsWindowGuiTest, CancelOrCloseDuringADownloadStopsTheBatchAndLeav
 }
 
 TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(false, "REC0002", "x", R"({"title": "Other"})");
     open();
     QTreeWidget* rec = window->receiverList();
@@ -325,7 +320,6 @@ TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
 }
 
 TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(false, "REC0002", tv_, kZetaJson);
     open();
     QTreeWidget* rec = window->receiverList();
@@ -350,6 +344,8 @@ TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
 }
 
 TEST_F(RecordingsWindowGuiTest, ReceiverFolderTreeSelectsWhatTheListShows) {
+    fs::remove(sim / "recordings/tv/REC0001.ts");
+    fs::remove(sim / "recordings/tv/REC0001.json");
     sim.addRecording(false, "TOP", "x", R"({"title": "Top"})");
     fs::create_directories(sim / "recordings/tv/Films");
     fixtures::writeFile(sim / "recordings/tv/Films/F1.ts", "x");
@@ -378,7 +374,6 @@ TEST_F(RecordingsWindowGuiTest, ReceiverFolderTreeSelectsWhatTheListShows) {
 }
 
 TEST_F(RecordingsWindowGuiTest, PcFoldersAndFilesAreOpenedRenamedAndDeletedWithTheirParts) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     const std::string stem = fs::path(kNewsFile).stem().string();
     fixtures::writeFile(local / (stem + "_1.ts.ots"), "part");
@@ -433,7 +428,6 @@ TEST_F(RecordingsWindowGuiTest, PcFoldersAndFilesAreOpenedRenamedAndDeletedWithT
 }
 
 TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     sim.addRecording(false, "REC0002", tv_, kZetaJson);
     seedPcFile("REC0001");
     open();
@@ -459,7 +453,6 @@ TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
 }
 
 TEST_F(RecordingsWindowGuiTest, OfflineWindowWorksOnThePcSideOnly) {
-    sim.addRecording(false, "REC0001", tv_, kNewsJson);
     seedPcFile("REC0001");
     open(false);
     EXPECT_EQ(window->receiverList()->topLevelItemCount(), 0);

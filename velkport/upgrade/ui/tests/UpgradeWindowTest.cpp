@@ -72,8 +72,7 @@ TEST_F(UpgradeWindowTest, OpensWithItsTextsAndNoProgressBarAndExitReportsTheWind
               (std::vector<ToolWindowEvent>{{Manager::Upgrade, ToolWindowEvent::What::Closed}}));
 }
 
-TEST_F(UpgradeWindowTest,
-       RefusedPinIsShownThenStartPlacesTheImageAsFirmwareBinAndAsksForAReconnect) {
+TEST_F(UpgradeWindowTest, RefusedPinIsShownThenStartPlacesTheImageAndAsksForAReconnect) {
     const std::string image = fixtures::randomBytes(2 * 1024 * 1024 + 17, 3);
     fixtures::writeFile(pc / "QX7100.data", image);
     window->pathField()->setText(QString::fromStdString((pc / "QX7100.data").string()));
