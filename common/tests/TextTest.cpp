@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <unistd.h>
 
 #include "common/RuntimeFolder.h"
 #include "common/Text.h"
+#include "tests/fixtures/EnvVar.h"
 #include "tests/fixtures/TempDir.h"
 
 TEST(TextTest, CaseIsIgnoredForAsciiLettersOnly) {
@@ -31,15 +32,11 @@ TEST(TextTest, FillArgReplacesTheFirstPlaceholderOnly) {
 
 TEST(TextTest, RuntimePathPrefersTheRuntimeFolder) {
     fixtures::TempDir dir;
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = old ? old : "";
-    setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-    EXPECT_EQ(common::RuntimePath("velkport", ".lock"), dir / "velkport.lock");
-    setenv("XDG_RUNTIME_DIR", (dir / "missing").c_str(), 1);
+    {
+        fixtures::EnvVar runtime("XDG_RUNTIME_DIR", dir.path().string());
+        EXPECT_EQ(common::RuntimePath("velkport", ".lock"), dir / "velkport.lock");
+    }
+    fixtures::EnvVar missing("XDG_RUNTIME_DIR", (dir / "missing").string());
     const auto fallback = common::RuntimePath("velkport", ".lock").filename().string();
     EXPECT_EQ(fallback, "velkport-" + std::to_string(getuid()) + ".lock");
-    if (old)
-        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
 }

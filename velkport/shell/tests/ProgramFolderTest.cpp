@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
+#include "tests/fixtures/EnvVar.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/shell/ProgramFolder.h"
 #include "velkport/shell/base/MessageCatalogue.h"
@@ -15,27 +14,6 @@ using velkport::shell::MessageCatalogue;
 using velkport::shell::Msg;
 
 namespace {
-
-class VelkportHomeGuard {
-  public:
-    explicit VelkportHomeGuard(const char* value) {
-        if (const char* old = std::getenv("VELKPORT_HOME"))
-            old_ = old;
-        if (value)
-            ::setenv("VELKPORT_HOME", value, 1);
-        else
-            ::unsetenv("VELKPORT_HOME");
-    }
-    ~VelkportHomeGuard() {
-        if (old_)
-            ::setenv("VELKPORT_HOME", old_->c_str(), 1);
-        else
-            ::unsetenv("VELKPORT_HOME");
-    }
-
-  private:
-    std::optional<std::string> old_;
-};
 
 // A program folder of its own; the catalogue speaks English again after each test.
 class LanguageChoice : public ::testing::Test {
@@ -54,15 +32,6 @@ class LanguageChoice : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(LanguageChoice, NoConfigFileMeansEnglish) {
-    MessageCatalogue::instance().SetLanguage(velkport::shell::kSwedish);
-    app.german = true;
-    EXPECT_EQ(ChooseLanguage(app), velkport::shell::kEnglish);
-    EXPECT_EQ(MessageCatalogue::instance().GetLanguage(), velkport::shell::kEnglish);
-    EXPECT_FALSE(app.german);
-    EXPECT_EQ(Msg(211), "Socket init failed");
-}
 
 TEST_F(LanguageChoice, TheFirstThreeLettersOfTheCodeChooseTheTable) {
     using namespace velkport::shell;
@@ -86,7 +55,15 @@ TEST_F(LanguageChoice, TheFirstThreeLettersOfTheCodeChooseTheTable) {
     }
 }
 
-TEST_F(LanguageChoice, AnythingElseMeansEnglish) {
+TEST_F(LanguageChoice, NoReadableConfigOrAnythingButAKnownCodeMeansEnglish) {
+    const auto expectEnglish = [&](const std::string& what) {
+        MessageCatalogue::instance().SetLanguage(velkport::shell::kGerman);
+        app.german = true;
+        EXPECT_EQ(ChooseLanguage(app), velkport::shell::kEnglish) << what;
+        EXPECT_FALSE(app.german);
+        EXPECT_EQ(Msg(211), "Socket init failed");
+    };
+    expectEnglish("no config file");
     for (const std::string& text : {
              std::string("[CONFIG]\n"),                                       // no key
              std::string("LANG=GER\n"),                                       // no section
@@ -97,15 +74,12 @@ TEST_F(LanguageChoice, AnythingElseMeansEnglish) {
              fixtures::randomBytes(3000, 11),                                 // garbage
              std::string("[CONFIG]\nLANG=") + std::string(5000, 'G') + "\n",  // overlong line
          }) {
-        MessageCatalogue::instance().SetLanguage(velkport::shell::kGerman);
-        EXPECT_EQ(chooseWith(text), velkport::shell::kEnglish) << text.substr(0, 40);
-        EXPECT_EQ(Msg(211), "Socket init failed");
+        fixtures::writeFile(dir / "lang" / "config.ini", text);
+        expectEnglish(text.substr(0, 40));
     }
-}
-
-TEST_F(LanguageChoice, AnUnreadableConfigMeansEnglish) {
+    std::filesystem::remove(dir / "lang" / "config.ini");
     std::filesystem::create_directories(dir / "lang" / "config.ini");  // a folder in its place
-    EXPECT_EQ(ChooseLanguage(app), velkport::shell::kEnglish);
+    expectEnglish("unreadable");
 }
 
 TEST_F(LanguageChoice, ACommandLineCodeOverridesTheChoice) {
@@ -125,23 +99,21 @@ TEST_F(LanguageChoice, ACommandLineCodeOverridesTheChoice) {
     EXPECT_EQ(MessageCatalogue::instance().GetLanguage(), velkport::shell::kDanish);
 }
 
-TEST(ProgramFolder, VelkportHomeWins) {
-    fixtures::TempDir dir;
-    VelkportHomeGuard guard((dir.path().string() + "/").c_str());
-    EXPECT_EQ(velkport::shell::FindProgramFolder("/usr/bin/velkport"), dir.path());
-}
-
-TEST(ProgramFolder, AnInstalledProgramUsesShareVelkport) {
-    VelkportHomeGuard guard(nullptr);
+TEST(ProgramFolder, VelkportHomeWinsOverTheShareVelkportOfAnInstalledProgram) {
     fixtures::TempDir dir;
     std::filesystem::create_directories(dir / "prefix" / "bin");
     std::filesystem::create_directories(dir / "prefix" / "share" / "velkport");
-    EXPECT_EQ(velkport::shell::FindProgramFolder(dir / "prefix" / "bin" / "velkport"),
-              dir / "prefix" / "share" / "velkport");
+    const auto program = dir / "prefix" / "bin" / "velkport";
+    {
+        fixtures::EnvVar home("VELKPORT_HOME", dir.path().string() + "/");
+        EXPECT_EQ(velkport::shell::FindProgramFolder(program), dir.path());
+    }
+    fixtures::EnvVar unset("VELKPORT_HOME", std::nullopt);
+    EXPECT_EQ(velkport::shell::FindProgramFolder(program), dir / "prefix" / "share" / "velkport");
 }
 
 TEST(ProgramFolder, AProgramInItsBuildFolderUsesTheSourceData) {
-    VelkportHomeGuard guard(nullptr);
+    fixtures::EnvVar unset("VELKPORT_HOME", std::nullopt);
     fixtures::TempDir dir;
     std::filesystem::create_directories(dir / "bin");
     auto folder = velkport::shell::FindProgramFolder(dir / "bin" / "velkport");

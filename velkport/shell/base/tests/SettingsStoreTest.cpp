@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "tests/fixtures/EnvVar.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/shell/base/SettingsStore.h"
 
@@ -11,39 +11,14 @@ using velkport::shell::SettingsStore;
 
 namespace {
 
-// Sets or clears an environment variable for one test and puts the old value back afterwards.
-class EnvGuard {
-  public:
-    EnvGuard(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvGuard() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // A user whose home and configuration folder live in a temporary folder.
 class SettingsStoreTest : public ::testing::Test {
   protected:
     fixtures::TempDir dir;
     std::filesystem::path home = dir / "home";
     std::filesystem::path config = dir / "config";
-    EnvGuard homeGuard{"HOME", home.string()};
-    EnvGuard configGuard{"XDG_CONFIG_HOME", config.string()};
+    fixtures::EnvVar homeVar{"HOME", home.string()};
+    fixtures::EnvVar configVar{"XDG_CONFIG_HOME", config.string()};
     std::filesystem::path file = config / "Quintavo" / "Velkport.ini";
 };
 
@@ -53,11 +28,11 @@ TEST_F(SettingsStoreTest, TheFileLivesInTheUsersConfigurationFolder) {
     EXPECT_EQ(SettingsStore::DefaultFile(), file);
     EXPECT_EQ(SettingsStore().file(), file);
     {
-        EnvGuard unset("XDG_CONFIG_HOME", std::nullopt);
+        fixtures::EnvVar unset("XDG_CONFIG_HOME", std::nullopt);
         EXPECT_EQ(SettingsStore::DefaultFile(), home / ".config" / "Quintavo" / "Velkport.ini");
     }
     {
-        EnvGuard relative("XDG_CONFIG_HOME", "relative/config");
+        fixtures::EnvVar relative("XDG_CONFIG_HOME", "relative/config");
         EXPECT_EQ(SettingsStore::DefaultFile(), home / ".config" / "Quintavo" / "Velkport.ini");
     }
 }
@@ -83,7 +58,7 @@ TEST_F(SettingsStoreTest, TheLastAddressComesBackInTheNextRun) {
     EXPECT_EQ(fixtures::readFile(file), "[Setting]\nLastFtpIP=10.0.0.7\n");
 }
 
-TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsNeitherStoredNorLoaded) {
+TEST_F(SettingsStoreTest, OnlyTextUpTo499BytesOnOneLineIsStoredAndLoaded) {
     SettingsStore store;
     std::string fits = "/" + std::string(496, 'p') + "\xC3\xA4";  // bytes count, not characters
     ASSERT_EQ(fits.size(), 499u);
@@ -93,6 +68,9 @@ TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsNeitherStoredNorLo
     std::string tooLong(500, 'x');
     EXPECT_FALSE(store.SaveLocalPath(tooLong));
     EXPECT_FALSE(store.SaveLastAddress(tooLong));
+    // Nor is text that would break the file.
+    EXPECT_FALSE(store.SaveLastAddress("1.2.3.4\n[Setting]\nLocalPath=/etc"));
+    EXPECT_FALSE(store.SaveLocalPath(std::string("a\0b", 3)));
     EXPECT_EQ(store.LoadLocalPath(), fits);  // the old value is kept
     EXPECT_FALSE(store.LoadLastAddress());
 
@@ -101,14 +79,6 @@ TEST_F(SettingsStoreTest, TextUpTo499BytesIsStoredLongerTextIsNeitherStoredNorLo
                                   "\nLocalPath=" + std::string(600, 'p') + "\n");
     EXPECT_FALSE(store.LoadLastAddress());
     EXPECT_FALSE(store.LoadLocalPath());
-}
-
-TEST_F(SettingsStoreTest, ValuesThatWouldBreakTheFileAreRefused) {
-    SettingsStore store;
-    EXPECT_FALSE(store.SaveLastAddress("1.2.3.4\n[Setting]\nLocalPath=/etc"));
-    EXPECT_FALSE(store.SaveLocalPath(std::string("a\0b", 3)));
-    EXPECT_FALSE(store.LoadLocalPath());
-    EXPECT_FALSE(store.LoadLastAddress());
 }
 
 TEST_F(SettingsStoreTest, AHandWrittenFileIsReadWithoutRegardToCaseAndKeptWhenWriting) {
@@ -166,34 +136,22 @@ TEST_F(SettingsStoreTest, NoHomeAndNoConfigurationFolderMeansNoSettings) {
     EXPECT_FALSE(store.SaveLastAddress("192.168.0.10"));
 }
 
-TEST_F(SettingsStoreTest, TheDefaultLocalPathIsRecordInTheDocumentsFolder) {
-    SettingsStore store;
-    EXPECT_FALSE(store.LoadLocalPath());
-    fixtures::writeFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
-    auto path = store.DefaultLocalPath();
-    ASSERT_TRUE(path);
-    EXPECT_EQ(*path, (home / "Documents" / "Record").string());
-    EXPECT_TRUE(std::filesystem::is_directory(*path));
-    EXPECT_EQ(store.LoadLocalPath(), *path);
-    // A second call finds the folder already there.
-    EXPECT_EQ(store.DefaultLocalPath(), path);
-}
-
-TEST_F(SettingsStoreTest, NoDocumentsFolderNamedMeansNoDefaultAndNothingCreated) {
+TEST_F(SettingsStoreTest, TheDefaultLocalPathIsRecordInTheDocumentsFolderOfTheDesktopsUserDirs) {
     SettingsStore store;
     EXPECT_FALSE(store.LoadLocalPath());  // writes the empty LocalPath
-    EXPECT_FALSE(store.DefaultLocalPath());
+    EXPECT_FALSE(store.DefaultLocalPath()) << "no documents folder named";
     EXPECT_FALSE(std::filesystem::exists(home / "Documents"));
     EXPECT_FALSE(store.LoadLocalPath());
-}
 
-TEST_F(SettingsStoreTest, TheDocumentsFolderComesFromTheDesktopsUserDirs) {
-    SettingsStore store;
     fixtures::writeFile(config / "user-dirs.dirs",
                         "# written by xdg-user-dirs-update\n"
                         "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
                         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
-    EXPECT_EQ(store.DefaultLocalPath(), (home / "Dokumente" / "Record").string());
+    const auto path = store.DefaultLocalPath();
+    ASSERT_EQ(path, (home / "Dokumente" / "Record").string());
+    EXPECT_TRUE(std::filesystem::is_directory(*path));
+    EXPECT_EQ(store.LoadLocalPath(), *path);
+    EXPECT_EQ(store.DefaultLocalPath(), path) << "a second call finds the folder already there";
 
     fixtures::writeFile(config / "user-dirs.dirs",
                         "XDG_DOCUMENTS_DIR=\"" + (dir / "My \\\"Docs\\\"").string() + "\"\n");
