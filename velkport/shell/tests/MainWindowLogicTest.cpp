@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -9,6 +9,7 @@
 #include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::shell;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -25,7 +26,7 @@ class FakeProbe : public ReceiverProbe {
     }
     std::set<int> busy;
     std::set<int> notReady;
-    std::vector<std::string> calls;
+    Texts calls;
 };
 
 class MainWindowLogicTest : public ::testing::Test {
@@ -37,40 +38,54 @@ class MainWindowLogicTest : public ::testing::Test {
     FakeProbe probe;
 };
 
-}  // namespace
-
-TEST_F(MainWindowLogicTest, BusyFunctionsRefuseWithTheirOwnMessageAndOpenNothing) {
-    logic.bar().setOnline(true);
-    const std::map<Manager, std::pair<int, std::string>> cases = {
-        {Manager::Mp3, {2, "MP3 is using in DVR"}},
-        {Manager::Jpeg, {3, "JPEG is using in DVR"}},
-        {Manager::Game, {4, "Game is using in DVR"}},
-        {Manager::Record, {5, "Record is using in DVR"}},
-        {Manager::Channel, {4, "Channel is using in DVR"}},
-    };
-    for (const auto& [manager, expected] : cases) {
-        prompter.entries.clear();
-        probe.busy = {expected.first};
-        EXPECT_EQ(logic.CheckOpen(manager, probe), OpenCheck::Refused);
-        ASSERT_EQ(prompter.entries.size(), 1u);
-        EXPECT_EQ(prompter.entries[0].text, expected.second);
-        EXPECT_EQ(prompter.entries[0].icon, PromptIcon::Error);
-    }
+// The buttons the bar enables, in the bar's order.
+std::vector<Button> enabledButtons(const FunctionBar& bar) {
+    std::vector<Button> out;
+    for (int b = 0; b < kButtonCount; ++b)
+        if (bar.enabled(static_cast<Button>(b)))
+            out.push_back(static_cast<Button>(b));
+    return out;
 }
 
-TEST_F(MainWindowLogicTest, FreeFunctionsOpenOnlineAfterAskingTheirOwnChannel) {
+}  // namespace
+
+TEST_F(MainWindowLogicTest, EachFunctionAsksOnlyItsOwnChannelAndRefusesWithItsOwnMessageWhenBusy) {
     logic.bar().setOnline(true);
-    probe.busy = {1, 2, 3, 5};  // other channels busy must not matter for the editor
-    EXPECT_EQ(logic.CheckOpen(Manager::Channel, probe), OpenCheck::Open);
-    EXPECT_EQ(probe.calls, (std::vector<std::string>{"inuse 4"}));
-    EXPECT_TRUE(prompter.entries.empty());
+    const struct {
+        Manager manager;
+        int channel;
+        const char* busy;
+    } cases[] = {
+        {Manager::Mp3, 2, "MP3 is using in DVR"},
+        {Manager::Jpeg, 3, "JPEG is using in DVR"},
+        {Manager::Game, 4, "Game is using in DVR"},
+        {Manager::Record, 5, "Record is using in DVR"},
+        {Manager::Channel, 4, "Channel is using in DVR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.busy);
+        prompter.entries.clear();
+        probe.calls.clear();
+        probe.busy = {1, 2, 3, 4, 5};
+        probe.busy.erase(c.channel);  // other channels busy must not matter
+        EXPECT_EQ(logic.CheckOpen(c.manager, probe), OpenCheck::Open);
+        ASSERT_FALSE(probe.calls.empty());
+        EXPECT_EQ(probe.calls.back(), "inuse " + std::to_string(c.channel));
+        EXPECT_TRUE(prompter.entries.empty());
+
+        probe.busy = {c.channel};
+        EXPECT_EQ(logic.CheckOpen(c.manager, probe), OpenCheck::Refused);
+        ASSERT_EQ(prompter.entries.size(), 1u);
+        EXPECT_EQ(prompter.entries[0].text, c.busy);
+        EXPECT_EQ(prompter.entries[0].icon, PromptIcon::Error);
+    }
 }
 
 TEST_F(MainWindowLogicTest, GameChecksReadinessBeforeTheInUseQuery) {
     logic.bar().setOnline(true);
     probe.notReady = {4};
     EXPECT_EQ(logic.CheckOpen(Manager::Game, probe), OpenCheck::Refused);
-    EXPECT_EQ(probe.calls, (std::vector<std::string>{"ready 4"}));
+    EXPECT_EQ(probe.calls, Texts{"ready 4"});
     EXPECT_TRUE(prompter.said("DVR is not connected"));
 }
 
@@ -79,26 +94,23 @@ TEST_F(MainWindowLogicTest, UpgradeNeedsChannelOneReadyOnlineAndOffline) {
         logic.bar().setOnline(online);
         probe.calls.clear();
         EXPECT_EQ(logic.CheckOpen(Manager::Upgrade, probe), OpenCheck::Open);
-        EXPECT_EQ(probe.calls, (std::vector<std::string>{"ready 1"}));
+        EXPECT_EQ(probe.calls, Texts{"ready 1"});
     }
     probe.notReady = {1};
     EXPECT_EQ(logic.CheckOpen(Manager::Upgrade, probe), OpenCheck::Refused);
     EXPECT_TRUE(prompter.said("DVR is not connected"));
 }
 
-TEST_F(MainWindowLogicTest, OfflineAsksWhetherToOpenOfflineAndNeverQueriesTheReceiver) {
-    logic.bar().setOnline(false);
+TEST_F(MainWindowLogicTest, OfflineAsksWhetherToOpenOfflineAndDecliningTheRemoteControlTurnsItOff) {
     prompter.answerYes();
     EXPECT_EQ(logic.CheckOpen(Manager::Channel, probe), OpenCheck::Open);
     prompter.answerNo();
     EXPECT_EQ(logic.CheckOpen(Manager::Record, probe), OpenCheck::Refused);
-    EXPECT_TRUE(probe.calls.empty());
+    EXPECT_TRUE(probe.calls.empty()) << "offline never queries the receiver";
     ASSERT_EQ(prompter.entries.size(), 2u);
     EXPECT_TRUE(prompter.entries[0].question);
     EXPECT_EQ(prompter.entries[0].text, "DVR is not connected. Do you want open Offline?");
-}
 
-TEST_F(MainWindowLogicTest, DecliningTheRemoteControlOfflineTurnsItsButtonOff) {
     EXPECT_TRUE(logic.bar().enabled(Button::Rmc));
     prompter.answerNo();
     EXPECT_EQ(logic.CheckOpen(Manager::RemoteControl, probe), OpenCheck::Refused);
@@ -116,80 +128,51 @@ TEST_F(MainWindowLogicTest, AnOpenManagerIsOnlyRaised) {
     EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(MainWindowLogicTest, FirstTickWithoutAddressStaysOfflineSilently) {
-    bool called = false;
-    EXPECT_FALSE(logic.InitialiseChannels([&](const std::string&, std::uint16_t) {
-        called = true;
-        return true;
-    }));
-    EXPECT_FALSE(called);
+TEST_F(MainWindowLogicTest, TheFirstTickStartsTheChannelsOnlyOfAConnectedReceiver) {
+    std::optional<std::pair<std::string, std::uint16_t>> seen;
+    bool starts = true;
+    const auto initialiser = [&](const std::string& a, std::uint16_t base) {
+        seen.emplace(a, base);
+        return starts;
+    };
+    EXPECT_FALSE(logic.InitialiseChannels(initialiser));  // no address: offline, silently
+    EXPECT_FALSE(seen);
     EXPECT_TRUE(prompter.entries.empty());
-    EXPECT_FALSE(logic.bar().enabled(Button::Upgrade));
-    EXPECT_FALSE(logic.bar().enabled(Button::Samba));
-    EXPECT_FALSE(logic.bar().enabled(Button::Corvid));
-}
 
-TEST_F(MainWindowLogicTest, FirstTickStartsTheChannelsOfTheConnectedReceiver) {
     app.receiverAddress = "127.0.0.1";
     app.portBase = 41000;
-    std::string seen;
-    std::uint16_t seenBase = 0;
-    EXPECT_TRUE(logic.InitialiseChannels([&](const std::string& a, std::uint16_t base) {
-        seen = a;
-        seenBase = base;
-        return true;
-    }));
-    EXPECT_EQ(seen, "127.0.0.1");
-    EXPECT_EQ(seenBase, 41000);
+    EXPECT_TRUE(logic.InitialiseChannels(initialiser));
+    EXPECT_EQ(seen, std::make_pair(std::string("127.0.0.1"), std::uint16_t{41000}));
     EXPECT_TRUE(logic.bar().online());
-}
 
-TEST_F(MainWindowLogicTest, ChannelsThatDoNotStartLeaveTheWindowOfflineWithSocketInitFailed) {
-    app.receiverAddress = "127.0.0.1";
-    logic.bar().setOnline(true);
-    EXPECT_FALSE(logic.InitialiseChannels([](const std::string&, std::uint16_t) { return false; }));
+    starts = false;
+    EXPECT_FALSE(logic.InitialiseChannels(initialiser));
     EXPECT_FALSE(logic.bar().online());
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Socket init failed"}));
+    EXPECT_EQ(prompter.texts(), Texts{"Socket init failed"});
 }
 
 TEST(FunctionBarTest, ButtonsFollowTheRefreshTable) {
     FunctionBar bar;
-    for (Manager m : {Manager::Upgrade, Manager::Mp3, Manager::Jpeg, Manager::Game, Manager::Record,
-                      Manager::Channel})
-        bar.setAvailable(m, true);
-    bar.setOnline(false);
-    EXPECT_FALSE(bar.enabled(Button::Upgrade));
-    EXPECT_FALSE(bar.enabled(Button::Game));
-    EXPECT_FALSE(bar.enabled(Button::Samba));
-    EXPECT_FALSE(bar.enabled(Button::Corvid));
-    EXPECT_TRUE(bar.enabled(Button::Channel));
-    EXPECT_TRUE(bar.enabled(Button::Mp3));
-    EXPECT_TRUE(bar.enabled(Button::Jpeg));
-    EXPECT_TRUE(bar.enabled(Button::Record));
-
-    bar.setOnline(true);
-    EXPECT_TRUE(bar.enabled(Button::Upgrade));
-    EXPECT_TRUE(bar.enabled(Button::Game));
-    EXPECT_TRUE(bar.enabled(Button::Samba));
-    EXPECT_TRUE(bar.enabled(Button::Corvid));
-
-    bar.setWindow(Manager::Game, true);
-    bar.setWindow(Manager::Channel, true);
-    bar.setWindow(Manager::Mp3, true);
-    EXPECT_FALSE(bar.enabled(Button::Game));
-    EXPECT_FALSE(bar.enabled(Button::Channel));
-    EXPECT_TRUE(bar.enabled(Button::Mp3));  // pressing it again re-centres the window
-}
-
-TEST(FunctionBarTest, ManagersWithoutAWindowInThisProgramStayDisabled) {
-    FunctionBar bar;
-    bar.setOnline(true);
     bar.setAvailable(Manager::Channel, true);
     bar.setAvailable(Manager::Upgrade, true);
-    EXPECT_FALSE(bar.enabled(Button::Mp3));
-    EXPECT_FALSE(bar.enabled(Button::Record));
-    EXPECT_FALSE(bar.enabled(Button::Game));
-    EXPECT_TRUE(bar.enabled(Button::Channel));
+    bar.setOnline(true);
+    // Managers whose windows this program does not have stay disabled.
+    EXPECT_EQ(enabledButtons(bar),
+              (std::vector<Button>{Button::Channel, Button::Upgrade, Button::Samba, Button::Rmc,
+                                   Button::Corvid}));
+    for (Manager m : {Manager::Mp3, Manager::Jpeg, Manager::Game, Manager::Record})
+        bar.setAvailable(m, true);
+    bar.setOnline(false);
+    EXPECT_EQ(enabledButtons(bar), (std::vector<Button>{Button::Channel, Button::Record,
+                                                        Button::Mp3, Button::Jpeg, Button::Rmc}));
+    bar.setOnline(true);
+    EXPECT_EQ(enabledButtons(bar).size(), 9u);
+    bar.setWindow(Manager::Game, true);
+    bar.setWindow(Manager::Channel, true);
+    bar.setWindow(Manager::Mp3, true);  // pressing it again re-centres the window
+    EXPECT_EQ(enabledButtons(bar),
+              (std::vector<Button>{Button::Upgrade, Button::Record, Button::Mp3, Button::Jpeg,
+                                   Button::Samba, Button::Rmc, Button::Corvid}));
 }
 
 TEST(FunctionBarTest, ShippedBarShowsChannelAndUpgradeOnlyUnlessAllAreAskedFor) {
@@ -201,29 +184,6 @@ TEST(FunctionBarTest, ShippedBarShowsChannelAndUpgradeOnlyUnlessAllAreAskedFor) 
     bar.setShowAll(true);
     for (int b = 0; b < kButtonCount; ++b)
         EXPECT_TRUE(bar.visible(static_cast<Button>(b)));
-}
-
-TEST(FunctionBarTest, ToolWindowEventsTakeOrFreeTheirSlotAndNameTheFollowUp) {
-    using What = ToolWindowEvent::What;
-    FunctionBar bar;
-    bar.setAvailable(Manager::Channel, true);
-    EXPECT_EQ(bar.onToolWindowEvent({Manager::Channel, What::Opened}), ToolWindowAction::Nothing);
-    EXPECT_TRUE(bar.hasWindow(Manager::Channel));
-    EXPECT_FALSE(bar.enabled(Button::Channel));
-    bar.setWindow(Manager::Upgrade, true);
-    bar.setWindow(Manager::Record, true);
-    EXPECT_EQ(bar.onToolWindowEvent({Manager::Channel, What::Closed}),
-              ToolWindowAction::ReleaseWindow);
-    EXPECT_FALSE(bar.hasWindow(Manager::Channel));
-    EXPECT_TRUE(bar.enabled(Button::Channel));
-    EXPECT_TRUE(bar.hasWindow(Manager::Record));
-    // The recordings window's close frees its slot like every other window's.
-    EXPECT_EQ(bar.onToolWindowEvent({Manager::Record, What::Closed}),
-              ToolWindowAction::ReleaseWindow);
-    EXPECT_FALSE(bar.hasWindow(Manager::Record));
-    EXPECT_EQ(bar.onToolWindowEvent({Manager::Upgrade, What::ReceiverRestarts}),
-              ToolWindowAction::Reconnect);
-    EXPECT_FALSE(bar.hasWindow(Manager::Upgrade));
 }
 
 TEST(FunctionBarTest, BarSitsAtTheBottomRightAndManagersAreCentred) {
@@ -240,23 +200,24 @@ TEST(FunctionBarTest, BarSitsAtTheBottomRightAndManagersAreCentred) {
     EXPECT_EQ(ManagerPlacement(Manager::Mp3, narrowButTall, 100, 100), narrowButTall);
 }
 
-TEST(CorvidAddressTest, FirstNumberGoesToTheMostSignificantByte) {
-    EXPECT_EQ(PackReceiverAddress("192.168.1.20"), 0xC0A80114u);
-    EXPECT_EQ(PackReceiverAddress("127.0.0.1"), 0x7F000001u);
-    EXPECT_EQ(PackReceiverAddress("0.0.0.0"), 0u);
-}
-
-TEST(CorvidAddressTest, TextsThatAreNotFourNumbersAreRefused) {
-    EXPECT_FALSE(PackReceiverAddress(""));
-    EXPECT_FALSE(PackReceiverAddress("192.168.1"));
-    EXPECT_FALSE(PackReceiverAddress("receiver.local"));
-    EXPECT_FALSE(PackReceiverAddress("192.168..20"));
+TEST(CorvidAddressTest, FourNumbersArePackedFirstNumberMostSignificantAnythingElseIsRefused) {
+    const std::pair<const char*, std::optional<std::uint32_t>> cases[] = {
+        {"192.168.1.20", 0xC0A80114u},
+        {"127.0.0.1", 0x7F000001u},
+        {"0.0.0.0", 0u},
+        {"", std::nullopt},
+        {"192.168.1", std::nullopt},
+        {"receiver.local", std::nullopt},
+        {"192.168..20", std::nullopt},
+    };
+    for (const auto& [text, packed] : cases)
+        EXPECT_EQ(PackReceiverAddress(text), packed) << text;
 }
 
 TEST_F(MainWindowLogicTest, CorvidParameterComplainsAboutAnAddressThatIsNotDotted) {
     app.receiverAddress = "dvr";
     EXPECT_FALSE(logic.CorvidParameter());
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"This is not IP address"}));
+    EXPECT_EQ(prompter.texts(), Texts{"This is not IP address"});
     app.receiverAddress = "192.168.1.20";
     EXPECT_EQ(logic.CorvidParameter(), 0xC0A80114u);
 }
