@@ -1,97 +1,55 @@
-#include <gtest/gtest.h>
+// The main window with the real manager windows behind its buttons, as the program builds it,
+// connected through the Connect dialog to an emulated receiver: the editor, the firmware upload
+// that ends in a new connection, and the Record button with its in-use query on channel 5.
+#include <QGuiApplication>
+#include <QScreen>
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-
-#include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/RunningSim.h"
 #include "velkport/editor/ui/EditorWindow.h"
-#include "velkport/link/ChannelTable.h"
-#include "velkport/shell/base/MessageCatalogue.h"
-#include "velkport/shell/ui/ConnectStep.h"
-#include "velkport/shell/ui/MainWindow.h"
-#include "velkport/shell/ui/ReceiverLinkProbe.h"
-#include "velkport/shell/widgets/ConnectDialog.h"
+#include "velkport/recordings/ui/RecordingsWindow.h"
+#include "velkport/shell/ui/tests/MainWindowHarness.h"
 #include "velkport/upgrade/ui/UpgradeWindow.h"
 
 using namespace velkport::shell;
+using velkport::editor::EditorWindow;
+using velkport::recordings::RecordingsWindow;
+using velkport::upgrade::UpgradeWindow;
 
 namespace {
 
-// The main window with the real manager windows, as the program builds it.
-class MainWindowManagersGuiTest : public ::testing::Test {
+class MainWindowManagersGuiTest : public MainWindowHarness {
   protected:
     void SetUp() override {
-        MessageCatalogue::instance().SetLanguage(kEnglish);
-        ASSERT_TRUE(sim.ok()) << sim.error();
-        std::filesystem::create_directories(sim / "ftproot/System/Software");
-        app.ftpPort = sim->ftpPort();
-        app.portBase = sim->portBase();
-        table.setTimeLimit(std::chrono::milliseconds(3000));
-
-        window = std::make_unique<MainWindow>(app, prompter, probe);
-        window->setChannelInitialiser([this](const std::string& a, std::uint16_t base) {
-            return table.InitialiseChannels(a, base);
+        MainWindowHarness::SetUp();
+        // The recordings window reads its folder from the settings (the test program's own).
+        ASSERT_TRUE(SettingsStore().SaveLocalPath(local.path().string()));
+        window->setManagerFactory(Manager::Upgrade, [this](bool, auto notify, QWidget* owner) {
+            auto* w = new UpgradeWindow(app, prompter, notify, owner);
+            w->setReconnectDelay(0);
+            return w;
         });
-        window->setManagerFactory(
-            Manager::Upgrade,
-            [this](bool, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
-                auto* w = new velkport::upgrade::UpgradeWindow(app, prompter, notify, owner);
-                w->setReconnectDelay(0);
-                return w;
-            });
-        window->setManagerFactory(
-            Manager::Channel,
-            [this](bool online, velkport::shell::ToolWindowNotify notify, QWidget* owner) {
-                return new velkport::editor::EditorWindow(app, prompter, online, notify, owner);
-            });
-        window->setConnectStep([this] {
-            ++connects;
-            return RunConnectStep(app, prompter, settings, window.get(), [](ConnectDialog& d) {
-                QTimer::singleShot(0, &d, [&d] {
-                    d.SetAddress("127.0.0.1");
-                    d.pinField()->setText("8642");
-                    QTest::mouseClick(d.connectButton(), Qt::LeftButton);
-                });
-            });
+        window->setManagerFactory(Manager::Channel, [this](bool online, auto notify, QWidget* o) {
+            return new EditorWindow(app, prompter, online, notify, o);
         });
-        QSignalSpy tick(window.get(), &MainWindow::channelsInitialised);
-        ASSERT_TRUE(window->startUp());
-        window->show();
-        ASSERT_TRUE(tick.wait(5000));
-        ASSERT_TRUE(tick.at(0).at(0).toBool());
+        window->setManagerFactory(Manager::Record, [this](bool online, auto notify, QWidget* o) {
+            return RecordingsWindow::Create(table, prompter, online, notify, o);
+        });
+        inputs = {{}, {}};  // the second after the firmware upload
+        ASSERT_TRUE(startAndTick());
+        window->setShowAllManagers(true);
     }
     void TearDown() override {
-        window.reset();
-        table.ShutdownChannels();
-        sim->stop();
+        MainWindowHarness::TearDown();
+        SettingsStore().SaveLocalPath("");
     }
 
-    static receiversim::SimOptions Pin() {
-        receiversim::SimOptions o;
-        o.pin = "8642";
-        return o;
-    }
-    fixtures::RunningSim sim{Pin()};
-    fixtures::TempDir config;
-    AppContext app;
-    fixtures::RecordingPrompter prompter;
-    velkport::link::ChannelTable table;
-    ReceiverLinkProbe probe{table, prompter};
-    SettingsStore settings{config / "Velkport.ini"};
-    std::unique_ptr<MainWindow> window;
-    int connects = 0;
+    fixtures::TempDir local;
 };
 
 }  // namespace
 
 TEST_F(MainWindowManagersGuiTest, ChannelOpensTheOnlineEditorOnceAndItsCloseFreesTheButton) {
     QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
-    auto* editor =
-        qobject_cast<velkport::editor::EditorWindow*>(window->managerWindow(Manager::Channel));
+    auto* editor = qobject_cast<EditorWindow*>(window->managerWindow(Manager::Channel));
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(editor->button(velkport::editor::EditorButton::LoadFromDvr)->isEnabled());
@@ -104,8 +62,7 @@ TEST_F(MainWindowManagersGuiTest, ChannelOpensTheOnlineEditorOnceAndItsCloseFree
 TEST_F(MainWindowManagersGuiTest, FirmwareUploadEndsWithTheConnectDialogAndANewChannelStart) {
     fixtures::writeFile(config / "fw.data", "new software");
     QTest::mouseClick(window->button(Button::Upgrade), Qt::LeftButton);
-    auto* upgrade =
-        qobject_cast<velkport::upgrade::UpgradeWindow*>(window->managerWindow(Manager::Upgrade));
+    auto* upgrade = qobject_cast<UpgradeWindow*>(window->managerWindow(Manager::Upgrade));
     ASSERT_NE(upgrade, nullptr);
     upgrade->pathField()->setText(QString::fromStdString((config / "fw.data").string()));
     QSignalSpy reconnected(window.get(), &MainWindow::reconnected);
@@ -117,4 +74,33 @@ TEST_F(MainWindowManagersGuiTest, FirmwareUploadEndsWithTheConnectDialogAndANewC
     EXPECT_EQ(window->managerWindow(Manager::Upgrade), nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->button(Button::Upgrade)->isEnabled());
+}
+
+TEST_F(MainWindowManagersGuiTest, RecordOpensTheOnlineWindowPlacedAsTheMp3WindowAndFreesItsSlot) {
+    ASSERT_TRUE(window->button(Button::Record)->isVisible());
+    QTest::mouseClick(window->button(Button::Record), Qt::LeftButton);
+    auto* rec = qobject_cast<RecordingsWindow*>(window->managerWindow(Manager::Record));
+    ASSERT_NE(rec, nullptr);
+    EXPECT_TRUE(rec->isVisible());
+    EXPECT_TRUE(rec->online());
+    EXPECT_EQ(rec->manager().localFolder(), local.path());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const Rect expected = ManagerPlacement(
+        Manager::Record, {screen.x(), screen.y(), screen.width(), screen.height()}, 900, 700);
+    EXPECT_EQ(rec->geometry().size(), QSize(expected.width, expected.height));
+
+    QSignalSpy gone(rec, &QObject::destroyed);
+    rec->close();
+    // Outside a running event loop the deferred delete is handed over by hand.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(gone.count(), 1);
+    EXPECT_EQ(window->managerWindow(Manager::Record), nullptr);
+    EXPECT_TRUE(window->button(Button::Record)->isEnabled());
+}
+
+TEST_F(MainWindowManagersGuiTest, BusyRecordingsOnTheReceiverOpenNothing) {
+    sim->setBusy(5, true);
+    QTest::mouseClick(window->button(Button::Record), Qt::LeftButton);
+    EXPECT_EQ(window->managerWindow(Manager::Record), nullptr);
+    EXPECT_TRUE(prompter.said("Record is using in DVR"));
 }

@@ -1,55 +1,22 @@
-#include <gtest/gtest.h>
-
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include "MainWindowHarness.h"
 #include "common/ByteOrder.h"
 #include "common/Socket.h"
-#include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/RunningSim.h"
-#include "velkport/link/ChannelTable.h"
-#include "velkport/shell/base/MessageCatalogue.h"
-#include "velkport/shell/ui/ConnectStep.h"
-#include "velkport/shell/ui/MainWindow.h"
-#include "velkport/shell/ui/ReceiverLinkProbe.h"
-#include "velkport/shell/widgets/ConnectDialog.h"
 
 using namespace velkport::shell;
 
 namespace {
 
-// What the user does in the Connect dialog.
-struct ConnectInput {
-    enum Press { Connect, OffLine, Cancel } press = Connect;
-    std::string address = "127.0.0.1";
-    std::string pin = "1234";
-};
-
-// The main window against an emulated receiver; the Connect dialog is filled in from a script.
-class MainWindowGuiTest : public ::testing::Test {
+// The main window with stand-ins for the desktop: URLs and started programs are recorded, and the
+// channel editor is a plain window whose notifications the test sends itself.
+class MainWindowGuiTest : public MainWindowHarness {
   protected:
     void SetUp() override {
-        MessageCatalogue::instance().SetLanguage(kEnglish);
-        ASSERT_TRUE(sim.ok()) << sim.error();
-        std::filesystem::create_directories(sim / "ftproot/System/Software");
-        app.ftpPort = sim->ftpPort();
-        app.portBase = sim->portBase();
-        app.programFolder = config.path();
-        table.setTimeLimit(std::chrono::milliseconds(3000));
-        table.setPrompter(&prompter);
-
-        window = std::make_unique<MainWindow>(app, prompter, probe);
-        window->setSettingsFile(settings.file());
-        window->setChannelInitialiser([this](const std::string& a, std::uint16_t base) {
-            return table.InitialiseChannels(a, base);
-        });
+        MainWindowHarness::SetUp();
         window->setUrlOpener([this](const QUrl& url) {
             urls.push_back(url.toString().toStdString());
             return true;
@@ -59,40 +26,6 @@ class MainWindowGuiTest : public ::testing::Test {
             return true;
         });
         window->setCorvidSocket(config / "corvid.sock");
-        window->setConnectStep([this] {
-            return RunConnectStep(app, prompter, settings, window.get(), [this](ConnectDialog& d) {
-                ++dialogsShown;
-                const ConnectInput in =
-                    inputs.empty() ? ConnectInput{ConnectInput::Cancel} : inputs.front();
-                if (!inputs.empty())
-                    inputs.erase(inputs.begin());
-                QTimer::singleShot(0, &d, [&d, in] {
-                    d.addressField()->setText(QString::fromStdString(in.address));
-                    d.pinField()->setText(QString::fromStdString(in.pin));
-                    QPushButton* b = in.press == ConnectInput::Connect   ? d.connectButton()
-                                     : in.press == ConnectInput::OffLine ? d.offLineButton()
-                                                                         : d.cancelButton();
-                    QTest::mouseClick(b, Qt::LeftButton);
-                });
-            });
-        });
-    }
-
-    void TearDown() override {
-        window.reset();
-        table.ShutdownChannels();
-        sim->stop();
-    }
-
-    // Starts the window and waits for the first timer tick; the online value it gave.
-    bool startAndTick() {
-        QSignalSpy tick(window.get(), &MainWindow::channelsInitialised);
-        if (!window->startUp())
-            return false;
-        window->show();
-        if (!tick.wait(5000))
-            return false;
-        return tick.at(0).at(0).toBool();
     }
 
     // A manager window that reports through notify, counted by the test.
@@ -109,21 +42,6 @@ class MainWindowGuiTest : public ::testing::Test {
             });
     }
 
-    static receiversim::SimOptions Pin() {
-        receiversim::SimOptions o;
-        o.pin = "1234";
-        return o;
-    }
-    fixtures::RunningSim sim{Pin()};
-    fixtures::TempDir config;
-    AppContext app;
-    fixtures::RecordingPrompter prompter;
-    velkport::link::ChannelTable table;
-    ReceiverLinkProbe probe{table, prompter};
-    SettingsStore settings{config / "Velkport.ini"};
-    std::unique_ptr<MainWindow> window;
-    std::vector<ConnectInput> inputs;
-    int dialogsShown = 0;
     std::vector<std::string> urls;
     std::vector<std::string> started;
     bool editorOnline = false;
@@ -139,7 +57,6 @@ TEST_F(MainWindowGuiTest, RightPinConnectsAndTheFirstTickPutsTheBarOnline) {
                                   return new QWidget(o, Qt::Window);
                               });
     EXPECT_FALSE(window->button(Button::Upgrade)->isEnabled());
-    inputs = {{ConnectInput::Connect, "127.0.0.1", "1234"}};
     ASSERT_TRUE(startAndTick());
     EXPECT_EQ(app.receiverAddress, "127.0.0.1");
     EXPECT_EQ(app.userId, "root");
@@ -190,9 +107,8 @@ TEST_F(MainWindowGuiTest, CancelEndsTheProgram) {
     EXPECT_TRUE(prompter.entries.empty());
 }
 
-TEST_F(MainWindowGuiTest, BusyChannelFourRefusesTheEditor) {
+TEST_F(MainWindowGuiTest, BusyChannelFourRefusesTheEditorAndAClosedEditorReleasesItsSlot) {
     registerChannelWindow();
-    inputs = {{}};
     ASSERT_TRUE(startAndTick());
     sim->setBusy(4, true);
     QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
@@ -202,18 +118,11 @@ TEST_F(MainWindowGuiTest, BusyChannelFourRefusesTheEditor) {
 
     sim->setBusy(4, false);
     QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
-    ASSERT_NE(window->managerWindow(Manager::Channel), nullptr);
-    EXPECT_TRUE(editorOnline);
-    EXPECT_FALSE(window->button(Button::Channel)->isEnabled());
-}
-
-TEST_F(MainWindowGuiTest, EditorClosingReleasesItsSlot) {
-    registerChannelWindow();
-    inputs = {{}};
-    ASSERT_TRUE(startAndTick());
-    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
     QPointer<QWidget> editor = window->managerWindow(Manager::Channel);
     ASSERT_TRUE(editor);
+    EXPECT_TRUE(editorOnline);
+    EXPECT_FALSE(window->button(Button::Channel)->isEnabled());
+
     editorNotify({Manager::Channel, ToolWindowEvent::What::Closed});
     EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
     EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
@@ -235,15 +144,15 @@ TEST_F(MainWindowGuiTest, OfflineEditorAsksFirstAndOpensOnYes) {
               (std::vector<std::string>(2, "DVR is not connected. Do you want open Offline?")));
 }
 
-TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnects) {
-    inputs = {{}, {}};
+TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnectsAndAFailedReconnectClosesIt) {
     ASSERT_TRUE(startAndTick());
     QSignalSpy reconnected(window.get(), &MainWindow::reconnected);
     QSignalSpy tick(window.get(), &MainWindow::channelsInitialised);
     bool hiddenDuringConnect = false;
+    bool reconnects = true;
     window->setConnectStep([&] {
         hiddenDuringConnect = !window->isVisible();
-        return true;
+        return reconnects;
     });
     window->onToolWindowEvent({Manager::Upgrade, ToolWindowEvent::What::ReceiverRestarts});
     EXPECT_TRUE(hiddenDuringConnect);
@@ -252,21 +161,15 @@ TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnects) {
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(tick.count(), 1);
     EXPECT_TRUE(tick.at(0).at(0).toBool());
-}
 
-TEST_F(MainWindowGuiTest, FailedReconnectClosesTheWindow) {
-    inputs = {{}};
-    ASSERT_TRUE(startAndTick());
-    window->setConnectStep([] { return false; });
+    reconnects = false;
     window->onToolWindowEvent({Manager::Upgrade, ToolWindowEvent::What::ReceiverRestarts});
     EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindowGuiTest, EnterIsSwallowedAndF1OpensTheHelp) {
-    inputs = {{}};
     ASSERT_TRUE(startAndTick());
     int opened = 0;
-    registerChannelWindow();
     window->setManagerFactory(Manager::Channel,
                               [&](bool, velkport::shell::ToolWindowNotify, QWidget*) -> QWidget* {
                                   ++opened;
@@ -283,7 +186,6 @@ TEST_F(MainWindowGuiTest, EnterIsSwallowedAndF1OpensTheHelp) {
 }
 
 TEST_F(MainWindowGuiTest, ShowAllManagersRevealsTheOtherButtonsAndIsRemembered) {
-    inputs = {{}};
     ASSERT_TRUE(startAndTick());
     EXPECT_FALSE(window->button(Button::Samba)->isVisible());
     QAction* showAll = nullptr;
@@ -303,27 +205,18 @@ TEST_F(MainWindowGuiTest, ShowAllManagersRevealsTheOtherButtonsAndIsRemembered) 
     EXPECT_TRUE(second.logic().bar().showAll());
 }
 
-TEST_F(MainWindowGuiTest, SambaOpensTheReceiversShareInTheFileManager) {
-    inputs = {{}};
+TEST_F(MainWindowGuiTest, SambaAndRemoteControlOpenTheReceiversPagesInTheDesktopsPrograms) {
     ASSERT_TRUE(startAndTick());
     window->setShowAllManagers(true);
     QTest::mouseClick(window->button(Button::Samba), Qt::LeftButton);
-    EXPECT_EQ(urls, (std::vector<std::string>{"smb://127.0.0.1/"}));
+    QTest::mouseClick(window->button(Button::Rmc), Qt::LeftButton);
+    EXPECT_EQ(urls, (std::vector<std::string>{"smb://127.0.0.1/", "http://127.0.0.1/remote.html"}));
     window->setUrlOpener([](const QUrl&) { return false; });
     QTest::mouseClick(window->button(Button::Samba), Qt::LeftButton);
     EXPECT_TRUE(prompter.said("Can not find explore path"));
 }
 
-TEST_F(MainWindowGuiTest, RemoteControlOpensTheReceiversPage) {
-    inputs = {{}};
-    ASSERT_TRUE(startAndTick());
-    window->setShowAllManagers(true);
-    QTest::mouseClick(window->button(Button::Rmc), Qt::LeftButton);
-    EXPECT_EQ(urls, (std::vector<std::string>{"http://127.0.0.1/remote.html"}));
-}
-
 TEST_F(MainWindowGuiTest, CorvidIsStartedWithTheAddressOrHandedItWhenRunning) {
-    inputs = {{}};
     ASSERT_TRUE(startAndTick());
     window->setShowAllManagers(true);
     QTest::mouseClick(window->button(Button::Corvid), Qt::LeftButton);
