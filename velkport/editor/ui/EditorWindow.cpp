@@ -432,7 +432,7 @@ void EditorWindow::transferDone(const shell::JobResult& result) {
     refreshTree();
     refreshRows();
     updateButtons();
-    emit transferFinished(static_cast<int>(result.status));
+    emit transferFinished(result);
 }
 
 void EditorWindow::deleteAction() {

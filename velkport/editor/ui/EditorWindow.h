@@ -101,8 +101,8 @@ class EditorWindow : public QWidget {
     void editSatellites();
 
   signals:
-    // At the end of a transfer, with its result (a shell::JobResult::Status as int).
-    void transferFinished(int status);
+    // At the end of a transfer, with how it ended.
+    void transferFinished(const velkport::shell::JobResult& result);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
