@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/TempDir.h"
 #include "velkport/channels/ChannelListEditor.h"
@@ -12,11 +14,9 @@ using shell::PromptIcon;
 
 class ScriptedDialogs : public EditorDialogs {
   public:
-    std::optional<int> askNumber(InputMode mode, int rowCount,
-                                 const std::vector<int>& selected) override {
+    std::optional<int> askNumber(InputMode mode, int, const std::vector<int>& selected) override {
         lastMode = mode;
         lastSelected = selected;
-        lastRowCount = rowCount;
         return number;
     }
     bool editService(Service& copy, int) override {
@@ -29,37 +29,38 @@ class ScriptedDialogs : public EditorDialogs {
     std::function<void(Service&)> edit;
     InputMode lastMode = InputMode::Start;
     std::vector<int> lastSelected;
-    int lastRowCount = 0;
 };
 
 class Editor : public ::testing::Test {
   protected:
-    // Rows named A, B, C ... numbered as given, in that table order.
-    void load(const std::vector<int>& numbers, int kind = kTv) {
-        for (std::size_t i = 0; i < numbers.size(); ++i)
+    // TV rows named A, B, C ... numbered as given, in that table order, and radio services
+    // named R and their number. The TV list is shown.
+    void load(const std::vector<int>& tv, const std::vector<int>& radio = {}) {
+        for (std::size_t i = 0; i < tv.size(); ++i)
             editor.database().addService(
-                testdata::service(kind, numbers[i], std::string(1, static_cast<char>('A' + i))));
+                testdata::service(kTv, tv[i], std::string(1, static_cast<char>('A' + i))));
+        for (int n : radio)
+            editor.database().addService(testdata::service(kRadio, n, "R" + std::to_string(n)));
         editor.fillFromDatabase();
-        if (kind == kRadio)
-            editor.switchView(true);
     }
-    std::string order() const {
+    // "name=number " for every row shown.
+    std::string shown() const {
         std::string out;
         for (const auto& r : editor.rows())
-            out += r.service->name;
+            out += r.service->name + "=" + std::to_string(r.shownNumber()) + " ";
         return out;
     }
-    std::vector<int> numbers() const {
+    // COUNT numbers from FIRST on.
+    static std::vector<int> range(int first, int count) {
         std::vector<int> out;
-        for (const auto& r : editor.rows())
-            out.push_back(r.shownNumber());
+        for (int i = 0; i < count; ++i)
+            out.push_back(first + i);
         return out;
     }
-    static std::vector<int> oneTo(int n) {
-        std::vector<int> out;
-        for (int i = 1; i <= n; ++i)
-            out.push_back(i);
-        return out;
+    // The rows selected and put into a new TV group.
+    FavoriteGroup* newGroupOf(const std::vector<int>& rows) {
+        editor.selectOnly(rows);
+        return editor.addToNewFavorite(kTv);
     }
     std::string tableOrder(int kind = kTv) const {
         std::string out;
@@ -79,9 +80,9 @@ TEST_F(Editor, RenumberingNumbersTheShownRowsFromOneAndTheTableFollows) {
     load({5, 2, 9});
     editor.sortByColumn(Column::ServiceName);  // the first header click sorts ascending: A B C
     editor.sortByColumn(Column::ServiceName);  // descending: C B A
-    ASSERT_EQ(numbers(), (std::vector<int>{9, 2, 5}));
+    ASSERT_EQ(shown(), "C=9 B=2 A=5 ");
     editor.renumber();
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(shown(), "C=1 B=2 A=3 ");
     EXPECT_EQ(tableOrder(), "CBA");
     EXPECT_EQ(editor.database().service(kTv, 1)->channelNumber, 2);
 }
@@ -92,13 +93,13 @@ TEST_F(Editor, HeaderClicksToggleTheDirectionAndKeepTheFocusedService) {
     editor.sortByColumn(Column::ChannelNo);
     EXPECT_EQ(editor.row(editor.focusedRow()).service->name, "A");
     EXPECT_TRUE(editor.sortAscending());
-    EXPECT_EQ(order(), "BCA");
+    EXPECT_EQ(shown(), "B=1 C=2 A=3 ");
     editor.sortByColumn(Column::ServiceName);
     EXPECT_FALSE(editor.sortAscending());
-    EXPECT_EQ(order(), "CBA");
+    EXPECT_EQ(shown(), "C=2 B=1 A=3 ");
     editor.sortByColumn(Column::ChannelNo);
     EXPECT_TRUE(editor.sortAscending());
-    EXPECT_EQ(order(), "BCA");
+    EXPECT_EQ(shown(), "B=1 C=2 A=3 ");
 }
 
 TEST_F(Editor, NumericColumnsSortByValueTextColumnsByText) {
@@ -123,11 +124,10 @@ TEST_F(Editor, NumberingFromThreeClickingDThenAOrdersBCDAE) {
     ASSERT_TRUE(editor.startNumberingAt(3));
     editor.numberingClick(3);  // D
     editor.numberingClick(0);  // A
-    EXPECT_EQ(numbers(), (std::vector<int>{4, 2, 3, 3, 5}));
+    EXPECT_EQ(shown(), "A=4 B=2 C=3 D=3 E=5 ");
     EXPECT_EQ(editor.numberingNext(), 5);
     editor.endNumbering();
-    EXPECT_EQ(order(), "BCDAE");
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(shown(), "B=1 C=2 D=3 A=4 E=5 ");
     EXPECT_EQ(tableOrder(), "BCDAE");
     EXPECT_FALSE(editor.numberingActive());
     EXPECT_EQ(editor.numberingNext(), -1);
@@ -139,9 +139,9 @@ TEST_F(Editor, ClickingTheLastNumberedRowTakesItsNumberBackEarlierOnesStay) {
     editor.numberingClick(2);  // C -> 1
     editor.numberingClick(3);  // D -> 2
     editor.numberingClick(2);  // earlier numbered: nothing
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 1, 2}));
+    EXPECT_EQ(shown(), "A=1 B=2 C=1 D=2 ");
     editor.numberingClick(3);  // last numbered: back to its own number
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 1, 4}));
+    EXPECT_EQ(shown(), "A=1 B=2 C=1 D=4 ");
     EXPECT_FALSE(editor.row(3).marked);
     EXPECT_EQ(editor.numberingNext(), 2);
 }
@@ -166,8 +166,7 @@ TEST_F(Editor, CancelNumberingRestoresEveryNumber) {
     editor.startNumberingAt(2);
     editor.numberingClick(0);
     editor.cancelNumbering();
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(order(), "ABC");
+    EXPECT_EQ(shown(), "A=1 B=2 C=3 ");
     EXPECT_FALSE(editor.numberingActive());
 }
 
@@ -190,9 +189,7 @@ TEST_F(Editor, MenuCommandsFollowTheNumberingMode) {
 }
 
 TEST_F(Editor, SwitchingListsDuringNumberingAsksAndNoKeepsTheNumbering) {
-    editor.database().addService(testdata::service(kRadio, 2, "R2"));
-    editor.database().addService(testdata::service(kRadio, 1, "R1"));
-    load({1, 2});
+    load({1, 2}, {2, 1});
     editor.startNumberingAt(1);
     editor.numberingClick(1);
     prompter.answerNo();
@@ -202,10 +199,10 @@ TEST_F(Editor, SwitchingListsDuringNumberingAsksAndNoKeepsTheNumbering) {
     prompter.answerYes();
     EXPECT_TRUE(editor.switchView(true));
     EXPECT_FALSE(editor.numberingActive());
-    EXPECT_EQ(order(), "R1R2");  // the other list, sorted by number
+    EXPECT_EQ(shown(), "R1=1 R2=2 ");  // the other list, sorted by number
     EXPECT_EQ(prompter.entries.back().text, "Do you want stop numbering");
     EXPECT_TRUE(editor.switchView(false));
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(shown(), "A=1 B=2 ");
 }
 
 // ---- move to
@@ -217,8 +214,7 @@ TEST_F(Editor, MovingRowsFourAndFiveToOneGivesFourFiveOneTwoThree) {
     ASSERT_TRUE(editor.moveTo(dialogs));
     EXPECT_EQ(dialogs.lastMode, InputMode::Move);
     EXPECT_EQ(dialogs.lastSelected, (std::vector<int>{4, 5}));
-    EXPECT_EQ(order(), "DEABC");
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(shown(), "D=1 E=2 A=3 B=4 C=5 ");
     EXPECT_EQ(tableOrder(), "DEABC");
     EXPECT_EQ(editor.selectedRows(), (std::vector<int>{0, 1}));
 }
@@ -228,7 +224,7 @@ TEST_F(Editor, MovingDownPutsTheFirstMovedRowAtTheTarget) {
     editor.selectOnly({0, 2});
     dialogs.number = 4;
     ASSERT_TRUE(editor.moveTo(dialogs));
-    EXPECT_EQ(order(), "BDEAC");  // A stands at position 4 - 1 of the new order
+    EXPECT_EQ(shown(), "B=1 D=2 E=3 A=4 C=5 ");  // A stands at position 4 - 1 of the new order
 }
 
 TEST_F(Editor, MoveAsksToSortFirstAndNoStops) {
@@ -237,13 +233,13 @@ TEST_F(Editor, MoveAsksToSortFirstAndNoStops) {
     dialogs.number = 3;
     prompter.answerNo();
     EXPECT_FALSE(editor.moveTo(dialogs));
-    EXPECT_EQ(order(), "ABC");
+    EXPECT_EQ(shown(), "A=2 B=1 C=3 ");
     EXPECT_EQ(prompter.entries.back().text,
               "Bofore move you must sort by channel number.\n\nDo you want sort by channel "
               "number?");
     prompter.answerYes();
     EXPECT_TRUE(editor.moveTo(dialogs));  // sorted to B A C, then A moves to 3
-    EXPECT_EQ(order(), "BCA");
+    EXPECT_EQ(shown(), "B=1 C=2 A=3 ");
 }
 
 TEST_F(Editor, DroppingRowsPutsThemAfterTheRowUnderTheCursorWithoutRenumbering) {
@@ -251,8 +247,7 @@ TEST_F(Editor, DroppingRowsPutsThemAfterTheRowUnderTheCursorWithoutRenumbering) 
     editor.selectOnly({0, 1});
     EXPECT_FALSE(editor.dropSelectedAfter(1));  // onto a selected row: nothing
     ASSERT_TRUE(editor.dropSelectedAfter(2));
-    EXPECT_EQ(order(), "CABD");
-    EXPECT_EQ(numbers(), (std::vector<int>{3, 1, 2, 4}));
+    EXPECT_EQ(shown(), "C=3 A=1 B=2 D=4 ");
 }
 
 // ---- edit, add, delete, flags
@@ -265,12 +260,11 @@ TEST_F(Editor, EditingAChannelNumberShiftsTheNumbersInBetween) {
         s.name = "Bee";
     };
     ASSERT_TRUE(editor.editChannel(dialogs));
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 4, 2, 3, 5}));
-    EXPECT_EQ(editor.row(1).service->name, "Bee");
+    EXPECT_EQ(shown(), "A=1 Bee=4 C=2 D=3 E=5 ");
     editor.selectOnly({4});
     dialogs.edit = [](Service& s) { s.channelNumber = 2; };  // 5 -> 2: two to four move up
     ASSERT_TRUE(editor.editChannel(dialogs));
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 5, 3, 4, 2}));
+    EXPECT_EQ(shown(), "A=1 Bee=5 C=3 D=4 E=2 ");
 }
 
 TEST_F(Editor, EditNeedsExactlyOneRowAndCancelChangesNothing) {
@@ -281,7 +275,7 @@ TEST_F(Editor, EditNeedsExactlyOneRowAndCancelChangesNothing) {
     editor.selectOnly({0});
     dialogs.edit = nullptr;
     EXPECT_FALSE(editor.editChannel(dialogs));
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(shown(), "A=1 B=2 ");
 }
 
 TEST_F(Editor, AnEmptyChannelIsInsertedAtTheFocusedRowWithItsLinks) {
@@ -296,11 +290,8 @@ TEST_F(Editor, AnEmptyChannelIsInsertedAtTheFocusedRowWithItsLinks) {
     ASSERT_TRUE(editor.addEmptyChannel());
     ASSERT_EQ(editor.rowCount(), 3);
     const Service& e = *editor.row(0).service;
-    EXPECT_EQ(e.name, "Empty Channel");
-    EXPECT_EQ(e.channelNumber, 0);
-    EXPECT_EQ(e.satelliteId, 3);
-    EXPECT_EQ(e.transponderFrequency, 11000);
-    EXPECT_EQ(e.sid, 0);
+    EXPECT_EQ(std::tuple(e.name, e.channelNumber, e.satelliteId, e.transponderFrequency, e.sid),
+              std::tuple("Empty Channel", 0, 3, 11000, 0));
     EXPECT_EQ(editor.database().countServices(kTv), 3);
     EXPECT_EQ(editor.database().service(kTv, 2), &e);  // first free slot
 }
@@ -316,7 +307,8 @@ TEST_F(Editor, AnEmptyChannelNeedsConsecutiveNumbers) {
 }
 
 TEST_F(Editor, AFullListRefusesAnEmptyChannel) {
-    load(oneTo(kMaxRadioServices), kRadio);
+    load({}, range(1, kMaxRadioServices));
+    editor.switchView(true);
     editor.setFocusedRow(0);
     EXPECT_FALSE(editor.addEmptyChannel());
     EXPECT_EQ(editor.database().countServices(kRadio), kMaxRadioServices);
@@ -347,8 +339,7 @@ TEST_F(Editor, DeletingAsksByNameOrCountAndRemovesFromFavorites) {
     prompter.answerYes();
     ASSERT_TRUE(editor.deleteChannels());
     EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 2 items ?");
-    EXPECT_EQ(order(), "AD");
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(shown(), "A=1 D=2 ");
     EXPECT_EQ(tableOrder(), "AD");
     EXPECT_EQ(testdata::members(*g), "A D ");
 }
@@ -409,18 +400,12 @@ TEST_F(Editor, CreateFavoriteTakesTheKindOfTheTreeSelection) {
 }
 
 TEST_F(Editor, AddingStopsAtOneHundredAndSkipsMembers) {
-    load(oneTo(110));
+    load(range(1, 110));
     FavoriteGroup* g = editor.createFavorite(kTv);
-    std::vector<int> rows = oneTo(95);
-    for (int& r : rows)
-        --r;  // rows 0..94
-    editor.selectOnly(rows);
+    editor.selectOnly(range(0, 95));
     editor.addToFavorite(g);
     ASSERT_EQ(g->memberCount(), 95);
-    rows = oneTo(13);
-    for (int& r : rows)
-        r += 89;  // rows 90..102: 5 already members, then 8 new ones
-    editor.selectOnly(rows);
+    editor.selectOnly(range(90, 13));  // 5 already members, then 8 new ones
     editor.addToFavorite(g);
     EXPECT_EQ(g->memberCount(), 100);
     EXPECT_EQ(g->members[95], editor.row(95).service);
@@ -428,8 +413,7 @@ TEST_F(Editor, AddingStopsAtOneHundredAndSkipsMembers) {
 }
 
 TEST_F(Editor, AddToAGroupNeedsItsKindToMatchTheVisibleList) {
-    editor.database().addService(testdata::service(kRadio, 1, "R"));
-    load({1});
+    load({1}, {1});
     FavoriteGroup* radio = editor.createFavorite(kRadio);
     editor.selectGroup(radio);
     editor.selectOnly({0});
@@ -444,8 +428,7 @@ TEST_F(Editor, AddToNewAndToAllGroups) {
     FavoriteGroup* a = editor.createFavorite(kTv);
     editor.selectOnly({0});
     editor.addToFavorite(a);
-    editor.selectOnly({0, 2});
-    FavoriteGroup* b = editor.addToNewFavorite(kTv);
+    FavoriteGroup* b = newGroupOf({0, 2});
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->name, "Favorite(1)");
     EXPECT_EQ(b->memberCount(), 2);
@@ -458,8 +441,7 @@ TEST_F(Editor, AddToNewAndToAllGroups) {
 
 TEST_F(Editor, DeleteFromAllFavoritesTakesTheSelectedServicesOutOfEveryGroup) {
     load({1, 2, 3});
-    editor.selectOnly({0, 1, 2});
-    FavoriteGroup* a = editor.addToNewFavorite(kTv);
+    FavoriteGroup* a = newGroupOf({0, 1, 2});
     FavoriteGroup* b = editor.addToNewFavorite(kTv);
     editor.selectOnly({1});
     editor.deleteFromAllFavorites();
@@ -470,8 +452,7 @@ TEST_F(Editor, DeleteFromAllFavoritesTakesTheSelectedServicesOutOfEveryGroup) {
 
 TEST_F(Editor, MovingMembersPutsTheSelectedAfterTheDropTarget) {
     load({1, 2, 3, 4, 5});
-    editor.selectOnly({0, 1, 2, 3, 4});
-    FavoriteGroup* g = editor.addToNewFavorite(kTv);
+    FavoriteGroup* g = newGroupOf({0, 1, 2, 3, 4});
     ASSERT_TRUE(editor.moveMembers(g, {0, 4}, 2));
     EXPECT_EQ(testdata::members(*g), "B C A E D ");
     editor.deleteFavorite(g);
@@ -481,8 +462,7 @@ TEST_F(Editor, MovingMembersPutsTheSelectedAfterTheDropTarget) {
 
 TEST_F(Editor, RemovingMembersAsksAndKeepsTheServices) {
     load({1, 2, 3});
-    editor.selectOnly({0, 1, 2});
-    FavoriteGroup* g = editor.addToNewFavorite(kTv);
+    FavoriteGroup* g = newGroupOf({0, 1, 2});
     prompter.answerYes();
     ASSERT_TRUE(editor.removeMembers(g, {0, 2}));
     EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 2 items ?");
@@ -527,8 +507,7 @@ TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
     fixtures::writeFile(dir / "list.XML", xml);
     fixtures::writeFile(dir / "list.txt", xml);
     ASSERT_TRUE(editor.openFile(dir / "list.XML"));
-    EXPECT_EQ(order(), "twofour");
-    EXPECT_EQ(numbers(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(shown(), "two=1 four=2 ");
     EXPECT_EQ(tableOrder(), "twofour");
     EXPECT_TRUE(prompter.said("Channel number is not correct. Channel rearrange is necessary"));
     EXPECT_EQ(editor.currentPath(), dir / "list.XML");
@@ -541,9 +520,7 @@ TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
 }
 
 TEST_F(Editor, RenumberAllPutsBothListsInOrder) {
-    editor.database().addService(testdata::service(kRadio, 7, "R7"));
-    editor.database().addService(testdata::service(kRadio, 3, "R3"));
-    load({5, 1});
+    load({5, 1}, {7, 3});
     editor.renumberAll();
     EXPECT_EQ(tableOrder(kTv), "BA");
     EXPECT_EQ(tableOrder(kRadio), "R3R7");
