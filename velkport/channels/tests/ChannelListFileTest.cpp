@@ -70,14 +70,10 @@ TEST_F(ChannelListRead, BandsAndFecNamesTakeTheirCodes) {
                      serviceXml(2, "b", "TV", carrier("Ku", "8psk_9_10")) +
                      serviceXml(3, "c", "TV", carrier("KU", "")) +
                      serviceXml(4, "d", "TV", carrier("Kua", "DVBS_1_2"))));
-    ASSERT_EQ(db.countServices(kTv), 4);
-    EXPECT_EQ(db.service(kTv, 0)->carrierBand, 0);
-    EXPECT_EQ(db.service(kTv, 0)->carrierFec, 19);
-    EXPECT_EQ(db.service(kTv, 1)->carrierBand, 1);
-    EXPECT_EQ(db.service(kTv, 1)->carrierFec, 20);
-    EXPECT_EQ(db.service(kTv, 2)->carrierBand, 2);
-    EXPECT_EQ(db.service(kTv, 3)->carrierBand, 2);
-    EXPECT_EQ(db.service(kTv, 3)->carrierFec, 1);
+    std::vector<std::pair<int, int>> codes;  // band, FEC
+    for (const Service* s : db.services(kTv))
+        codes.emplace_back(s->carrierBand, s->carrierFec);
+    EXPECT_EQ(codes, (std::vector<std::pair<int, int>>{{0, 19}, {1, 20}, {2, 20}, {2, 1}}));
 }
 
 TEST_F(ChannelListRead, UnknownElementsAndMisplacedValuesAreSkipped) {
@@ -210,15 +206,11 @@ TEST_F(ChannelListRead, SatellitesAndTranspondersAreReadWithTheirIds) {
     EXPECT_EQ(s.name,
               "Astra 19.2\xC2\xB0"
               "E");
-    EXPECT_EQ(s.longitude, 192);
-    EXPECT_EQ(s.band, 1);
+    EXPECT_EQ(std::tuple(s.longitude, s.band, db.satellite(2)->band), std::tuple(192, 1, 0));
     ASSERT_TRUE(s.transponders[0]);
-    EXPECT_EQ(s.transponders[0]->satelliteId, 1);
-    EXPECT_EQ(s.transponders[0]->frequency, 11362);
-    EXPECT_EQ(s.transponders[0]->nid, 3);
-    EXPECT_EQ(s.transponders[0]->polarization, 'H');
-    EXPECT_EQ(s.transponders[0]->fec, 2);
-    EXPECT_EQ(db.satellite(2)->band, 0);
+    const Transponder& t = *s.transponders[0];
+    EXPECT_EQ(std::tuple(t.satelliteId, t.frequency, t.nid, t.polarization, t.fec),
+              std::tuple(1, 11362, 3, 'H', 2));
 }
 
 TEST_F(ChannelListRead, NonAsciiNamesStayUtf8AndLongNamesAreCutAtACharacter) {
