@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "common/IniFile.h"
 #include "tests/fixtures/TempDir.h"
 
@@ -17,57 +19,42 @@ IniFile parsed(std::string_view text) {
 
 }  // namespace
 
-TEST(IniFile, NamesCompareWithoutCaseAndBlanksAroundThemDoNotCount) {
-    auto ini = parsed("[CONFIG]\n  Lang =  GER  \n");
-    EXPECT_EQ(ini.get("config", "LANG"), "GER");
-    EXPECT_EQ(ini.get("Config", "lang"), "GER");
-    EXPECT_EQ(ini.get(" CONFIG ", "lang"), "GER");
-    EXPECT_FALSE(ini.get("CONFIGS", "LANG"));
-    EXPECT_FALSE(ini.get("CONFIG", "LAN"));
-}
+TEST(IniFile, LooksValuesUpAsTheProfileFunctionsDo) {
+    const struct {
+        const char* text;
+        const char* section;
+        const char* key;
+        std::optional<std::string> value;
+    } cases[] = {
+        // Names compare without case and blanks around them do not count.
+        {"[CONFIG]\n  Lang =  GER  \n", "config", "LANG", "GER"},
+        {"[CONFIG]\n  Lang =  GER  \n", " CONFIG ", "lang", "GER"},
+        {"[CONFIG]\nLANG=GER\n", "CONFIGS", "LANG", std::nullopt},
+        {"[CONFIG]\nLANG=GER\n", "CONFIG", "LAN", std::nullopt},
+        // Values keep their case and lose one pair of quotes.
+        {"[s]\na=\"quoted\"\n", "s", "a", "quoted"},
+        {"[s]\nb='single'\n", "s", "b", "single"},
+        {"[s]\nc=\"\"twice\"\"\n", "s", "c", "\"twice\""},
+        {"[s]\nd=\"unbalanced\n", "s", "d", "\"unbalanced"},
+        {"[s]\ne=\"mixed'\n", "s", "e", "\"mixed'"},
+        {"[s]\nf=MiXeD=case\n", "s", "f", "MiXeD=case"},
+        {"[s]\ng=\n", "s", "g", ""},
+        // The first of two equal sections or keys wins; the second [A] is never looked at.
+        {"[a]\nk=1\nK=2\n[A]\nk=3\nother=4\n", "a", "k", "1"},
+        {"[a]\nk=1\nK=2\n[A]\nk=3\nother=4\n", "a", "other", std::nullopt},
+        // Comments, stray lines and keys outside sections are not values.
+        {"top=1\n[s]\n", "", "top", std::nullopt},
+        {"[s]\n; k=comment\n# k=hash\njust words\n=no key\n[broken\nk=real\r\n", "s", "k", "real"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parsed(c.text).get(c.section, c.key), c.value) << c.text;
 
-TEST(IniFile, ValuesKeepTheirCaseAndLoseOnePairOfQuotes) {
-    auto ini = parsed(
-        "[s]\n"
-        "a=\"quoted\"\n"
-        "b='single'\n"
-        "c=\"\"twice\"\"\n"
-        "d=\"unbalanced\n"
-        "e=\"mixed'\n"
-        "f=MiXeD=case\n"
-        "g=\n");
-    EXPECT_EQ(ini.get("s", "a"), "quoted");
-    EXPECT_EQ(ini.get("s", "b"), "single");
-    EXPECT_EQ(ini.get("s", "c"), "\"twice\"");
-    EXPECT_EQ(ini.get("s", "d"), "\"unbalanced");
-    EXPECT_EQ(ini.get("s", "e"), "\"mixed'");
-    EXPECT_EQ(ini.get("s", "f"), "MiXeD=case");
-    EXPECT_EQ(ini.get("s", "g"), "");
-}
-
-TEST(IniFile, TheFirstOfTwoEqualSectionsOrKeysWins) {
-    auto ini = parsed("[a]\nk=1\nK=2\n[A]\nk=3\nother=4\n");
-    EXPECT_EQ(ini.get("a", "k"), "1");
-    // The second [A] is never looked at, as with the profile functions.
-    EXPECT_FALSE(ini.get("a", "other"));
-    EXPECT_EQ(ini.sections(), std::vector<std::string>{"a"});
-    EXPECT_EQ(ini.keys("A"), std::vector<std::string>{"k"});
-}
-
-TEST(IniFile, CommentsStrayLinesAndKeysOutsideSectionsAreNotValues) {
-    auto ini = parsed(
-        "top=1\n"
-        "[s]\n"
-        "; k=comment\n"
-        "# k=hash\n"
-        "just words\n"
-        "=no key\n"
-        "[broken\n"
-        "k=real\r\n");
-    EXPECT_FALSE(ini.get("", "top"));
-    EXPECT_EQ(ini.get("s", "k"), "real");
-    EXPECT_FALSE(ini.hasSection("broken"));
-    EXPECT_EQ(ini.keys("s"), std::vector<std::string>{"k"});
+    auto twice = parsed("[a]\nk=1\nK=2\n[A]\nk=3\nother=4\n");
+    EXPECT_EQ(twice.sections(), std::vector<std::string>{"a"});
+    EXPECT_EQ(twice.keys("A"), std::vector<std::string>{"k"});
+    auto stray = parsed("[s]\n; k=comment\njust words\n=no key\n[broken\nk=real\n");
+    EXPECT_FALSE(stray.hasSection("broken"));
+    EXPECT_EQ(stray.keys("s"), std::vector<std::string>{"k"});
 }
 
 TEST(IniFile, WritingKeepsEverythingItDoesNotUnderstand) {
