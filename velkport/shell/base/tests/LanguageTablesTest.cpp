@@ -33,30 +33,20 @@ std::vector<std::string> conversions(const std::string& s) {
     return out;
 }
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
-
-std::string leading(const std::string& s) {
-    std::size_t n = 0;
-    while (n < s.size() && isSpace(s[n]))
-        ++n;
-    return s.substr(0, n);
-}
-
-std::string trailing(const std::string& s) {
-    std::size_t n = s.size();
-    while (n > 0 && isSpace(s[n - 1]))
-        --n;
-    return s.substr(n);
-}
-
-std::string controls(const std::string& s) {
-    std::string out;
+// Where the text may be laid out: its leading and trailing white space and the line breaks and
+// tabs inside, e.g. "\r\n\r\n |\r\n\r\n|" for "\r\n\r\n '%s' is running".
+std::string shape(const std::string& s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    std::size_t begin = 0, end = s.size();
+    while (begin < end && blank(s[begin]))
+        ++begin;
+    while (end > begin && blank(s[end - 1]))
+        --end;
+    std::string out = s.substr(0, begin) + "|";
     for (char c : s)
         if (c == '\n' || c == '\r' || c == '\t')
             out += c;
-    return out;
+    return out + "|" + s.substr(end);
 }
 
 bool validUtf8(const std::string& s) {
@@ -90,9 +80,7 @@ TEST(LanguageTables, EveryTranslationFitsWhereTheEnglishTextIsUsed) {
             const auto& t = table[static_cast<std::size_t>(id)];
             SCOPED_TRACE("language " + std::to_string(lang) + " id " + std::to_string(id));
             EXPECT_EQ(conversions(t), conversions(e));
-            EXPECT_EQ(leading(t), leading(e));
-            EXPECT_EQ(trailing(t), trailing(e));
-            EXPECT_EQ(controls(t), controls(e));
+            EXPECT_EQ(shape(t), shape(e));
             EXPECT_TRUE(validUtf8(t));
             EXPECT_FALSE(t.empty());
             // A doubled ampersand stands for one '&' in menus; it must stay doubled.
@@ -121,16 +109,8 @@ TEST(LanguageTables, EachTableIsARealTranslation) {
         EXPECT_GT(differing, 250) << "language " << lang;
     }
     auto& c = MessageCatalogue::instance();
-    const std::pair<int, const char*> open[] = {
-        {velkport::shell::kGerman, "Öffnen"},
-        {velkport::shell::kFinnish, "Avaa"},
-        {velkport::shell::kDanish, "Åben"},
-        {velkport::shell::kSwedish, "Öppna"},
-    };
-    for (auto [lang, text] : open) {
+    for (int lang : kTranslated) {
         c.SetLanguage(lang);
-        EXPECT_EQ(c.GetLanguage(), lang);
-        EXPECT_EQ(c.GetMessage(1), text);
         // The ellipsis of the buffering text is the one Unicode character.
         EXPECT_NE(c.GetMessage(231).find("\xE2\x80\xA6"), std::string::npos) << lang;
         EXPECT_EQ(c.GetMessage(231).find("..."), std::string::npos) << lang;
