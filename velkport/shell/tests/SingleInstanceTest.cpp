@@ -8,7 +8,7 @@
 
 using velkport::shell::SingleInstance;
 
-TEST(SingleInstanceTest, SecondCopyFindsTheLockTakenUntilTheFirstEnds) {
+TEST(SingleInstanceTest, ASecondCopyInThisOrAnotherProcessIsTurnedAwayUntilTheFirstEnds) {
     fixtures::TempDir dir;
     const auto lock = dir / "velkport.lock";
     {
@@ -18,26 +18,17 @@ TEST(SingleInstanceTest, SecondCopyFindsTheLockTakenUntilTheFirstEnds) {
         // Moving the guard keeps the lock.
         SingleInstance moved = std::move(*first);
         EXPECT_FALSE(SingleInstance::Acquire(lock));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            _exit(SingleInstance::Acquire(lock) ? 0 : 3);  // the child process is the second start
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 3);
+        EXPECT_FALSE(SingleInstance::Acquire(lock)) << "the first keeps its lock";
     }
     EXPECT_TRUE(SingleInstance::Acquire(lock));
-}
-
-TEST(SingleInstanceTest, AnotherProcessIsTurnedAwayAndTheFirstKeepsItsLock) {
-    fixtures::TempDir dir;
-    const auto lock = dir / "velkport.lock";
-    auto first = SingleInstance::Acquire(lock);
-    ASSERT_TRUE(first);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // The child process is the second start.
-        _exit(SingleInstance::Acquire(lock) ? 0 : 3);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);
-    EXPECT_FALSE(SingleInstance::Acquire(lock));
 }
 
 TEST(SingleInstanceTest, AnUnwritableLockPlaceIsReportedNotIgnored) {
