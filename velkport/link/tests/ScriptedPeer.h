@@ -46,7 +46,6 @@ class ScriptedPeer {
         std::string line();          // one line without its line end; "" when the client closed
         void stall();                // silent until the client closes
         void sendForever(const Bytes& record);
-        const common::Socket& socket() const { return socket_; }
 
       private:
         friend class ScriptedPeer;
