@@ -1,53 +1,53 @@
 #pragma once
 // The one harness for tests against a running `corvid serve`: the child process (started,
-// waited for its "description: URL" line, stopped with SIGTERM and reaped), other programs run
-// with a time limit, and HTTP and SOAP requests made with curl.
-
-#include <sys/types.h>
+// waited for its "description: URL" line, stopped with SIGTERM and always reaped), other
+// programs run with a time limit, and HTTP and SOAP requests made with curl.
 
 #include <chrono>
-#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/fixtures/ChildProcess.h"
+#include "tests/fixtures/TempDir.h"
 
 namespace corvid::server::testing {
 
 struct RunResult {
-    int status = -1;     // exit code, -1 when it had to be killed or could not start
-    std::string output;  // stdout and stderr
+    int status = -1;     // exit status, -1 when it had to be killed
+    std::string output;  // stdout, then stderr
 };
 
-// Runs a program, killed when it outlives the limit.
+// Runs a program found on PATH, killed when it outlives the limit.
 RunResult run(const std::vector<std::string>& args,
               std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 class ServeProcess {
   public:
-    // Runs `prefix... corvid serve args...`; prefix may be empty or e.g. {"ip","netns","exec",ns}.
+    // Runs `env prefix... corvid serve args...`; prefix may be empty, set variables ("NAME=value")
+    // or run it elsewhere ({"ip", "netns", "exec", ns}).
     // corvidHome: the folder whose "web" subfolder the server uses ("" = the build's own).
     explicit ServeProcess(const std::vector<std::string>& args,
                           const std::vector<std::string>& prefix = {},
                           const std::string& corvidHome = "");
-    ~ServeProcess();
-    ServeProcess(const ServeProcess&) = delete;
-    ServeProcess& operator=(const ServeProcess&) = delete;
 
     // Waits for the description line; false when the process ends or the time runs out.
     bool waitReady(std::chrono::milliseconds limit = std::chrono::seconds(20));
     // Sends a signal (SIGTERM stops, SIGHUP rescans).
-    void signal(int number) const;
-    // SIGTERM and wait; the exit status (as waitpid reports it), or -1 on time-out (then killed).
+    void signal(int number) const { child_->signal(number); }
+    // SIGTERM and wait; the exit status, or -1 on time-out (then it is killed).
     int stop(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
     const std::string& descriptionUrl() const { return url_; }
     // "http://IP:PORT" + path
     std::string url(const std::string& path) const;
-    const std::string& output() const { return output_; }
+    // What it wrote so far: the lines read from stdout, then stderr.
+    std::string output() const { return output_ + fixtures::readFile(dir_ / "err"); }
 
   private:
-    pid_t pid_ = -1;
-    int outFd_ = -1;
+    fixtures::TempDir dir_;
+    std::unique_ptr<fixtures::ChildProcess> child_;
     std::string output_;
     std::string url_;
 };
@@ -68,6 +68,6 @@ std::string browseArgs(const std::string& id, const std::string& flag = "BrowseD
 // Text of the first element <name>…</name> in a document (no XML unescaping), or "<absent>".
 std::string elementText(const std::string& xml, const std::string& name);
 // Reverses the five XML entity escapes and drops the CRs of CRLF line ends.
-std::string xmlUnescape(const std::string& text);
+std::string xmlUnescape(std::string text);
 
 }  // namespace corvid::server::testing

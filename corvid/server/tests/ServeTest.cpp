@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <upnp/ixml.h>
 
 #include <fstream>
@@ -83,11 +81,6 @@ class ServeTest : public ::testing::Test {
         EXPECT_NE(base_, server_->url("/content"));
     }
 
-    HttpResponse call(const std::string& service, const std::string& action,
-                      const std::string& args = "") {
-        return soapAction(*server_, service, action, args);
-    }
-
     HttpResponse get(const std::string& path, const std::vector<std::string>& options = {}) {
         std::vector<std::string> args = options;
         args.push_back(base_.substr(0, base_.size() - 8) + path);
@@ -123,7 +116,6 @@ TEST_F(ServeTest, DescriptionNamesTheDeviceAfterItsAddressInTheFixedElementOrder
 
 TEST_F(ServeTest, BrowseOfTheRootListsEveryShareAndTheCategoriesListOneTypeEach) {
     const Browse root = browse(*server_, "0");
-    EXPECT_EQ(root.count("TotalMatches"), "6");
     EXPECT_NE(root.didl.find("<container id=\"0000000000000001\" parentId=\"0\" "
                              "restricted=\"false\">\n<dc:title>Music</dc:title>\n"
                              "<upnp:class>object.container.storageFolder</upnp:class>"),
@@ -204,7 +196,10 @@ TEST_F(ServeTest, BrowseMetadataAnswersAnItemItselfAndAFolderWithItsTrueCounts) 
     EXPECT_EQ(browse(*server_, "0000000000000002", "BrowseMetadata").didl,
               browse(*server_, "0000000000000001").didl);
     // Another flag gets no answer from the device: the stack reports a failure.
-    EXPECT_NE(call("ContentDirectory", "Browse", browseArgs("0", "BrowseEverything")).status, 200);
+    EXPECT_NE(
+        soapAction(*server_, "ContentDirectory", "Browse", browseArgs("0", "BrowseEverything"))
+            .status,
+        200);
 }
 
 // "Name=value;..." of every output argument of an action response, in answer order.
@@ -246,11 +241,11 @@ TEST_F(ServeTest, OtherActionsAnswerFromTheirStateVariables) {
         {"ConnectionManager", "ConnectionComplete", ""},
     };
     for (const auto& [service, action, expected] : cases) {
-        const HttpResponse r = call(service, action);
+        const HttpResponse r = soapAction(*server_, service, action);
         EXPECT_EQ(r.status, 200) << action;
         EXPECT_EQ(outputs(r.body, action), expected) << r.body;
     }
-    EXPECT_NE(call("ContentDirectory", "NoSuchAction").status, 200);
+    EXPECT_NE(soapAction(*server_, "ContentDirectory", "NoSuchAction").status, 200);
 }
 
 TEST_F(ServeTest, ANewConnectionManagerSubscriberGetsTheSecondSourceList) {
@@ -281,13 +276,24 @@ TEST_F(ServeTest, ANewConnectionManagerSubscriberGetsTheSecondSourceList) {
     EXPECT_EQ(elementText(notify, "CurrentConnectionIDs"), "0");
 }
 
-TEST_F(ServeTest, ServesTheWholeFileWithItsFullMimeTypeWhateverNameFollowsTheId) {
+TEST_F(ServeTest, ServesTheWholeFileAsItIsAtEachRequestWhateverNameFollowsTheId) {
     HttpResponse r = get(songPath_);
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(r.headers["content-type"], "audio/mpeg");
     EXPECT_EQ(r.headers["content-length"], "100000");
     EXPECT_TRUE(r.body == song_);
     EXPECT_TRUE(get("/content/audio/0000000000000002/other%20name.mp3").body == song_);
+    const auto song = dir_ / "Music" / "Song.mp3";
+    for (std::size_t size : {150000u, 10u}) {
+        const std::string bytes = fixtures::randomBytes(size, static_cast<int>(size));
+        fixtures::writeFile(song, bytes);
+        r = get(songPath_);
+        EXPECT_EQ(r.status, 200) << size;
+        EXPECT_EQ(r.headers["content-length"], std::to_string(size));
+        EXPECT_TRUE(r.body == bytes) << size;
+    }
+    std::filesystem::remove(song);
+    EXPECT_EQ(get(songPath_).status, 404);
 }
 
 TEST_F(ServeTest, AnswersRangeRequests) {
@@ -330,44 +336,24 @@ TEST_F(ServeTest, ServesAFileOver4GiBWhole) {
     EXPECT_EQ(get(bigPath_, {"-H", "Range: bytes=-4"}).body, "TAIL");
 }
 
-TEST_F(ServeTest, RefusesUnknownIdsIndexPagesFoldersAndPathsOutsideContent) {
+TEST_F(ServeTest, RefusesUnknownIdsIndexPagesFoldersPathsOutsideContentAndWrites) {
     for (const char* path : {"/content/audio/0000000000000099/Song.mp3", "/content/xyz",
                              "/content/audio/0000000000000002/index.html", "/index.html",
                              "/content/audio/0000000000000001/", "/etc/passwd"})
         EXPECT_EQ(get(path).status, 404) << path;
     for (const char* path : {"/../../../../etc/passwd", "/content/../../../../etc/passwd"})
         EXPECT_NE(get(path, {"--path-as-is"}).status, 200) << path;
-    EXPECT_EQ(get(songPath_).status, 200);  // still serving after the refusals
-}
-
-TEST_F(ServeTest, AWriteAttemptLeavesTheFileAsItWas) {
     for (const char* method : {"POST", "PUT"}) {
         EXPECT_EQ(get(songPath_, {"-X", method, "--data-binary", "overwritten"}).status, 405);
         // The stack's own web server keeps the content directory too, and writes nothing.
         EXPECT_NE(curl({"-X", method, "--data-binary", "x", server_->url(songPath_)}).status, 200);
     }
     EXPECT_TRUE(fixtures::readFile(dir_ / "Music" / "Song.mp3") == song_);
-    EXPECT_TRUE(get(songPath_).body == song_);
-}
-
-TEST_F(ServeTest, EachRequestSeesTheFileAsItIsNow) {
-    const auto song = dir_ / "Music" / "Song.mp3";
-    for (std::size_t size : {150000u, 10u}) {
-        const std::string bytes = fixtures::randomBytes(size, static_cast<int>(size));
-        fixtures::writeFile(song, bytes);
-        HttpResponse r = get(songPath_);
-        EXPECT_EQ(r.status, 200) << size;
-        EXPECT_EQ(r.headers["content-length"], std::to_string(size));
-        EXPECT_TRUE(r.body == bytes) << size;
-    }
-    std::filesystem::remove(song);
-    EXPECT_EQ(get(songPath_).status, 404);
+    EXPECT_TRUE(get(songPath_).body == song_);  // the file as it was, still served
 }
 
 TEST_F(ServeTest, LinksAreListedAndServedOnlyWhenTheyLeadInsideAShare) {
-    const std::string list = xmlUnescape(elementText(
-        soapAction(*server_, "ContentDirectory", "Browse", browseArgs("0000000000000011")).body,
-        "Result"));
+    const std::string list = browse(*server_, "0000000000000011").didl;
     EXPECT_NE(list.find("<dc:title>in</dc:title>"), std::string::npos) << list;
     EXPECT_EQ(list.find("<dc:title>out</dc:title>"), std::string::npos) << list;
     const std::string in = "/content/audio/0000000000000012/in.mp3";
@@ -395,15 +381,15 @@ TEST_F(ServeTest, FilesAddedWhileRunningAppearAndTheUpdateIdsGoUp) {
     ASSERT_TRUE(appears(*server_, "0000000000000001", "New Song"));
     EXPECT_EQ(browse(*server_, "0000000000000001").count("UpdateID"), "11");
     EXPECT_EQ(browse(*server_, "0000000000000003").count("UpdateID"), "10");  // unchanged
-    EXPECT_EQ(elementText(call("ContentDirectory", "GetSystemUpdateID").body, "Id"), "114");
+    EXPECT_EQ(elementText(soapAction(*server_, "ContentDirectory", "GetSystemUpdateID").body, "Id"),
+              "114");
     // What was there keeps its id and URL.
     EXPECT_TRUE(get(songPath_).body == song_);
     // SIGHUP rescans at once, even where no change was signalled.
     fixtures::writeFile(dir_ / "Films" / "Late.avi", "x");
     server_->signal(SIGHUP);
     EXPECT_TRUE(appears(*server_, "0000000000000003", "Late"));
-    const int status = server_->stop();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(server_->stop(), 0);
 }
 
 TEST(ServeStart, RefusesAShareWhoseFolderIsMissing) {
@@ -444,10 +430,9 @@ TEST(ServeStart, ServesTheStoredShareListWhenNoShareIsGiven) {
                             "\ncomment=MUSIC\nusershare_acl=Everyone:R,\n\n[Player]\n"
                             "path=/tmp\ncomment=vlc\nusershare_acl=Everyone:R,\nEOF\n");
     std::filesystem::permissions(home / "bin" / "net", std::filesystem::perms::owner_all);
-    const std::string path = (home / "bin").string() + ":" + std::getenv("PATH");
-    setenv("PATH", path.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ServeProcess server({"--address", "127.0.0.1"});
+    ServeProcess server({"--address", "127.0.0.1"},
+                        {"PATH=" + (home / "bin").string() + ":" + std::getenv("PATH"),
+                         "XDG_CONFIG_HOME=" + (home / "config").string()});
     ASSERT_TRUE(server.waitReady()) << server.output();
     const Browse root = browse(server, "0");
     EXPECT_EQ(root.count("NumberReturned"), "1");  // the vlc share is not published

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <upnp/ixml.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "corvid/server/ShareTree.h"
@@ -29,11 +30,10 @@ std::shared_ptr<ShareTree> scan(const std::vector<std::pair<std::string, std::st
 }
 
 const MediaObject* byTitle(const ShareTree& tree, const std::string& title) {
-    for (const auto& o : tree.objects()) {
-        if (o->title == title)
-            return o.get();
-    }
-    return nullptr;
+    const auto& all = tree.objects();
+    const auto it =
+        std::find_if(all.begin(), all.end(), [&](auto& o) { return o->title == title; });
+    return it == all.end() ? nullptr : it->get();
 }
 
 TEST(ShareTree, OnlyExtensionsOfTheSharesTypeBecomeItems) {
