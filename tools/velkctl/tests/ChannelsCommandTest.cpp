@@ -39,15 +39,10 @@ std::string service(int no, const std::string& name, const std::string& type) {
 
 class ChannelsCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(sim.ok()) << sim.error();
-        fs::create_directories(dir / "cache");
-    }
-
-    fs::path remote() const { return sim.channelList(); }
-
+    void SetUp() override { ASSERT_TRUE(sim.ok()) << sim.error(); }
+    // Its cache is the test's folder.
     Outcome velk(const std::vector<std::string>& args) {
-        return velkAt(sim->ftpPort(), dir / "cache", args);
+        return velkAt(sim->ftpPort(), dir.path(), args);
     }
 
     fixtures::RunningSim sim;
@@ -55,8 +50,9 @@ class ChannelsCommand : public ::testing::Test {
 };
 
 TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {
-    fixtures::writeFile(remote(), listXml(service(1, "Eins", "TV") + service(2, "Zwei", "TV") +
-                                          service(1, "Radio Eins", "Radio")));
+    fixtures::writeFile(sim.channelList(),
+                        listXml(service(1, "Eins", "TV") + service(2, "Zwei", "TV") +
+                                service(1, "Radio Eins", "Radio")));
     const fs::path out = dir / "pulled.xml";
     Outcome r = velk({"channels", "pull", out.string()});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -66,7 +62,7 @@ TEST_F(ChannelsCommand, PullWritesTheReceiversListToAFile) {
               "TV\t1\tEins\t10\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
               "TV\t2\tZwei\t20\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
               "Radio\t1\tRadio Eins\t10\t0\t0\t346000\t6900\t64\t0\t1\t0\n");
-    EXPECT_FALSE(fs::exists(dir / "cache" / "velkport" / "tempchannel.xml"));
+    EXPECT_FALSE(fs::exists(dir / "velkport" / "tempchannel.xml"));
 }
 
 TEST_F(ChannelsCommand, APullThatFailsLeavesTheFileAsItWasWithTheReason) {
@@ -75,7 +71,7 @@ TEST_F(ChannelsCommand, APullThatFailsLeavesTheFileAsItWasWithTheReason) {
     Outcome r = velk({"channels", "pull", out.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("550"), std::string::npos) << r.err;
-    fixtures::writeFile(remote(), "<Servicelist><Service><Name>cut");  // does not parse
+    fixtures::writeFile(sim.channelList(), "<Servicelist><Service><Name>cut");  // does not parse
     r = velk({"channels", "pull", out.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
@@ -88,12 +84,12 @@ TEST_F(ChannelsCommand, PushRenumbersWithYesAndSendsNothingWhenNotAsked) {
     Outcome no = velk({"channels", "push", file.string()});
     EXPECT_EQ(no.status, 1);
     EXPECT_NE(no.err.find("Renumbering is necessary."), std::string::npos) << no.err;
-    EXPECT_FALSE(fs::exists(remote()));
+    EXPECT_FALSE(fs::exists(sim.channelList()));
 
     Outcome yes = velk({"--yes", "channels", "push", file.string()});
     ASSERT_EQ(yes.status, 0) << yes.err;
-    ASSERT_TRUE(fs::exists(remote()));
-    const std::string sent = fixtures::readFile(remote());
+    ASSERT_TRUE(fs::exists(sim.channelList()));
+    const std::string sent = fixtures::readFile(sim.channelList());
     EXPECT_LT(sent.find("<Name>Three</Name>"), sent.find("<Name>Seven</Name>"));
     EXPECT_NE(sent.find("<ChannelNo>2</ChannelNo>"), std::string::npos);
     EXPECT_EQ(sent.find("<ChannelNo>7</ChannelNo>"), std::string::npos);
@@ -131,7 +127,7 @@ TEST_F(ChannelsCommand, ShowListsServicesThenFavoritesTvFirst) {
     EXPECT_EQ(frequencyColumn("      3  Kanal Süd "), frequencyColumn("      2  B ")) << table.out;
 }
 
-TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBack) {
+TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBackButNeverABrokenOne) {
     const fs::path file = dir / "r.xml";
     fixtures::writeFile(file, listXml(service(9, "Nine", "TV") + service(4, "Four", "TV") +
                                       service(5, "R5", "Radio") + service(2, "R2", "Radio")));
@@ -142,15 +138,12 @@ TEST_F(ChannelsCommand, RenumberSortsEachListAndWritesTheFileBack) {
               "TV\t2\tNine\t90\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
               "Radio\t1\tR2\t20\t0\t0\t346000\t6900\t64\t0\t1\t0\n"
               "Radio\t2\tR5\t50\t0\t0\t346000\t6900\t64\t0\t1\t0\n");
-}
-
-TEST_F(ChannelsCommand, BrokenFilesAreRefusedAndNeverOverwritten) {
-    const fs::path file = dir / "broken.xml";
-    fixtures::writeFile(file, "<Servicelist><Service>");
-    Outcome r = velk({"channels", "renumber", file.string()});
+    const fs::path broken = dir / "broken.xml";
+    fixtures::writeFile(broken, "<Servicelist><Service>");
+    r = velk({"channels", "renumber", broken.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("_ERR"), std::string::npos) << r.err;
-    EXPECT_EQ(fixtures::readFile(file), "<Servicelist><Service>");
+    EXPECT_EQ(fixtures::readFile(broken), "<Servicelist><Service>");
     const fs::path other = dir / "other.xml";
     fixtures::writeFile(other, "<Channels/>");
     EXPECT_EQ(velk({"channels", "renumber", other.string()}).status, 1);

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "tools/velkctl/tests/VelkctlRunner.h"
 #include "velkport/media/JpegPreparer.h"

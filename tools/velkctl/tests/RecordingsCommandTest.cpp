@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "common/ByteOrder.h"
 #include "common/Socket.h"
@@ -18,34 +17,34 @@ using velkctl::testing::Outcome;
 
 constexpr std::size_t kBlock = 48128;
 
+// A recording's stream, made once for all the tests: over 1 MiB (smaller downloads are not
+// kept) and in whole blocks; empty when ffmpeg could not make it.
+const std::string& Tv() {
+    static const std::string tv = [] {
+        fixtures::TempDir media;
+        if (!fixtures::MakeTransportStream(media / "tv.ts", "testsrc=size=720x576:rate=25", 5,
+                                           false, "4M"))
+            return std::string();
+        std::string bytes = fixtures::readFile(media / "tv.ts");
+        bytes += bytes;
+        return bytes.substr(0, bytes.size() / kBlock * kBlock);
+    }();
+    return tv;
+}
+
 class RecordingsCommand : public velkctl::testing::VelkctlOnSim {
   protected:
-    static void SetUpTestSuite() {
-        media_ = new fixtures::TempDir;
-        ASSERT_TRUE(fixtures::MakeTransportStream(*media_ / "tv.ts", "testsrc=size=720x576:rate=25",
-                                                  5, false, "4M"));
-        tv_ = fixtures::readFile(*media_ / "tv.ts");
-        tv_ += tv_;  // over 1 MiB: smaller downloads are not kept
-        tv_.resize(tv_.size() / kBlock * kBlock);
-        ASSERT_GT(tv_.size(), 24 * kBlock);
-    }
-    static void TearDownTestSuite() {
-        delete media_;
-        media_ = nullptr;
-    }
     void SetUp() override {
         ASSERT_TRUE(sim_.ok()) << sim_.error();
+        ASSERT_GT(tv_.size(), 24 * kBlock);
         sim_.addRecording(false, "REC1", tv_,
                           R"({"channelNumber": 7, "channelName": "Kanal Sieben",
                               "title": "News", "start": 1700000000, "duration": 3725})");
         sim_.addRecording(true, "RAD1", tv_.substr(0, 30 * kBlock),
                           R"({"title": "Jazz", "channelName": "Radio\tOne", "scrambled": 1})");
     }
-    static fixtures::TempDir* media_;
-    static std::string tv_;
+    const std::string& tv_ = Tv();
 };
-fixtures::TempDir* RecordingsCommand::media_ = nullptr;
-std::string RecordingsCommand::tv_;
 
 bool IsPng180x144(const fs::path& p) {
     std::string b = fixtures::readFile(p);

@@ -34,25 +34,16 @@ Outcome RunVelkctl(const std::vector<std::string>& arguments,
     Outcome o;
     {
         fixtures::ChildProcess child(argv, dir / "err");
-        const auto start = steady_clock::now();
-        auto left = [](steady_clock::time_point until) {
-            return std::max(duration_cast<milliseconds>(until - steady_clock::now()), 0ms);
-        };
-        bool interrupted = interruptAfter.count() == 0;
-        std::string line;
-        for (;;) {
-            const auto until = start + (interrupted ? limit : interruptAfter);
-            if (child.readLine(line, left(until))) {
-                o.out += line + "\n";
-            } else if (!interrupted) {  // time to press Ctrl-C (or it ended before)
-                std::this_thread::sleep_until(until);
-                child.signal(SIGINT);
-                interrupted = true;
-            } else {
-                break;  // the end of its output, or the time limit
-            }
+        const auto end = steady_clock::now() + limit;
+        if (interruptAfter.count() > 0) {  // its output waits in the pipe meanwhile
+            std::this_thread::sleep_for(interruptAfter);
+            child.signal(SIGINT);
         }
-        o.status = child.wait(left(start + limit));
+        const auto left = [end] {
+            return std::max(duration_cast<milliseconds>(end - steady_clock::now()), 0ms);
+        };
+        o.out = child.readAll(left());
+        o.status = child.wait(left());
     }
     o.err = fixtures::readFile(dir / "err");
     return o;
@@ -60,9 +51,12 @@ Outcome RunVelkctl(const std::vector<std::string>& arguments,
 
 Outcome VelkctlOnSim::Run(const std::vector<std::string>& args, milliseconds interruptAfter,
                           int portBase) {
-    std::vector<std::string> all = {"--receiver", "127.0.0.1", "--port-base",
-                                    std::to_string(portBase ? portBase : sim_->portBase()),
-                                    "--yes"};
+    std::vector<std::string> all = {
+        "--receiver",  "127.0.0.1",
+        "--port-base", std::to_string(portBase ? portBase : sim_->portBase()),
+        "--ftp-port",  std::to_string(sim_->ftpPort()),
+        "--pin",       "0000",
+        "--yes"};
     all.insert(all.end(), args.begin(), args.end());
     const std::string home = home_.path().string();
     return RunVelkctl(

@@ -30,11 +30,15 @@ Outcome RunVelkctl(const std::vector<std::string>& arguments,
                    std::chrono::milliseconds limit = std::chrono::seconds(20),
                    std::chrono::milliseconds interruptAfter = {});
 
-// velkctl against the emulated receiver running in the test, answering yes to every question,
-// with a home folder of its own and the time zone UTC.
+// velkctl against the emulated receiver running in the test (its address, ports and pin come
+// first, so that the arguments can override them), answering yes to every question, with a
+// home folder of its own and the time zone UTC.
 class VelkctlOnSim : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(sim_.ok()) << sim_.error(); }
+    void SetUp() override {
+        ASSERT_TRUE(sim_.ok()) << sim_.error();
+        ASSERT_TRUE(std::filesystem::exists(VelkctlPath())) << VelkctlPath();
+    }
     Outcome Run(const std::vector<std::string>& args, std::chrono::milliseconds interruptAfter = {},
                 int portBase = 0);
 
