@@ -12,6 +12,7 @@
 #include "common/ByteOrder.h"
 #include "corvid/receiver/ControlListener.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/CorvidletService.h"
 
@@ -45,37 +46,18 @@ class Calls : public ControlHandler {
     std::vector<std::string> seen_;
 };
 
-class OneShare : public sharing::ShareSystem {
-  public:
-    explicit OneShare(std::string path) : path_(std::move(path)) {}
-    bool List(std::vector<sharing::ShareRecord>& out, std::string&) override {
-        out = {{"Films", 0, "video", path_, 1}};
-        return true;
-    }
-    bool Create(const sharing::ShareRecord&, const std::string&, std::string&) override {
-        return false;
-    }
-    bool Remove(const sharing::ShareRecord&, const std::string&, bool, std::string&) override {
-        return false;
-    }
-
-  private:
-    std::string path_;
-};
-
 struct ListenerFixture : ::testing::Test {
-    ListenerFixture()
-        : system((dir / "films").string()),
-          settings(dir / "config", &system),
-          listener(calls, settings) {
+    ListenerFixture() : settings(dir / "config", &system), listener(calls, settings) {
+        system.shares = {{"Films", 0, "video", (dir / "films").string(), 1}};
         std::filesystem::create_directories(dir / "films");
         fixtures::writeFile(dir / "films" / "a.avi", "x");
         settings.LoadShares();
         listener.SetTimeLimit(500ms);
     }
-    void open(const std::string& allowed) {
+    // Open to the receiver at 127.0.0.1 only.
+    void SetUp() override {
         std::string error;
-        ASSERT_TRUE(listener.Open("", 0, allowed, &error)) << error;
+        ASSERT_TRUE(listener.Open("", 0, "127.0.0.1", &error)) << error;
     }
     // A connection to the listener from the given loopback address.
     common::Socket connect(const std::string& from = "127.0.0.1") {
@@ -93,14 +75,13 @@ struct ListenerFixture : ::testing::Test {
     }
 
     fixtures::TempDir dir;
-    OneShare system;
+    sharing::MemoryShares system;
     sharing::SharingSettings settings;
     Calls calls;
     ControlListener listener;
 };
 
 TEST_F(ListenerFixture, ARequestSplitOverSegmentsIsReassembled) {
-    open("127.0.0.1");
     const auto bytes = ControlRequest::Build(ControlRequest::Play, "192.168.1.9", "Films/a.avi");
     common::Socket s = connect();
     std::size_t from = 0;
@@ -113,7 +94,6 @@ TEST_F(ListenerFixture, ARequestSplitOverSegmentsIsReassembled) {
 }
 
 TEST_F(ListenerFixture, StatedLengthsOutsideTheBufferAndStalledRequestsAreDropped) {
-    open("127.0.0.1");
     for (std::uint32_t stated : {16385u, 5u}) {
         auto bytes = ControlRequest::Build(ControlRequest::Stop, "", "");
         common::storeBe32(bytes.data(), stated);
@@ -131,7 +111,6 @@ TEST_F(ListenerFixture, StatedLengthsOutsideTheBufferAndStalledRequestsAreDroppe
 }
 
 TEST_F(ListenerFixture, AnotherAddressThanTheReceiversIsClosedUnread) {
-    open("127.0.0.1");
     const auto stop = ControlRequest::Build(ControlRequest::Stop, "", "");
     connect("127.0.0.2").sendAll(stop.data(), stop.size(), 1s);
     EXPECT_TRUE(calls.wait(0).empty());
@@ -140,7 +119,6 @@ TEST_F(ListenerFixture, AnotherAddressThanTheReceiversIsClosedUnread) {
 }
 
 TEST_F(ListenerFixture, CommandsFromTheEmulatedCorvidletReachTheHandlerInTheirRange) {
-    open("127.0.0.1");
     const std::string corvid = "127.0.0.1:" + std::to_string(listener.port());
     for (const char* line :
          {"control play 10.0.0.7 Films/a.avi", "control play 10.0.0.7 Films/../x",

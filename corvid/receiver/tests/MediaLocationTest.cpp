@@ -4,25 +4,11 @@
 
 #include "corvid/receiver/MediaLocation.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "tests/fixtures/TempDir.h"
 
 namespace corvid::receiver {
 namespace {
-
-class Listed : public sharing::ShareSystem {
-  public:
-    std::vector<sharing::ShareRecord> shares;
-    bool List(std::vector<sharing::ShareRecord>& out, std::string&) override {
-        out = shares;
-        return true;
-    }
-    bool Create(const sharing::ShareRecord&, const std::string&, std::string&) override {
-        return false;
-    }
-    bool Remove(const sharing::ShareRecord&, const std::string&, bool, std::string&) override {
-        return false;
-    }
-};
 
 TEST(MediaLocation, OnlyFilesInsideAShareOrTheContentTreeAreFound) {
     fixtures::TempDir dir;
@@ -33,7 +19,7 @@ TEST(MediaLocation, OnlyFilesInsideAShareOrTheContentTreeAreFound) {
     fixtures::writeFile(dir / "private" / "secret.avi", "x");
     fs::create_symlink(dir / "private" / "secret.avi", dir / "films" / "escape.avi");
     fs::create_symlink(dir / "films" / "sub" / "b.avi", dir / "films" / "inside.avi");
-    Listed system;
+    sharing::MemoryShares system;
     system.shares = {{"Films", 0, "video", (dir / "films").string(), 1},
                      {"Gone", 0, "video", (dir / "missing").string(), 1}};
     sharing::SharingSettings settings(dir / "config", &system);

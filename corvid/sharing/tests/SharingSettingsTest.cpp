@@ -6,43 +6,11 @@
 #include "common/IniFile.h"
 #include "corvid/sharing/MediaType.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "tests/fixtures/TempDir.h"
 
 namespace corvid::sharing {
 namespace {
-
-// The system's share table, in memory; a name listed in refuse is turned down.
-class MemoryShares : public ShareSystem {
-  public:
-    bool List(std::vector<ShareRecord>& shares, std::string&) override {
-        shares = made;
-        return true;
-    }
-    bool Create(const ShareRecord& share, const std::string&, std::string& error) override {
-        if (share.name == refuse) {
-            error = "The share name is already in use on this server";
-            return false;
-        }
-        made.push_back(share);
-        return true;
-    }
-    bool Remove(const ShareRecord& share, const std::string&, bool, std::string&) override {
-        std::erase_if(made, [&](const ShareRecord& r) { return r.name == share.name; });
-        return true;
-    }
-    std::vector<ShareRecord> made;
-    std::string refuse;
-};
-
-ShareRecord share(const std::string& name, const std::string& type, const std::string& path,
-                  std::uint8_t readOnly = 1) {
-    ShareRecord r;
-    r.name = name;
-    r.mediaTypeName = type;
-    r.path = path;
-    r.readOnly = readOnly;
-    return r;
-}
 
 TEST(MediaType, NamesMapToTheFourTypesInAnyCase) {
     EXPECT_EQ(mediaTypeFromName("MUSIC"), MediaType::Music);
@@ -124,19 +92,20 @@ TEST(SharingSettings, NewSharesAreCheckedInOrderWithTheirMessages) {
         const char* message;
     };
     const Case cases[] = {
-        {share("Music", "music", folder + "/missing"), ShareCheck::InvalidPath, "Invalid Path"},
-        {share("", "music", folder), ShareCheck::NoName, "Insert share name"},
-        {share("ThirteenChars", "music", folder), ShareCheck::NameTooLong,
+        {ShareRecord{"Music", 0, "music", folder + "/missing", 1}, ShareCheck::InvalidPath,
+         "Invalid Path"},
+        {ShareRecord{"", 0, "music", folder, 1}, ShareCheck::NoName, "Insert share name"},
+        {ShareRecord{"ThirteenChars", 0, "music", folder, 1}, ShareCheck::NameTooLong,
          "Share Name is too long"},
-        {share("TwelveChars1", "music", folder), ShareCheck::Added, "Add Success"},
-        {share("Music2", "MUSIC", folder), ShareCheck::Added, "Add Success"},
-        {share("Rec", "record", folder), ShareCheck::Added, "Add Success"},
-        {share("Rec2", "RECORD", folder), ShareCheck::SecondRecord,
+        {ShareRecord{"TwelveChars1", 0, "music", folder, 1}, ShareCheck::Added, "Add Success"},
+        {ShareRecord{"Music2", 0, "MUSIC", folder, 1}, ShareCheck::Added, "Add Success"},
+        {ShareRecord{"Rec", 0, "record", folder, 1}, ShareCheck::Added, "Add Success"},
+        {ShareRecord{"Rec2", 0, "RECORD", folder, 1}, ShareCheck::SecondRecord,
          "Can not share more than one in case RECORD"},
-        {share("music2", "jpeg", folder), ShareCheck::NameTaken,
+        {ShareRecord{"music2", 0, "jpeg", folder, 1}, ShareCheck::NameTaken,
          "The share name is already in use on this server"},
-        {share("Odd", "pictures", folder), ShareCheck::BadType, "Unknown media type"},
-        {share("Taken", "jpeg", folder), ShareCheck::SystemFailed,
+        {ShareRecord{"Odd", 0, "pictures", folder, 1}, ShareCheck::BadType, "Unknown media type"},
+        {ShareRecord{"Taken", 0, "jpeg", folder, 1}, ShareCheck::SystemFailed,
          "The share could not be created"},
     };
     for (const Case& c : cases) {
@@ -148,8 +117,8 @@ TEST(SharingSettings, NewSharesAreCheckedInOrderWithTheirMessages) {
     EXPECT_EQ(s.ShareCount(), 3u);
     EXPECT_EQ(s.CountSharesOfType("music"), 2u);
     // A record share is made writable even when asked for read-only.
-    EXPECT_EQ(system.made.at(2).readOnly, 0);
-    EXPECT_EQ(system.made.at(0).readOnly, 1);
+    EXPECT_EQ(system.shares.at(2).readOnly, 0);
+    EXPECT_EQ(system.shares.at(0).readOnly, 1);
 }
 
 TEST(SharingSettings, TheTableIsTheSystemsShareListInSlotOrder) {
@@ -157,11 +126,11 @@ TEST(SharingSettings, TheTableIsTheSystemsShareListInSlotOrder) {
     MemoryShares system;
     {
         SharingSettings s(dir / "config", &system);
-        ASSERT_EQ(s.AddShare(share("A", "video", dir.path())), ShareCheck::Added);
-        ASSERT_EQ(s.AddShare(share("B", "music", dir.path())), ShareCheck::Added);
+        ASSERT_EQ(s.AddShare(ShareRecord{"A", 0, "video", dir.path(), 1}), ShareCheck::Added);
+        ASSERT_EQ(s.AddShare(ShareRecord{"B", 0, "music", dir.path(), 1}), ShareCheck::Added);
         ASSERT_TRUE(s.DeleteShare(0));
         EXPECT_FALSE(s.DeleteShare(0));
-        ASSERT_EQ(s.AddShare(share("D", "jpeg", dir.path())), ShareCheck::Added);
+        ASSERT_EQ(s.AddShare(ShareRecord{"D", 0, "jpeg", dir.path(), 1}), ShareCheck::Added);
         EXPECT_EQ(s.Share(0)->name, "D");  // the lowest free slot
     }
     SharingSettings s(dir / "config", &system);

@@ -1,20 +1,17 @@
 #include "corvid/sharing/VlcStreamer.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <set>
+#include <thread>
 
-#include "common/FileDescriptor.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/SharingSettings.h"
 #include "corvid/sharing/SubtitleFile.h"
+#include "corvid/sharing/tests/StreamWatcher.h"
 #include "tests/fixtures/TempDir.h"
 
 namespace corvid::sharing {
@@ -22,13 +19,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(SubtitleFileTest, Cp1252SubtitleIsCopiedAsUtf8WithTheByteOrderMark) {
+// A Windows-1252 subtitle is copied as UTF-8 with the byte order mark; one in UTF-8 with the
+// mark is named as it is; .smi comes before .smil.
+TEST(SubtitleFileTest, OnlyASubtitleThatIsNotUtf8IsCopiedAndSmiComesBeforeSmil) {
     fixtures::TempDir dir;
     fixtures::writeFile(dir / "Film.avi", "");
     fixtures::writeFile(dir / "Film.smil", "other");
     fixtures::writeFile(dir / "Film.smi",
                         "<P>Caf\xE9 \x80 5\x96"
                         "6 \x81</P>\r\n");
+    fixtures::writeFile(dir / "Clip.smil", "\xEF\xBB\xBF<P>Caf\xC3\xA9</P>");
     const auto found = SubtitleFile::Find(dir / "Film.avi");
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, dir / "Film.smi");
@@ -39,18 +39,14 @@ TEST(SubtitleFileTest, Cp1252SubtitleIsCopiedAsUtf8WithTheByteOrderMark) {
     EXPECT_EQ(fixtures::readFile(prepared->path),
               "\xEF\xBB\xBF<P>Caf\xC3\xA9 \xE2\x82\xAC 5\xE2\x80\x93"
               "6 \xEF\xBF\xBD</P>\r\n");
-}
 
-TEST(SubtitleFileTest, Utf8SubtitleWithTheMarkIsNamedDirectlyAndSmilIsTheFallback) {
-    fixtures::TempDir dir;
-    fixtures::writeFile(dir / "Film.smil", "\xEF\xBB\xBF<P>Caf\xC3\xA9</P>");
-    const auto found = SubtitleFile::Find(dir / "Film.mkv");
-    ASSERT_TRUE(found);
-    const auto prepared = SubtitleFile::Prepare(*found);
-    ASSERT_TRUE(prepared);
-    EXPECT_FALSE(prepared->temporary);
-    EXPECT_EQ(prepared->path, dir / "Film.smil");
-    EXPECT_FALSE(std::filesystem::exists(dir / "Film.smil.tmp"));
+    const auto clip = SubtitleFile::Find(dir / "Clip.mkv");
+    ASSERT_TRUE(clip);
+    const auto kept = SubtitleFile::Prepare(*clip);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->temporary);
+    EXPECT_EQ(kept->path, dir / "Clip.smil");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Clip.smil.tmp"));
     EXPECT_FALSE(SubtitleFile::Find(dir / "Other.avi"));
 }
 
@@ -104,58 +100,25 @@ class RealVlcTest : public VlcStreamerTest {
             GTEST_SKIP() << "needs vlc (vlc-bin, vlc-plugin-base) and ffmpeg";
         if (::geteuid() == 0)
             ::setenv("CORVID_VLC_USER", "nobody", 0);  // VLC refuses to run as root
-        udp = common::FileDescriptor(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        ASSERT_EQ(::bind(udp.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        ASSERT_EQ(::getsockname(udp.fd(), reinterpret_cast<sockaddr*>(&addr), &len), 0);
-        port = ntohs(addr.sin_port);
+        ASSERT_NE(watcher.port(), 0);
     }
     std::filesystem::path film(const char* seconds) {
-        CommandRunner ffmpeg;
         const auto file = dir / "Film.mpg";
-        const auto made =
-            ffmpeg.Run({"ffmpeg",     "-loglevel", "error", "-y",
-                        "-f",         "lavfi",     "-i",    "testsrc=size=352x288:rate=25",
-                        "-f",         "lavfi",     "-i",    "sine=sample_rate=48000",
-                        "-t",         seconds,     "-c:v",  "mpeg2video",
-                        "-c:a",       "mp2",       "-f",    "mpeg",
-                        file.string()});
-        EXPECT_TRUE(made.ok()) << made.reason();
-        std::filesystem::permissions(file, std::filesystem::perms(0644));
+        EXPECT_TRUE(StreamWatcher::MakeFilm(file, seconds));
         fixtures::writeFile(dir / "Film.smi", "<SAMI><P>Caf\xE9</P></SAMI>");
         return file;
     }
-    // The transport-stream PIDs of the datagrams that arrive within the limit.
-    std::set<int> pids(std::chrono::milliseconds limit) {
-        std::set<int> seen;
-        const auto end = std::chrono::steady_clock::now() + limit;
-        unsigned char buffer[65536];
-        while (std::chrono::steady_clock::now() < end && !(seen.count(68) && seen.count(69))) {
-            pollfd p{udp.fd(), POLLIN, 0};
-            if (::poll(&p, 1, 200) != 1)
-                continue;
-            const ssize_t n = ::recv(udp.fd(), buffer, sizeof buffer, 0);
-            for (ssize_t i = 0; i + 188 <= n; i += 188)
-                if (buffer[i] == 0x47)
-                    seen.insert(((buffer[i + 1] & 0x1F) << 8) | buffer[i + 2]);
-        }
-        return seen;
-    }
-    common::FileDescriptor udp;
-    std::uint16_t port = 0;
+    StreamWatcher watcher;
 };
 
 TEST_F(RealVlcTest, StreamsTransportPacketsToUdpThenPausesAndStops) {
     const auto file = film("30");
     VlcStreamer streamer(settings);
-    streamer.SetUdpPort(port);
+    streamer.SetUdpPort(watcher.port());
     std::string error;
     ASSERT_TRUE(streamer.Play("127.0.0.1", file, &error)) << error;
     EXPECT_TRUE(std::filesystem::exists(dir / "Film.smi.tmp"));
-    const auto seen = pids(20s);
+    const auto seen = watcher.pids(20s, {68, 69});
     EXPECT_TRUE(seen.count(68)) << "audio PID";
     EXPECT_TRUE(seen.count(69)) << "video PID";
 
@@ -196,7 +159,7 @@ int vlcChildren() {
 TEST_F(RealVlcTest, PlayRequestsAtOnceLeaveOneVlc) {
     const auto file = film("30");
     VlcStreamer streamer(settings);
-    streamer.SetUdpPort(port);
+    streamer.SetUdpPort(watcher.port());
     std::thread other([&] { streamer.Play("127.0.0.1", file); });
     streamer.Play("127.0.0.1", file);
     other.join();
@@ -209,7 +172,7 @@ TEST_F(RealVlcTest, PlayRequestsAtOnceLeaveOneVlc) {
 TEST_F(RealVlcTest, VlcEndingByItselfIsReapedAndTakesItsSubtitleCopy) {
     const auto file = film("1");
     VlcStreamer streamer(settings);
-    streamer.SetUdpPort(port);
+    streamer.SetUdpPort(watcher.port());
     std::string error;
     ASSERT_TRUE(streamer.Play("127.0.0.1", file, &error)) << error;
     const auto end = std::chrono::steady_clock::now() + 30s;

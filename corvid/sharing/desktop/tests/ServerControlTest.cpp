@@ -1,19 +1,15 @@
 #include "corvid/sharing/desktop/ServerControl.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <set>
 #include <thread>
 
-#include "common/FileDescriptor.h"
 #include "corvid/sharing/CommandRunner.h"
 #include "corvid/sharing/SharingSettings.h"
 #include "corvid/sharing/desktop/StartupSequence.h"
-#include "corvid/sharing/desktop/tests/MemoryShares.h"
+#include "corvid/sharing/tests/MemoryShares.h"
+#include "corvid/sharing/tests/StreamWatcher.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/CorvidletService.h"
 
@@ -87,16 +83,12 @@ class ServerControlTest : public ::testing::Test {
         settings.LoadShares();
         settings.receiverAddress = "127.0.0.1";
         control.SetControlPort(0);
-        control.SetConfigurationPort(closedPort());
+        control.SetConfigurationPort(1);  // nobody listens there
         control.SetServerAddress("127.0.0.1");
         control.SetMessageSink([this](const std::string& m) { messages.push_back(m); });
         // No Samba here: the account is refused unless a test says otherwise.
         control.SetAccountCheck(
             [](const std::string&, const std::string&, std::string&) { return false; });
-    }
-    static std::uint16_t closedPort() {
-        auto s = common::Socket::listenTcp("127.0.0.1", 0);
-        return s.localPort();  // closed again when s goes
     }
     fixtures::TempDir dir;
     fixtures::TempDir config;
@@ -135,7 +127,6 @@ TEST_F(ServerControlTest, FileSharingServerHandsTheSharesToTheEmulatedCorvidlet)
     EXPECT_EQ(control.StartServer(true), 0);
     EXPECT_EQ(messages.back(), "ID or Password is faild");
     EXPECT_EQ(control.status(), receiver::LinkStatus::Offline);
-    corvidlet.stop();
 }
 
 // The emulated receiver asks for a stream over the control channel; a real VLC sends it.
@@ -144,22 +135,9 @@ TEST_F(ServerControlTest, ReceiverSimPlayRequestStreamsThroughVlcToUdp) {
         GTEST_SKIP() << "needs vlc (vlc-bin, vlc-plugin-base) and ffmpeg";
     if (::geteuid() == 0)
         ::setenv("CORVID_VLC_USER", "nobody", 0);  // VLC refuses to run as root
-    CommandRunner ffmpeg;
-    const auto film = dir / "films/Film.mpg";
-    ASSERT_TRUE(ffmpeg
-                    .Run({"ffmpeg", "-loglevel", "error", "-f", "lavfi", "-i",
-                          "testsrc=size=352x288:rate=25", "-t", "30", "-c:v", "mpeg2video", "-f",
-                          "mpeg", film.string()})
-                    .ok());
-    std::filesystem::permissions(film, std::filesystem::perms(0644));
-    common::FileDescriptor udp(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(::bind(udp.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ::getsockname(udp.fd(), reinterpret_cast<sockaddr*>(&addr), &len);
-    control.streamer().SetUdpPort(ntohs(addr.sin_port));
+    ASSERT_TRUE(StreamWatcher::MakeFilm(dir / "films/Film.mpg", "30"));
+    StreamWatcher watcher;
+    control.streamer().SetUdpPort(watcher.port());
 
     settings.serverType = 1;
     ASSERT_EQ(control.StartServer(true), 1) << (messages.empty() ? "" : messages.back());
@@ -169,19 +147,7 @@ TEST_F(ServerControlTest, ReceiverSimPlayRequestStreamsThroughVlcToUdp) {
     ASSERT_TRUE(receiversim::CorvidletService::SendControl(
         corvid, "control play 127.0.0.1 films/Film.mpg", &error))
         << error;
-    bool video = false;
-    unsigned char buffer[65536];
-    for (auto end = std::chrono::steady_clock::now() + 20s;
-         !video && std::chrono::steady_clock::now() < end;) {
-        pollfd p{udp.fd(), POLLIN, 0};
-        if (::poll(&p, 1, 200) != 1)
-            continue;
-        const ssize_t n = ::recv(udp.fd(), buffer, sizeof buffer, 0);
-        for (ssize_t i = 0; i + 188 <= n; i += 188)
-            video = video ||
-                    (buffer[i] == 0x47 && (((buffer[i + 1] & 0x1F) << 8) | buffer[i + 2]) == 69);
-    }
-    EXPECT_TRUE(video) << "transport packets of PID 69 on the UDP port";
+    EXPECT_TRUE(watcher.pids(20s, {69}).count(69)) << "transport packets of the video PID";
     ASSERT_TRUE(receiversim::CorvidletService::SendControl(corvid, "control stop", &error));
     for (auto end = std::chrono::steady_clock::now() + 10s;
          control.streamer().Running() && std::chrono::steady_clock::now() < end;)

@@ -14,7 +14,7 @@
 
 #include "corvid/sharing/CorvidMessages.h"
 #include "corvid/sharing/SharingSettings.h"
-#include "corvid/sharing/desktop/tests/MemoryShares.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "corvid/sharing/ui/MainWindow.h"
 #include "corvid/sharing/ui/SetupWizard.h"
 #include "corvid/sharing/ui/WizardSharePage.h"

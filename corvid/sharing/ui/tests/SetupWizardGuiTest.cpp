@@ -5,13 +5,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
 
 #include "corvid/sharing/CorvidMessages.h"
 #include "corvid/sharing/SharingSettings.h"
-#include "corvid/sharing/desktop/tests/MemoryShares.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "corvid/sharing/ui/MainWindow.h"
 #include "corvid/sharing/ui/SettingsDialog.h"
 #include "corvid/sharing/ui/SetupWizard.h"
@@ -27,7 +26,6 @@ class CorvidWindowsTest : public ::testing::Test {
   protected:
     CorvidWindowsTest() {
         ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        std::filesystem::create_directories(home / "config/corvid");
         settings.LoadSettings();
         CorvidMessages::instance().SetLanguage(CorvidMessages::English);
         services.checkAccount = [this](const std::string& user, const std::string& password,
