@@ -1,12 +1,12 @@
 // The configuration channel byte for byte, as the emulated receiver's corvidlet stores it.
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 #include <unistd.h>
 
 #include "corvid/receiver/CorvidletLink.h"
 #include "corvid/sharing/PasswordScrambler.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "corvid/sharing/tests/MemoryShares.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/CorvidletService.h"
 
@@ -14,17 +14,6 @@ namespace corvid::receiver {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class NoSystemShares : public sharing::ShareSystem {
-  public:
-    bool List(std::vector<sharing::ShareRecord>&, std::string&) override { return true; }
-    bool Create(const sharing::ShareRecord&, const std::string&, std::string&) override {
-        return true;
-    }
-    bool Remove(const sharing::ShareRecord&, const std::string&, bool, std::string&) override {
-        return true;
-    }
-};
 
 class Recorder : public LinkObserver {
   public:
@@ -42,21 +31,6 @@ Bytes message(std::uint32_t command, std::vector<std::pair<std::size_t, std::str
     for (const auto& [offset, text] : fields)
         std::copy(text.begin(), text.end(), m.begin() + static_cast<long>(offset));
     return m;
-}
-
-std::string aesEcbHex(const std::string& keyHex, std::string plain) {
-    const auto key = *sharing::PasswordScrambler::FromHex(keyHex);
-    plain.resize((plain.size() + 15) / 16 * 16, '\0');
-    Bytes out(plain.size() + 16);
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr,
-                       reinterpret_cast<const unsigned char*>(key.data()), nullptr);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    int n = 0;
-    EVP_EncryptUpdate(ctx, out.data(), &n, reinterpret_cast<const unsigned char*>(plain.data()),
-                      static_cast<int>(plain.size()));
-    EVP_CIPHER_CTX_free(ctx);
-    return sharing::PasswordScrambler::ToHex(out.data(), static_cast<std::size_t>(n));
 }
 
 struct LinkFixture : ::testing::Test {
@@ -93,7 +67,7 @@ struct LinkFixture : ::testing::Test {
 
     fixtures::TempDir dir;
     receiversim::CorvidletService corvidlet;
-    NoSystemShares system;
+    sharing::MemoryShares system;
     sharing::SharingSettings settings;
     Recorder observer;
 };
@@ -111,13 +85,16 @@ TEST_F(LinkFixture, ThreeSharesGoAsHostNameThreeShareEntriesAndTheEnd) {
     EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 1024), message(18, {{8, host}}));
 
     const std::string key(raw.begin() + 1024 + 28, raw.begin() + 1024 + 60);
+    // The password in two blocks that the key unlocks.
+    const std::string cipher(raw.begin() + 1024 + 60, raw.begin() + 1024 + 124);
+    EXPECT_EQ(sharing::PasswordScrambler::Unscramble(key, cipher), "seventeen chars!!");
     const std::string ip = settings.hostAddress;
     const std::pair<const char*, const char*> shares[] = {
         {"Tunes", "music"}, {"Films", "vlc"}, {"Rec", "record"}};
     for (std::size_t i = 0; i < 3; ++i) {
         const Bytes expected = message(16, {{8, "pvr"},
                                             {28, key},
-                                            {60, aesEcbHex(key, "seventeen chars!!")},
+                                            {60, cipher},
                                             {316, host},
                                             {572, ip},
                                             {587, shares[i].first},
