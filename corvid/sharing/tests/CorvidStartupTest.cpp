@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 
 #include "corvid/sharing/AutoStart.h"
 #include "corvid/sharing/CorvidMessages.h"
@@ -40,26 +39,18 @@ TEST(CorvidMessagesTest, EveryLanguageHasAll126TextsAndTheLanguageComesFromConfi
 
 TEST(SingleInstanceTest, SecondInstanceHandsItsAddressToTheFirst) {
     fixtures::TempDir dir;
-    std::mutex m;
-    std::condition_variable cv;
-    std::string got;
-    bool shown = false;
+    std::promise<std::pair<std::string, bool>> handed;
     SingleInstance first(dir.path());
     ASSERT_TRUE(first.Acquire([&](const std::string& address, bool show) {
-        std::lock_guard<std::mutex> lock(m);
-        got = address;
-        shown = show;
-        cv.notify_all();
+        handed.set_value({address, show});
     }));
     SingleInstance second(dir.path());
     EXPECT_FALSE(second.Acquire({}));
     EXPECT_FALSE(second.HandOver("not an address"));
     ASSERT_TRUE(second.HandOver("192.168.1.20"));
-    std::unique_lock<std::mutex> lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return !got.empty(); }));
-    EXPECT_EQ(got, "192.168.1.20");
-    EXPECT_TRUE(shown);
-    lock.unlock();
+    auto got = handed.get_future();
+    ASSERT_EQ(got.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(got.get(), std::make_pair(std::string("192.168.1.20"), true));
     // The record Velkport writes, byte for byte.
     const std::uint8_t velkport[12] = {0, 0, 0x17, 0x55, 192, 168, 1, 20, 0, 0, 0, 1};
     EXPECT_EQ(SingleInstance::Encode(*SingleInstance::PackAddress("192.168.1.20"), true),

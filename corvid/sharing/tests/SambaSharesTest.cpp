@@ -3,20 +3,22 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <thread>
 
 #include "common/Socket.h"
 #include "corvid/sharing/SambaAccount.h"
 #include "corvid/sharing/SambaShares.h"
 #include "corvid/sharing/SharingSettings.h"
+#include "tests/fixtures/ChildProcess.h"
 #include "tests/fixtures/TempDir.h"
 
 namespace corvid::sharing {
 namespace {
+
+using namespace std::chrono_literals;
 
 TEST(SambaShares, OnlySharesCommentedWithAMediaTypeAreCorvids) {
     const auto shares = SambaShares::ParseUsershareInfo(
@@ -42,9 +44,25 @@ TEST(SambaAccount, UserNamesThatCouldBeReadAsOptionsOrPathsAreRefused) {
 }
 
 // smbd on 127.0.0.1:445 with its own folders and configuration; stopped and reaped at the end.
+// smbd signals its whole process group when it ends: setsid gives it a group of its own.
 class PrivateSamba {
   public:
-    explicit PrivateSamba(const std::filesystem::path& dir) : conf_(dir / "smb.conf") {
+    explicit PrivateSamba(const std::filesystem::path& dir)
+        : conf_(Configure(dir)),
+          smbd_({"/usr/bin/setsid", "smbd", "--foreground", "--no-process-group", "-s", conf_}) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!ready_ && std::chrono::steady_clock::now() < deadline && smbd_.wait(50ms) == -1)
+            ready_ = common::Socket::connectTcp("127.0.0.1", 445, 200ms).valid();
+    }
+    ~PrivateSamba() {
+        smbd_.signal(SIGTERM);
+        smbd_.wait(std::chrono::seconds(10));
+    }
+    bool ready() const { return ready_; }
+    const std::string& conf() const { return conf_; }
+
+  private:
+    static std::string Configure(const std::filesystem::path& dir) {
         std::filesystem::create_directories(dir / "usershares");
         ::chmod((dir / "usershares").c_str(), 01770);
         std::string text =
@@ -60,38 +78,12 @@ class PrivateSamba {
             text += std::string("  ") + key + " = " + folder.string() + "\n";
         }
         text += "  usershare path = " + (dir / "usershares").string() + "\n";
-        fixtures::writeFile(conf_, text);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // smbd signals its whole process group when it ends: give it a group of its own.
-            ::setpgid(0, 0);
-            ::execlp("smbd", "smbd", "--foreground", "--no-process-group", "-s", conf_.c_str(),
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline &&
-               ::waitpid(pid_, nullptr, WNOHANG) == 0) {
-            if (common::Socket::connectTcp("127.0.0.1", 445, std::chrono::milliseconds(200))
-                    .valid()) {
-                ready_ = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        fixtures::writeFile(dir / "smb.conf", text);
+        return (dir / "smb.conf").string();
     }
-    ~PrivateSamba() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ready() const { return ready_; }
-    std::string conf() const { return conf_.string(); }
 
-  private:
-    std::filesystem::path conf_;
-    pid_t pid_ = -1;
+    std::string conf_;
+    fixtures::ChildProcess smbd_;
     bool ready_ = false;
 };
 

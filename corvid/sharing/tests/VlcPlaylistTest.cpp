@@ -33,13 +33,10 @@ VlcPlaylist::Options film() {
     return o;
 }
 
-TEST(VlcPlaylistTest, WithoutSubtitleAndUnsetBitratesStreamsAt3072And192) {
-    EXPECT_EQ(VlcPlaylist::Text(film()), std::string("#EXTM3U\n") + kOptions + sout("3072", "192") +
-                                             "/home/ann/Videos/Film.avi\n");
-}
-
-TEST(VlcPlaylistTest, WithSubtitleAndStoredBitratesNamesTheSubtitleSecond) {
+TEST(VlcPlaylistTest, UnsetBitratesStreamAt3072And192AndASubtitleIsNamedSecond) {
     auto o = film();
+    EXPECT_EQ(VlcPlaylist::Text(o), std::string("#EXTM3U\n") + kOptions + sout("3072", "192") +
+                                        "/home/ann/Videos/Film.avi\n");
     o.subtitle = "/home/ann/Videos/Film.smi.tmp";
     o.videoBitrate = 768;
     o.audioBitrate = 128;
