@@ -20,7 +20,6 @@ using velkport::link::FtpClient;
 using velkport::link::FtpReplyReader;
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 class FtpServerTest : public ::testing::Test {
   protected:
@@ -34,8 +33,16 @@ class FtpServerTest : public ::testing::Test {
     bool LogOn(FtpClient& client) {
         return client.LogOn("127.0.0.1", server_->port(), "root", "2468");
     }
+    // Starts the server with the usual options and logs client_ on.
+    bool StartLoggedOn() {
+        Start();
+        return LogOn(client_);
+    }
     // A raw control connection and a reader for its replies.
     struct Raw {
+        explicit Raw(std::uint16_t port) : s(common::Socket::connectTcp("127.0.0.1", port, 5s)) {
+            EXPECT_TRUE(s.valid());
+        }
         common::Socket s;
         FtpReplyReader reader{[this](char* into, std::size_t n) -> long {
             return static_cast<long>(s.receiveSome(into, n, 10s));
@@ -51,32 +58,30 @@ class FtpServerTest : public ::testing::Test {
     fixtures::TempDir local_;
     fixtures::RecordingPrompter prompter_;
     std::unique_ptr<FtpServer> server_;
+    FtpClient client_{prompter_, 5s};
 };
 
 TEST_F(FtpServerTest, RefusesEverythingButLogonBeforeLogon) {
     Start();
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(client.LogOn("127.0.0.1", server_->port(), "nobody", "2468") == false);
-    EXPECT_EQ(client.LastReply(), "530 Login incorrect.");
-    EXPECT_FALSE(client.Command("CWD /"));
-    EXPECT_EQ(client.LastReply().substr(0, 3), "530");
-    EXPECT_FALSE(client.Command("PASS 2468"));  // USER must come first again
-    EXPECT_EQ(client.LastReply().substr(0, 3), "503");
+    ASSERT_TRUE(client_.LogOn("127.0.0.1", server_->port(), "nobody", "2468") == false);
+    EXPECT_EQ(client_.LastReply(), "530 Login incorrect.");
+    EXPECT_FALSE(client_.Command("CWD /"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "530");
+    EXPECT_FALSE(client_.Command("PASS 2468"));  // USER must come first again
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "503");
 }
 
 TEST_F(FtpServerTest, AnswersUnofferedAndUnknownCommandsLikeARealServer) {
-    Start();
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(LogOn(client));
-    EXPECT_FALSE(client.Command("LIST"));
-    EXPECT_EQ(client.LastReply().substr(0, 3), "502");
-    EXPECT_FALSE(client.Command("FROB x"));
-    EXPECT_EQ(client.LastReply().substr(0, 3), "500");
-    EXPECT_FALSE(client.Command("TYPE E"));
-    EXPECT_EQ(client.LastReply().substr(0, 3), "504");
-    EXPECT_TRUE(client.Command("type i"));   // verbs are not case-sensitive
-    EXPECT_FALSE(client.Command("RETR x"));  // no PORT yet
-    EXPECT_EQ(client.LastReply().substr(0, 3), "425");
+    ASSERT_TRUE(StartLoggedOn());
+    EXPECT_FALSE(client_.Command("LIST"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "502");
+    EXPECT_FALSE(client_.Command("FROB x"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "500");
+    EXPECT_FALSE(client_.Command("TYPE E"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "504");
+    EXPECT_TRUE(client_.Command("type i"));   // verbs are not case-sensitive
+    EXPECT_FALSE(client_.Command("RETR x"));  // no PORT yet
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "425");
 }
 
 TEST_F(FtpServerTest, SymbolicLinksCannotLeadOutOfTheRoot) {
@@ -84,59 +89,47 @@ TEST_F(FtpServerTest, SymbolicLinksCannotLeadOutOfTheRoot) {
     fixtures::writeFile(outside / "secret", "secret");
     std::filesystem::create_directory_symlink(outside.path(), root_.path() / "escape");
     std::filesystem::create_symlink(outside / "secret", root_.path() / "secret-link");
-    Start();
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(LogOn(client));
-    EXPECT_FALSE(client.Command("CWD /escape"));
-    EXPECT_FALSE(client.TransferFile("secret-link", local_ / "got", true));
-    EXPECT_FALSE(client.TransferFile("escape/secret", local_ / "got", true));
+    ASSERT_TRUE(StartLoggedOn());
+    EXPECT_FALSE(client_.Command("CWD /escape"));
+    EXPECT_FALSE(client_.TransferFile("secret-link", local_ / "got", true));
+    EXPECT_FALSE(client_.TransferFile("escape/secret", local_ / "got", true));
     fixtures::writeFile(local_ / "up", "overwrite");
-    EXPECT_FALSE(client.TransferFile("escape/new", local_ / "up", false));
+    EXPECT_FALSE(client_.TransferFile("escape/new", local_ / "up", false));
     EXPECT_FALSE(std::filesystem::exists(outside / "new"));
     EXPECT_EQ(fixtures::readFile(outside / "secret"), "secret");
 }
 
 TEST_F(FtpServerTest, SendsDataOnlyBackToTheClient) {
-    Start();
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(LogOn(client));
-    EXPECT_FALSE(client.Command("PORT 10,1,2,3,19,137"));
-    EXPECT_EQ(client.LastReply(), "500 Illegal PORT command.");
-    EXPECT_FALSE(client.Command("PORT 127,0,0,1,0,21"));  // privileged port
-    EXPECT_FALSE(client.Command("PORT 127,0,0,1,300,1"));
-    EXPECT_EQ(client.LastReply().substr(0, 3), "501");
+    ASSERT_TRUE(StartLoggedOn());
+    EXPECT_FALSE(client_.Command("PORT 10,1,2,3,19,137"));
+    EXPECT_EQ(client_.LastReply(), "500 Illegal PORT command.");
+    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,0,21"));  // privileged port
+    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,300,1"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "501");
 }
 
 TEST_F(FtpServerTest, QuotesThePathInPwdAndStaysAtTheRootAboveIt) {
     std::filesystem::create_directories(root_.path() / "a \"b\"/c");
-    Start();
-    FtpClient client(prompter_, 5s);
-    ASSERT_TRUE(LogOn(client));
-    ASSERT_TRUE(client.Command("CWD a \"b\"/c"));
-    ASSERT_TRUE(client.Command("PWD"));
-    EXPECT_EQ(client.LastReply(), "257 \"/a \"\"b\"\"/c\" is the current directory.");
-    ASSERT_TRUE(client.Command("CDUP"));
-    ASSERT_TRUE(client.Command("CWD ../../../.."));
-    ASSERT_TRUE(client.Command("PWD"));
-    EXPECT_EQ(client.LastReply(), "257 \"/\" is the current directory.");
+    ASSERT_TRUE(StartLoggedOn());
+    ASSERT_TRUE(client_.Command("CWD a \"b\"/c"));
+    ASSERT_TRUE(client_.Command("PWD"));
+    EXPECT_EQ(client_.LastReply(), "257 \"/a \"\"b\"\"/c\" is the current directory.");
+    ASSERT_TRUE(client_.Command("CDUP"));
+    ASSERT_TRUE(client_.Command("CWD ../../../.."));
+    ASSERT_TRUE(client_.Command("PWD"));
+    EXPECT_EQ(client_.LastReply(), "257 \"/\" is the current directory.");
 }
 
 TEST_F(FtpServerTest, ClosesAnIdleSessionWith421) {
-    FtpServerOptions o;
-    o.idleTimeout = 200ms;
-    Start(o);
-    Raw raw;
-    raw.s = common::Socket::connectTcp("127.0.0.1", server_->port(), 5s);
-    ASSERT_TRUE(raw.s.valid());
+    Start({.idleTimeout = 200ms});
+    Raw raw(server_->port());
     EXPECT_EQ(raw.Line().substr(0, 3), "220");
     EXPECT_EQ(raw.Line(), "421 Timeout.");
 }
 
 TEST_F(FtpServerTest, HangsUpOnAnOverLongCommandLine) {
     Start();
-    Raw raw;
-    raw.s = common::Socket::connectTcp("127.0.0.1", server_->port(), 5s);
-    ASSERT_TRUE(raw.s.valid());
+    Raw raw(server_->port());
     raw.Line();
     const std::string junk(20000, 'A');
     raw.s.sendAll(junk.data(), junk.size(), 5s);
@@ -146,24 +139,18 @@ TEST_F(FtpServerTest, HangsUpOnAnOverLongCommandLine) {
 }
 
 TEST_F(FtpServerTest, StopsPromptlyWithClientsStillConnected) {
-    Start();
-    FtpClient idle(prompter_, 5s);
-    ASSERT_TRUE(LogOn(idle));
-    Raw silent;
-    silent.s = common::Socket::connectTcp("127.0.0.1", server_->port(), 5s);
-    const auto start = Clock::now();
+    ASSERT_TRUE(StartLoggedOn());
+    Raw silent(server_->port());
+    const auto start = std::chrono::steady_clock::now();
     server_->stop();
-    EXPECT_LT(Clock::now() - start, 2s);
-    EXPECT_FALSE(idle.Command("NOOP"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(client_.Command("NOOP"));
 }
 
 TEST_F(FtpServerTest, AnUploadThatBreaksOffLeavesTheOldFileAsItWas) {
     fixtures::writeFile(root_ / "channel.xml", "old list");
-    FtpServerOptions o;
-    o.dataTimeout = 300ms;
-    Start(o);
-    Raw raw;
-    raw.s = common::Socket::connectTcp("127.0.0.1", server_->port(), 5s);
+    Start({.dataTimeout = 300ms});
+    Raw raw(server_->port());
     raw.Line();
     auto say = [&](const std::string& line) {
         const std::string l = line + "\r\n";
@@ -186,11 +173,8 @@ TEST_F(FtpServerTest, AnUploadThatBreaksOffLeavesTheOldFileAsItWas) {
 }
 
 TEST_F(FtpServerTest, TurnsAwayClientsBeyondItsSessionLimit) {
-    FtpServerOptions o;
-    o.maxSessions = 1;
-    Start(o);
-    FtpClient first(prompter_, 5s);
-    ASSERT_TRUE(LogOn(first));
+    Start({.maxSessions = 1});
+    ASSERT_TRUE(LogOn(client_));
     FtpClient second(prompter_, 5s);
     EXPECT_FALSE(LogOn(second));
     EXPECT_EQ(second.LastReply(), "421 Too many connections.");

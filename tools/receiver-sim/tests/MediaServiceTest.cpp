@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/fixtures/RecordingPrompter.h"
+#include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
-#include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/link/ChannelTable.h"
 #include "velkport/media/MediaTransfer.h"
 #include "velkport/shell/base/Progress.h"
@@ -17,24 +17,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The emulated receiver with a disk of the given size, and a client of its MP3 area.
 struct Sim {
-    explicit Sim(const fs::path& root, std::uint64_t diskMiB = 250000)
-        : sim(Options(root, diskMiB)) {
-        EXPECT_TRUE(sim.start());
-        table.InitialiseChannels("127.0.0.1", sim.portBase());
+    explicit Sim(std::uint64_t diskMiB = 250000) : sim({.diskSizeMiB = diskMiB}) {
+        EXPECT_TRUE(sim.ok()) << sim.error();
+        table.InitialiseChannels("127.0.0.1", sim->portBase());
         table.setTimeLimit(std::chrono::seconds(5));
     }
-    ~Sim() {
-        table.ShutdownChannels();
-        sim.stop();
-    }
-    static receiversim::SimOptions Options(const fs::path& root, std::uint64_t diskMiB) {
-        receiversim::SimOptions o;
-        o.root = root;
-        o.diskSizeMiB = diskMiB;
-        return o;
-    }
-    receiversim::ReceiverSim sim;
+    fixtures::RunningSim sim;
     velkport::link::ChannelTable table;
     fixtures::RecordingPrompter prompter;
     MediaManager mp3{MediaType::Mp3, table, prompter};
@@ -43,8 +33,7 @@ struct Sim {
 }  // namespace
 
 TEST(MediaService, NamesAndFoldersStayInsideTheArea) {
-    fixtures::TempDir root;
-    Sim s(root.path());
+    Sim s;
     EXPECT_FALSE(s.mp3.CreateFolder("../escape"));
     EXPECT_FALSE(s.mp3.CreateFolder("..\\..\\escape"));
     EXPECT_FALSE(s.mp3.SetCurrentFolder("Top\\..\\..\\", kModeFolder));
@@ -53,15 +42,15 @@ TEST(MediaService, NamesAndFoldersStayInsideTheArea) {
     EXPECT_FALSE(s.mp3.SetCurrentFolder("Top\\Music\\", 5));  // a mode it does not know
     EXPECT_FALSE(s.mp3.DeleteItem(".", kKindFolder));         // the area itself
     EXPECT_FALSE(s.mp3.GetFileSize("../../etc/passwd"));
-    EXPECT_FALSE(fs::exists(root / "escape"));
-    EXPECT_FALSE(fs::exists(root / "mp3/../escape"));
-    EXPECT_TRUE(fs::is_directory(root / "mp3/Music"));
+    EXPECT_FALSE(fs::exists(s.sim / "escape"));
+    EXPECT_FALSE(fs::exists(s.sim / "mp3/../escape"));
+    EXPECT_TRUE(fs::is_directory(s.sim / "mp3/Music"));
 }
 
 TEST(MediaService, DiskIsItsSizeLessWhatIsStoredAndOverfullUploadsLeaveNothing) {
-    fixtures::TempDir root, local;
-    fixtures::writeFile(root / "recordings/tv/old.ts", std::string(3 << 20, 'r'));
-    Sim s(root.path(), 8);
+    fixtures::TempDir local;
+    Sim s(8);
+    s.sim.addRecording(false, "old", std::string(3 << 20, 'r'));
     const auto usage = s.mp3.GetDiskUsage();
     ASSERT_TRUE(usage);
     EXPECT_EQ(usage->totalKiB, 8u * 1024);
@@ -80,12 +69,12 @@ TEST(MediaService, DiskIsItsSizeLessWhatIsStoredAndOverfullUploadsLeaveNothing) 
     velkport::upgrade::GameInstaller g(s.table, s.prompter);
     ASSERT_EQ(g.ChooseFile(local / "big.img"), velkport::upgrade::GameInstaller::Choice::Accepted);
     EXPECT_EQ(g.Install(p), kTransferFailed);
-    EXPECT_TRUE(!fs::exists(root / "games") || fs::is_empty(root / "games"));
+    EXPECT_TRUE(!fs::exists(s.sim / "games") || fs::is_empty(s.sim / "games"));
     // A fitting one lands under games/ whatever its name says.
     fixtures::writeFile(local / "small.img", std::string(head.begin(), head.end()) + "tiny");
     ASSERT_EQ(g.ChooseFile(local / "small.img"),
               velkport::upgrade::GameInstaller::Choice::Accepted);
     EXPECT_EQ(g.Install(p), kTransferDone);
-    ASSERT_EQ(std::distance(fs::directory_iterator(root / "games"), fs::directory_iterator()), 1);
-    EXPECT_EQ(fs::directory_iterator(root / "games")->path().parent_path(), root / "games");
+    ASSERT_EQ(std::distance(fs::directory_iterator(s.sim / "games"), fs::directory_iterator()), 1);
+    EXPECT_EQ(fs::directory_iterator(s.sim / "games")->path().parent_path(), s.sim / "games");
 }

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -30,12 +29,7 @@ using receiversim::SimOptions;
 namespace {
 
 // Clients that stall are dropped after 300 ms.
-SimOptions Quick(std::set<int> busy = {}) {
-    SimOptions o;
-    o.timeLimit = 300ms;
-    o.busyChannels = std::move(busy);
-    return o;
-}
+const SimOptions kQuick{.timeLimit = 300ms};
 
 // A client of the sim: its own channel table, as the program has one.
 struct Client {
@@ -54,93 +48,68 @@ struct Client {
     }
 };
 
+// The sim with its quick time limit, and one client of it.
+class ReceiverSimChannels : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(sim.ok()) << sim.error(); }
+    fixtures::RunningSim sim{kQuick};
+    Client client{sim.sim()};
+};
+
 }  // namespace
 
-TEST(ReceiverSim, ListensOnSixConsecutiveFreePortsAndFtp) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    ASSERT_NE(sim->portBase(), 0);
-    ASSERT_NE(sim->ftpPort(), 0);
-    for (int ch = 0; ch <= 5; ++ch) {
-        auto s = common::Socket::connectTcp(
-            "127.0.0.1", static_cast<std::uint16_t>(sim->portBase() + ch), 2000ms);
-        EXPECT_TRUE(s.valid()) << "channel " << ch;
-    }
-    auto ftp = common::Socket::connectTcp("127.0.0.1", sim->ftpPort(), 2000ms);
-    ASSERT_TRUE(ftp.valid());
-    char greeting[4] = {};
-    ASSERT_TRUE(ftp.receiveExactly(greeting, 3, 2000ms));
-    EXPECT_STREQ(greeting, "220");
-}
-
-TEST(ReceiverSim, AGivenPortBaseThatIsTakenFailsToStart) {
-    fixtures::RunningSim first(Quick());
-    ASSERT_TRUE(first.ok()) << first.error();
-    SimOptions o = Quick();
-    o.portBase = first->portBase();
-    fixtures::RunningSim second(o);
+TEST_F(ReceiverSimChannels, AGivenPortBaseThatIsTakenFailsToStart) {
+    fixtures::RunningSim second({.portBase = sim->portBase(), .timeLimit = 300ms});
     EXPECT_NE(second.error().find("channel 0"), std::string::npos) << second.error();
 
-    o = Quick();
-    o.root = first / "missing";
-    ReceiverSim third(o);
+    ReceiverSim third({.root = sim / "missing", .timeLimit = 300ms});
     EXPECT_FALSE(third.start());
 }
 
-TEST(ReceiverSim, InUseQueryAnswersBusyForBusyChannelsOnly) {
-    fixtures::RunningSim sim(Quick({5}));
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    Client c(sim.sim());
+TEST_F(ReceiverSimChannels, InUseQueryAnswersBusyForBusyChannelsOnly) {
+    sim->setBusy(5, true);
     bool answered = false;
-    EXPECT_TRUE(c.link.InUse(5, &answered));
+    EXPECT_TRUE(client.link.InUse(5, &answered));
     EXPECT_TRUE(answered);
-    EXPECT_FALSE(c.link.InUse(2, &answered));
+    EXPECT_FALSE(client.link.InUse(2, &answered));
     EXPECT_TRUE(answered);
     sim->setBusy(2, true);
     sim->setBusy(5, false);
-    EXPECT_TRUE(c.link.InUse(2));
-    EXPECT_FALSE(c.link.InUse(5));
-    EXPECT_EQ(c.field(3, cmd::kInUse, 2), 0xFFFFFFFFu);
+    EXPECT_TRUE(client.link.InUse(2));
+    EXPECT_FALSE(client.link.InUse(5));
+    EXPECT_EQ(client.field(3, cmd::kInUse, 2), 0xFFFFFFFFu);
 }
 
-TEST(ReceiverSim, UnknownCommandsGetAFailureReplyAndTheConnectionGoesOn) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    Client c(sim.sim());
-    EXPECT_EQ(c.field(1, 0x99, 3), 0xFFFFFFFFu);
+TEST_F(ReceiverSimChannels, UnknownCommandsGetAFailureReplyAndTheConnectionGoesOn) {
+    EXPECT_EQ(client.field(1, 0x99, 3), 0xFFFFFFFFu);
     // An unknown command followed by an argument block: the block is not taken for a header.
-    ASSERT_TRUE(c.link.SendCommand(0x98, 3));
-    ASSERT_TRUE(c.link.SendBlock(ArgumentBlock::WithText("VELK pretending"), 3));
+    ASSERT_TRUE(client.link.SendCommand(0x98, 3));
+    ASSERT_TRUE(client.link.SendBlock(ArgumentBlock::WithText("VELK pretending"), 3));
     ReplyRecord r;
-    ASSERT_TRUE(c.link.ReadReply(r, 3));
+    ASSERT_TRUE(client.link.ReadReply(r, 3));
     EXPECT_EQ(r.field1(), 0xFFFFFFFFu);
-    EXPECT_EQ(c.field(3, cmd::kInUse, 3), 0u);
+    EXPECT_EQ(client.field(3, cmd::kInUse, 3), 0u);
     EXPECT_EQ(sim->connectionCount(), 1);
-    EXPECT_TRUE(c.prompter.entries.empty());
+    EXPECT_TRUE(client.prompter.entries.empty());
 }
 
-TEST(ReceiverSim, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
+TEST_F(ReceiverSimChannels, HandlersAreChosenByChannelThenByCodeAndCanBeReplaced) {
     auto answer = [](std::uint32_t v) {
         return [v](CommandSession& s, std::uint8_t, std::uint32_t) { s.sendReply(0, v, 0); };
     };
     sim->registerCommand(0x64, answer(99));
     sim->registerCommand(0x64, answer(2), 2);
-    Client c(sim.sim());
-    EXPECT_EQ(c.field(2, 0x64, 2), 2u);
-    EXPECT_EQ(c.field(2, 0x64, 3), 99u);
+    EXPECT_EQ(client.field(2, 0x64, 2), 2u);
+    EXPECT_EQ(client.field(2, 0x64, 3), 99u);
     sim->registerCommand(0x64, answer(7), 2);
-    EXPECT_EQ(c.field(2, 0x64, 2), 7u);
+    EXPECT_EQ(client.field(2, 0x64, 2), 7u);
     // Registering the in-use query on one channel overrides the built-in one there only.
     sim->registerCommand(cmd::kInUse, answer(5), 4);
-    EXPECT_EQ(c.field(2, cmd::kInUse, 4), 5u);
-    EXPECT_EQ(c.field(2, cmd::kInUse, 3), 0u);
+    EXPECT_EQ(client.field(2, cmd::kInUse, 4), 5u);
+    EXPECT_EQ(client.field(2, cmd::kInUse, 3), 0u);
 }
 
-TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
+TEST_F(ReceiverSimChannels, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
     // Codes no receiver command uses, on a channel no manager uses.
     sim->registerCommand(0x63, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         const std::uint8_t half[10] = {'v', 'e', 'l', 'k'};
@@ -150,18 +119,15 @@ TEST(ReceiverSim, AHandlerThatDropsTheConnectionBreaksOnlyThatRequest) {
     sim->registerCommand(0x62, [](CommandSession&, std::uint8_t, std::uint32_t) {
         throw std::runtime_error("handler fault");
     });
-    Client c(sim.sim());
-    EXPECT_EQ(c.field(0, 0x63, 0), 0xDEADu);
-    EXPECT_EQ(c.table.ChannelState(0), ChannelTable::kBroken);
-    EXPECT_EQ(c.prompter.entries.size(), 1u);
-    EXPECT_EQ(c.field(0, 0x62, 0), 0xDEADu) << "a throwing handler costs its connection";
-    EXPECT_EQ(c.field(3, cmd::kInUse, 0), 0u) << "the next request reconnects";
+    EXPECT_EQ(client.field(0, 0x63, 0), 0xDEADu);
+    EXPECT_EQ(client.table.ChannelState(0), ChannelTable::kBroken);
+    EXPECT_EQ(client.prompter.entries.size(), 1u);
+    EXPECT_EQ(client.field(0, 0x62, 0), 0xDEADu) << "a throwing handler costs its connection";
+    EXPECT_EQ(client.field(3, cmd::kInUse, 0), 0u) << "the next request reconnects";
     EXPECT_EQ(sim->connectionCount(), 3);
 }
 
-TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
+TEST_F(ReceiverSimChannels, ServesManyConnectionsOnOneChannelAtOnce) {
     sim->registerCommand(0x61, [](CommandSession& s, std::uint8_t, std::uint32_t value) {
         s.sendReply(0, value, 0);
     });
@@ -186,9 +152,7 @@ TEST(ReceiverSim, ServesManyConnectionsOnOneChannelAtOnce) {
     EXPECT_EQ(sim->connectionCount(), kClients);
 }
 
-TEST(ReceiverSim, AClientStallingMidHeaderIsDropped) {
-    fixtures::RunningSim sim(Quick());
-    ASSERT_TRUE(sim.ok()) << sim.error();
+TEST_F(ReceiverSimChannels, AClientStallingMidHeaderIsDropped) {
     auto s = common::Socket::connectTcp("127.0.0.1", sim->portBase(), 2000ms);
     ASSERT_TRUE(s.valid());
     const auto header = CommandHeader::BuildPlain(cmd::kInUse);
@@ -198,9 +162,7 @@ TEST(ReceiverSim, AClientStallingMidHeaderIsDropped) {
 }
 
 TEST(ReceiverSim, StopEndsIdleAndBusyConnectionsWithoutWaiting) {
-    SimOptions o;
-    o.timeLimit = 60000ms;  // stopping must not wait for any time limit
-    fixtures::RunningSim sim(o);
+    fixtures::RunningSim sim({.timeLimit = 60000ms});  // stopping must not wait for any limit
     ASSERT_TRUE(sim.ok()) << sim.error();
     sim->registerCommand(0x65, [](CommandSession& s, std::uint8_t, std::uint32_t) {
         std::uint8_t block[1024];
