@@ -73,16 +73,11 @@ using Conn = fixtures::ScriptedPeer::Connection;
 
 }  // namespace
 
-TEST_F(ChannelTableTest, OpensOnTheChannelsPortGathersPiecesAndClosesOnShutdown) {
+// Receiving a record that arrives in pieces is checked with the folder listing below.
+TEST_F(ChannelTableTest, OpensOnTheChannelsPortAndClosesOnShutdown) {
     table.InitialiseChannels("192.168.1.20");
     EXPECT_EQ(table.ChannelPort(5), 34005);
-    const Bytes entry = counting(281, 7);
-    aim(4, {[entry](Conn& c) {
-            c.send(slice(entry, 0, 100));
-            c.pause();
-            c.send(slice(entry, 100, 100));
-            c.pause();
-            c.send(slice(entry, 200, 81));
+    aim(4, {[](Conn& c) {
             c.expect(32);
             c.stall();
         }});
@@ -90,13 +85,6 @@ TEST_F(ChannelTableTest, OpensOnTheChannelsPortGathersPiecesAndClosesOnShutdown)
     for (std::uint8_t ch = 0; ch <= 5; ++ch)
         EXPECT_EQ(table.ChannelState(ch), ChannelTable::kClosed);
     ASSERT_TRUE(table.OpenChannel(4));
-    EXPECT_EQ(table.ChannelState(4), ChannelTable::kOpen);
-
-    Bytes buf(281, 0xEE);
-    std::size_t received = 0;
-    EXPECT_TRUE(receive(buf, received, 4));
-    EXPECT_EQ(received, 281u);
-    EXPECT_EQ(buf, entry);
     EXPECT_EQ(table.ChannelState(4), ChannelTable::kOpen);
 
     const auto header = counting(32);
