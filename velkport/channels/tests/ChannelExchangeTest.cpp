@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <optional>
 
 #include "tests/fixtures/PyFtpServer.h"
@@ -162,22 +161,13 @@ TEST_P(Exchange, AnEmptyDatabaseOrADeclinedRenumberingUploadsNothing) {
 
 TEST_P(Exchange, TheWorkerThreadReportsItsResultAndRefusesASecondTransfer) {
     fixtures::writeFile(remote(), testdata::listXml(testdata::serviceXml(1, "One", "TV")));
-    std::mutex m;
-    std::condition_variable cv;
-    std::optional<shell::JobResult> result;
-    ASSERT_TRUE(exchange.startLoad([&](shell::JobResult r) {
-        std::lock_guard lock(m);
-        result = r;
-        cv.notify_all();
-    }));
+    std::promise<shell::JobResult> result;
+    ASSERT_TRUE(exchange.startLoad([&](shell::JobResult r) { result.set_value(r); }));
     EXPECT_FALSE(exchange.startSend(nullptr));
-    {
-        std::unique_lock lock(m);
-        ASSERT_TRUE(
-            cv.wait_for(lock, std::chrono::seconds(20), [&] { return result.has_value(); }));
-    }
+    std::future<shell::JobResult> ended = result.get_future();
+    ASSERT_EQ(ended.wait_for(std::chrono::seconds(20)), std::future_status::ready);
     exchange.wait();
-    EXPECT_TRUE(result->done());
+    EXPECT_TRUE(ended.get().done());
     EXPECT_FALSE(exchange.loadRunning());
     EXPECT_EQ(editor.rowCount(), 1);
 }

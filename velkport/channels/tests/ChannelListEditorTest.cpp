@@ -62,12 +62,8 @@ class Editor : public ::testing::Test {
         editor.selectOnly(rows);
         return editor.addToNewFavorite(kTv);
     }
-    std::string tableOrder(int kind = kTv) const {
-        std::string out;
-        for (const Service* s : editor.database().services(kind))
-            out += s->name;
-        return out;
-    }
+    // "name=number " for every TV service in table order.
+    std::string table() const { return testdata::listed(editor.database(), {kTv}); }
 
     fixtures::RecordingPrompter prompter;
     ChannelListEditor editor{prompter};
@@ -83,8 +79,7 @@ TEST_F(Editor, RenumberingNumbersTheShownRowsFromOneAndTheTableFollows) {
     ASSERT_EQ(shown(), "C=9 B=2 A=5 ");
     editor.renumber();
     EXPECT_EQ(shown(), "C=1 B=2 A=3 ");
-    EXPECT_EQ(tableOrder(), "CBA");
-    EXPECT_EQ(editor.database().service(kTv, 1)->channelNumber, 2);
+    EXPECT_EQ(table(), "C=1 B=2 A=3 ");
 }
 
 TEST_F(Editor, HeaderClicksToggleTheDirectionAndKeepTheFocusedService) {
@@ -128,7 +123,7 @@ TEST_F(Editor, NumberingFromThreeClickingDThenAOrdersBCDAE) {
     EXPECT_EQ(editor.numberingNext(), 5);
     editor.endNumbering();
     EXPECT_EQ(shown(), "B=1 C=2 D=3 A=4 E=5 ");
-    EXPECT_EQ(tableOrder(), "BCDAE");
+    EXPECT_EQ(table(), "B=1 C=2 D=3 A=4 E=5 ");
     EXPECT_FALSE(editor.numberingActive());
     EXPECT_EQ(editor.numberingNext(), -1);
 }
@@ -207,7 +202,7 @@ TEST_F(Editor, SwitchingListsDuringNumberingAsksAndNoKeepsTheNumbering) {
 
 // ---- move to
 
-TEST_F(Editor, MovingRowsFourAndFiveToOneGivesFourFiveOneTwoThree) {
+TEST_F(Editor, MovingRowsPutsTheFirstMovedRowAtTheTargetNumberUpOrDown) {
     load({1, 2, 3, 4, 5});
     editor.selectOnly({3, 4});
     dialogs.number = 1;
@@ -215,16 +210,13 @@ TEST_F(Editor, MovingRowsFourAndFiveToOneGivesFourFiveOneTwoThree) {
     EXPECT_EQ(dialogs.lastMode, InputMode::Move);
     EXPECT_EQ(dialogs.lastSelected, (std::vector<int>{4, 5}));
     EXPECT_EQ(shown(), "D=1 E=2 A=3 B=4 C=5 ");
-    EXPECT_EQ(tableOrder(), "DEABC");
+    EXPECT_EQ(table(), "D=1 E=2 A=3 B=4 C=5 ");
     EXPECT_EQ(editor.selectedRows(), (std::vector<int>{0, 1}));
-}
 
-TEST_F(Editor, MovingDownPutsTheFirstMovedRowAtTheTarget) {
-    load({1, 2, 3, 4, 5});
-    editor.selectOnly({0, 2});
+    editor.selectOnly({0, 2});  // D and A down to 4: D stands at position 4 of the new order
     dialogs.number = 4;
     ASSERT_TRUE(editor.moveTo(dialogs));
-    EXPECT_EQ(shown(), "B=1 D=2 E=3 A=4 C=5 ");  // A stands at position 4 - 1 of the new order
+    EXPECT_EQ(shown(), "E=1 B=2 C=3 D=4 A=5 ");
 }
 
 TEST_F(Editor, MoveAsksToSortFirstAndNoStops) {
@@ -321,14 +313,12 @@ TEST_F(Editor, AServiceNumbered3500IsNotListedButStaysInTheTable) {
     EXPECT_TRUE(prompter.said("Can not add TV channel. Maximum TV channel is 3500"));
     editor.renumber();
     EXPECT_EQ(editor.database().countServices(kTv), 3);  // never lost by a rebuild
-    EXPECT_EQ(tableOrder(), "ACB");
+    EXPECT_EQ(table(), "A=1 C=2 B=3500 ");
 }
 
 TEST_F(Editor, DeletingAsksByNameOrCountAndRemovesFromFavorites) {
     load({1, 2, 3, 4});
-    FavoriteGroup* g = editor.createFavorite(kTv);
-    editor.selectOnly({0, 1, 2, 3});
-    editor.addToFavorite(g);
+    FavoriteGroup* g = newGroupOf({0, 1, 2, 3});
     editor.selectOnly({1});
     prompter.answerNo();
     EXPECT_FALSE(editor.deleteChannels());
@@ -340,7 +330,7 @@ TEST_F(Editor, DeletingAsksByNameOrCountAndRemovesFromFavorites) {
     ASSERT_TRUE(editor.deleteChannels());
     EXPECT_EQ(prompter.entries.back().text, "Are you sure you want delete 2 items ?");
     EXPECT_EQ(shown(), "A=1 D=2 ");
-    EXPECT_EQ(tableOrder(), "AD");
+    EXPECT_EQ(table(), "A=1 D=2 ");
     EXPECT_EQ(testdata::members(*g), "A D ");
 }
 
@@ -401,9 +391,7 @@ TEST_F(Editor, CreateFavoriteTakesTheKindOfTheTreeSelection) {
 
 TEST_F(Editor, AddingStopsAtOneHundredAndSkipsMembers) {
     load(range(1, 110));
-    FavoriteGroup* g = editor.createFavorite(kTv);
-    editor.selectOnly(range(0, 95));
-    editor.addToFavorite(g);
+    FavoriteGroup* g = newGroupOf(range(0, 95));
     ASSERT_EQ(g->memberCount(), 95);
     editor.selectOnly(range(90, 13));  // 5 already members, then 8 new ones
     editor.addToFavorite(g);
@@ -425,9 +413,7 @@ TEST_F(Editor, AddToAGroupNeedsItsKindToMatchTheVisibleList) {
 
 TEST_F(Editor, AddToNewAndToAllGroups) {
     load({1, 2, 3});
-    FavoriteGroup* a = editor.createFavorite(kTv);
-    editor.selectOnly({0});
-    editor.addToFavorite(a);
+    FavoriteGroup* a = newGroupOf({0});
     FavoriteGroup* b = newGroupOf({0, 2});
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->name, "Favorite(1)");
@@ -508,7 +494,7 @@ TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
     fixtures::writeFile(dir / "list.txt", xml);
     ASSERT_TRUE(editor.openFile(dir / "list.XML"));
     EXPECT_EQ(shown(), "two=1 four=2 ");
-    EXPECT_EQ(tableOrder(), "twofour");
+    EXPECT_EQ(table(), "two=1 four=2 ");
     EXPECT_TRUE(prompter.said("Channel number is not correct. Channel rearrange is necessary"));
     EXPECT_EQ(editor.currentPath(), dir / "list.XML");
 
@@ -522,9 +508,7 @@ TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
 TEST_F(Editor, RenumberAllPutsBothListsInOrder) {
     load({5, 1}, {7, 3});
     editor.renumberAll();
-    EXPECT_EQ(tableOrder(kTv), "BA");
-    EXPECT_EQ(tableOrder(kRadio), "R3R7");
-    EXPECT_EQ(editor.database().service(kRadio, 1)->channelNumber, 2);
+    EXPECT_EQ(testdata::listed(editor.database()), "B=1 A=2 R3=1 R7=2 ");
 }
 
 }  // namespace

@@ -163,7 +163,8 @@ using Strings = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(EditorWindowGuiTest, OpensEmptyWithItsTitleButtonsAndBranchesAndSendsNoEmptyList) {
+TEST_F(EditorWindowGuiTest,
+       OpensEmptyWithItsControlsNeverSendsAnEmptyListAndOfflineCannotTransfer) {
     open();
     EXPECT_EQ(window->windowTitle(), "Channel Edit");
     EXPECT_EQ(window->model().rowCount(), 0);
@@ -181,10 +182,8 @@ TEST_F(EditorWindowGuiTest, OpensEmptyWithItsTitleButtonsAndBranchesAndSendsNoEm
     EXPECT_FALSE(window->transferRunning());
     EXPECT_FALSE(std::filesystem::exists(sim.channelList()));
     EXPECT_TRUE(prompter.entries.empty());
-}
 
-TEST_F(EditorWindowGuiTest, OfflineEditorCannotTalkToTheReceiver) {
-    open(false);
+    open(false);  // offline: no transfers
     EXPECT_FALSE(window->button(EditorButton::LoadFromDvr)->isEnabled());
     EXPECT_FALSE(window->button(EditorButton::SendToDvr)->isEnabled());
     EXPECT_TRUE(window->button(EditorButton::Open)->isEnabled());
