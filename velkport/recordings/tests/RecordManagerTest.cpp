@@ -79,7 +79,7 @@ class RecordManagerTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWhole) {
+TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureIsListedAndUploadsBackWhole) {
     auto m = newsManager();
     auto out = m.DownloadRecording("REC0001", "News", progress_);
     ASSERT_TRUE(out.result.done());
@@ -108,6 +108,17 @@ TEST_F(RecordManagerTest, TvDownloadKeepsStreamHeaderAndPictureAndUploadsBackWho
     EXPECT_EQ(items[0].channelNumber, 7u);
     EXPECT_EQ(fixtures::readFile(sim_ / "recordings/tv" / (items[0].fileName + ".ts")), tv_);
     EXPECT_EQ(m.LastName(), items[0].fileName);
+
+    // The PC list shows only recordings of the mode with valid trailers, whatever the case of
+    // their ending.
+    fs::rename(out.file, local_ / "x.TS");
+    fixtures::writeFile(local_ / "y.ts", std::string(5000, 'y'));
+    pcList = m.RefreshPcList();
+    ASSERT_EQ(pcList.size(), 1u);
+    EXPECT_EQ(pcList[0].fileName, "x.TS");
+    m.setRadio(true);
+    EXPECT_TRUE(m.RefreshPcList().empty());
+    EXPECT_EQ(FormatSizeKiB(1234567ull * 1024 + 1), "1,234,568KB");  // whole KiB, rounded up
 }
 
 TEST_F(RecordManagerTest, RadioDownloadDropsBlocksWithoutSyncAndStoresBareIndexBlocks) {
@@ -291,20 +302,6 @@ TEST_F(RecordManagerTest, DeleteAndRenameOnTheReceiver) {
     items = receiverList(m);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, "Gamma");
-}
-
-TEST_F(RecordManagerTest, PcListShowsOnlyRecordingsOfTheModeWithValidTrailers) {
-    auto m = newsManager();
-    auto out = m.DownloadRecording("REC0001", "News", progress_);
-    ASSERT_TRUE(out.result.done());
-    fs::rename(out.file, local_ / "x.TS");
-    fixtures::writeFile(local_ / "y.ts", std::string(5000, 'y'));
-    auto list = m.RefreshPcList();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].fileName, "x.TS");
-    m.setRadio(true);
-    EXPECT_TRUE(m.RefreshPcList().empty());
-    EXPECT_EQ(FormatSizeKiB(1234567ull * 1024 + 1), "1,234,568KB");  // whole KiB, rounded up
 }
 
 TEST_F(RecordManagerTest, PicturesOfReceiverAndPcRecordings) {
