@@ -1,10 +1,11 @@
 #include <QMenu>
 
+#include <array>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 
 #include "MainWindowHarness.h"
-#include "common/ByteOrder.h"
 #include "common/Socket.h"
 
 using namespace velkport::shell;
@@ -71,10 +72,13 @@ TEST_F(MainWindowGuiTest, RightPinConnectsAndTheFirstTickPutsTheBarOnline) {
 TEST_F(MainWindowGuiTest, WrongPinEndsTheProgramAfterTheLoginMessage) {
     inputs = {{ConnectInput::Connect, "127.0.0.1", "9999"}};
     EXPECT_FALSE(window->startUp());
-    ASSERT_FALSE(prompter.entries.empty());
-    EXPECT_EQ(prompter.entries.back().text, "Login fail. Check server address and password.");
-    // The address is remembered even though the logon failed.
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{"Error Invalid Response",
+                                        "Login fail. Check server address and password."}));
+    EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
+    // The address is remembered and the PIN kept as entered even though the logon failed.
     EXPECT_EQ(settings.LoadLastAddress(), "127.0.0.1");
+    EXPECT_EQ(app.pinCode, "9999");
 }
 
 TEST_F(MainWindowGuiTest, EmptyPinKeepsTheDialogOpenWithItsMessage) {
@@ -91,7 +95,8 @@ TEST_F(MainWindowGuiTest, EmptyPinKeepsTheDialogOpenWithItsMessage) {
     EXPECT_FALSE(settings.LoadLastAddress());
 }
 
-TEST_F(MainWindowGuiTest, OffLineLeavesTheWindowOfflineWithoutAnyMessage) {
+TEST_F(MainWindowGuiTest, OffLineLeavesTheWindowOfflineSilentlyAndTheEditorAsksFirst) {
+    registerChannelWindow();
     inputs = {{ConnectInput::OffLine, "", ""}};
     EXPECT_FALSE(startAndTick());
     EXPECT_TRUE(app.receiverAddress.empty());
@@ -99,6 +104,16 @@ TEST_F(MainWindowGuiTest, OffLineLeavesTheWindowOfflineWithoutAnyMessage) {
     EXPECT_FALSE(window->button(Button::Upgrade)->isEnabled());
     EXPECT_FALSE(window->button(Button::Samba)->isEnabled());
     EXPECT_FALSE(window->button(Button::Corvid)->isEnabled());
+
+    prompter.answerNo();
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
+    prompter.answerYes();
+    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
+    EXPECT_NE(window->managerWindow(Manager::Channel), nullptr);
+    EXPECT_FALSE(editorOnline);
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>(2, "DVR is not connected. Do you want open Offline?")));
 }
 
 TEST_F(MainWindowGuiTest, CancelEndsTheProgram) {
@@ -127,21 +142,6 @@ TEST_F(MainWindowGuiTest, BusyChannelFourRefusesTheEditorAndAClosedEditorRelease
     EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
     EXPECT_TRUE(window->button(Button::Channel)->isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 5000));
-}
-
-TEST_F(MainWindowGuiTest, OfflineEditorAsksFirstAndOpensOnYes) {
-    registerChannelWindow();
-    inputs = {{ConnectInput::OffLine}};
-    EXPECT_FALSE(startAndTick());
-    prompter.answerNo();
-    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
-    EXPECT_EQ(window->managerWindow(Manager::Channel), nullptr);
-    prompter.answerYes();
-    QTest::mouseClick(window->button(Button::Channel), Qt::LeftButton);
-    EXPECT_NE(window->managerWindow(Manager::Channel), nullptr);
-    EXPECT_FALSE(editorOnline);
-    EXPECT_EQ(prompter.texts(),
-              (std::vector<std::string>(2, "DVR is not connected. Do you want open Offline?")));
 }
 
 TEST_F(MainWindowGuiTest, FirmwareSentHidesTheWindowAndReconnectsAndAFailedReconnectClosesIt) {
@@ -238,8 +238,8 @@ TEST_F(MainWindowGuiTest, CorvidIsStartedWithTheAddressOrHandedItWhenRunning) {
     common::Socket check = listener.accept(common::Millis(2000));
     common::Socket peer = listener.accept(common::Millis(2000));
     ASSERT_TRUE(peer.valid());
-    std::uint8_t record[12] = {};
-    ASSERT_TRUE(peer.receiveExactly(record, sizeof(record), common::Millis(2000)));
-    EXPECT_EQ(common::loadBe32(record), 5973u);
-    EXPECT_EQ(common::loadBe32(record + 4), 0x7F000001u);
+    // Message 5973, the address and a one, each most significant byte first.
+    std::array<std::uint8_t, 12> record{};
+    ASSERT_TRUE(peer.receiveExactly(record.data(), record.size(), common::Millis(2000)));
+    EXPECT_EQ(record, (std::array<std::uint8_t, 12>{0, 0, 0x17, 0x55, 0x7F, 0, 0, 1, 0, 0, 0, 1}));
 }
