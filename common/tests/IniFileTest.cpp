@@ -164,9 +164,14 @@ TEST(IniFile, AddedLinesEndLikeTheFile) {
     EXPECT_EQ(ini.text(), "[a]\r\nk=1\r\nj=2\r\n\r\n[b]\r\nk=3\r\n");
 }
 
-TEST(IniFileOnDisk, LoadTellsMissingFromUnreadable) {
+// A folder of its own for the files of one test.
+class IniFileOnDisk : public ::testing::Test {
+  protected:
     fixtures::TempDir dir;
     IniFile ini;
+};
+
+TEST_F(IniFileOnDisk, LoadTellsMissingFromUnreadable) {
     EXPECT_EQ(ini.load(dir / "none.ini"), IniFile::LoadResult::Missing);
     EXPECT_EQ(ini.load(dir / "none" / "deeper.ini"), IniFile::LoadResult::Missing);
     EXPECT_EQ(ini.load(dir.path()), IniFile::LoadResult::Unreadable);
@@ -181,12 +186,10 @@ TEST(IniFileOnDisk, LoadTellsMissingFromUnreadable) {
     EXPECT_EQ(ini.get("s", "k"), "v");
 }
 
-TEST(IniFileOnDisk, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
-    fixtures::TempDir dir;
+TEST_F(IniFileOnDisk, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
     auto file = dir / "a.ini";
     fixtures::writeFile(file, "; keep me\n[s]\nk=old\n");
     ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
-    IniFile ini;
     ASSERT_EQ(ini.load(file), IniFile::LoadResult::Loaded);
     ASSERT_TRUE(ini.set("s", "k", "new"));
     ASSERT_TRUE(ini.save(file));
@@ -194,17 +197,12 @@ TEST(IniFileOnDisk, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(IniFileOnDisk, SaveFollowsASymbolicLink) {
-    fixtures::TempDir dir;
+TEST_F(IniFileOnDisk, SaveFollowsASymbolicLink) {
     fixtures::writeFile(dir / "real.ini", "[s]\n");
     std::filesystem::create_symlink("real.ini", dir / "link.ini");
-    IniFile ini;
     ASSERT_EQ(ini.load(dir / "link.ini"), IniFile::LoadResult::Loaded);
     ASSERT_TRUE(ini.set("s", "k", "v"));
     ASSERT_TRUE(ini.save(dir / "link.ini"));
@@ -212,9 +210,7 @@ TEST(IniFileOnDisk, SaveFollowsASymbolicLink) {
     EXPECT_EQ(fixtures::readFile(dir / "real.ini"), "[s]\nk=v\n");
 }
 
-TEST(IniFileOnDisk, SaveFailsCleanlyWhereItCannotWrite) {
-    fixtures::TempDir dir;
-    IniFile ini;
+TEST_F(IniFileOnDisk, SaveFailsCleanlyWhereItCannotWrite) {
     ASSERT_TRUE(ini.set("s", "k", "v"));
     EXPECT_FALSE(ini.save(dir / "missing" / "a.ini"));
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
