@@ -20,26 +20,22 @@ using shell::PromptIcon;
 
 class ChannelInfo : public ::testing::Test {
   protected:
-    ChannelInfo() {
-        service.channelNumber = 2;
-        service.name = "ZDF";
-        service.carrierFrequency = 450000;
-        service.carrierSymbolRate = 6900;
-        service.carrierQam = 256;
-        service.sid = 28006;
-        service.onid = 1;
-        service.tsid = 1079;
-        service.vpid = 110;
-        fields = ChannelInfoDialog::fill(service);
-    }
     bool accept(int rows = 5) { return ChannelInfoDialog::accept(fields, rows, copy, prompter); }
     std::string said() const {
         return prompter.entries.empty() ? "" : prompter.entries.back().text;
     }
 
-    Service service;
+    Service service{.channelNumber = 2,
+                    .name = "ZDF",
+                    .sid = 28006,
+                    .onid = 1,
+                    .tsid = 1079,
+                    .vpid = 110,
+                    .carrierFrequency = 450000,
+                    .carrierSymbolRate = 6900,
+                    .carrierQam = 256};
     Service copy;
-    ChannelInfoFields fields;
+    ChannelInfoFields fields = ChannelInfoDialog::fill(service);
     fixtures::RecordingPrompter prompter;
 };
 
@@ -157,9 +153,7 @@ TEST_F(SatTp, SatelliteSaveChecksTheFieldsInOrderThenTheSelection) {
     EXPECT_EQ(said(), "Select just one satellite");
     dialog.clickSatellite(0);
     ASSERT_TRUE(dialog.saveSatellite(fullSatellite()));
-    EXPECT_EQ(s->name, "Astra");
-    EXPECT_EQ(s->lo2, 10600);
-    EXPECT_EQ(s->longitude, 192);
+    EXPECT_EQ(std::tuple(s->name, s->lo2, s->longitude), std::tuple("Astra", 10600, 192));
 }
 
 TEST_F(SatTp, TransponderSaveNeedsAPolarization) {
@@ -177,8 +171,7 @@ TEST_F(SatTp, TransponderSaveNeedsAPolarization) {
     EXPECT_FALSE(dialog.saveTransponder(f));
     EXPECT_EQ(said(), "Fill a Oid");
     ASSERT_TRUE(dialog.saveTransponder(fullTransponder()));
-    EXPECT_EQ(t->polarization, 'H');
-    EXPECT_EQ(t->onid, 2);
+    EXPECT_EQ(std::tuple(t->polarization, t->onid), std::tuple('H', 2));
     EXPECT_EQ(SatelliteTransponderDialog::fieldsOf(*t).polarization, 1);
     TransponderFields v = fullTransponder();
     v.polarization = 0;
@@ -190,14 +183,12 @@ TEST_F(SatTp, DeletingASatelliteRemovesItsServicesOnlyAfterYes) {
     auto& db = editor.database();
     dialog.newSatellite();  // id 1
     dialog.newSatellite();  // id 2
-    auto linked = testdata::service(kTv, 1, "linked");
-    linked->satelliteId = 2;
-    db.addService(std::move(linked));
+    db.addService(
+        std::make_unique<Service>(Service{.satelliteId = 2, .channelNumber = 1, .name = "linked"}));
     db.addService(testdata::service(kTv, 2, "from a file"));  // satellite id 0
     editor.fillFromDatabase();
-    FavoriteGroup* g = editor.createFavorite(kTv);
     editor.selectOnly({0, 1});
-    editor.addToFavorite(g);
+    FavoriteGroup* g = editor.addToNewFavorite(kTv);
 
     dialog.clickSatellite(0);
     prompter.answerYes();
@@ -215,11 +206,10 @@ TEST_F(SatTp, DeletingASatelliteRemovesItsServicesOnlyAfterYes) {
     prompter.answerYes();
     ASSERT_TRUE(dialog.deleteSatellites());
     EXPECT_EQ(db.countSatellites(), 0);
-    ASSERT_EQ(db.countServices(kTv), 1);
-    EXPECT_EQ(editor.rowCount(), 1);
+    EXPECT_EQ(testdata::listed(db), "from a file=2 ");
+    ASSERT_EQ(editor.rowCount(), 1);
     EXPECT_EQ(editor.row(0).service->name, "from a file");
-    ASSERT_EQ(g->memberCount(), 1);
-    EXPECT_EQ(g->members[0]->name, "from a file");
+    EXPECT_EQ(testdata::members(*g), "from a file ");
 }
 
 TEST_F(SatTp, DeletingATransponderRemovesTheServicesOnItsFrequency) {
@@ -227,21 +217,19 @@ TEST_F(SatTp, DeletingATransponderRemovesTheServicesOnItsFrequency) {
     dialog.newSatellite();
     Transponder* t = dialog.newTransponder();
     dialog.saveTransponder(fullTransponder());
-    auto on = testdata::service(kRadio, 1, "on");
-    on->satelliteId = 1;
-    on->transponderFrequency = t->frequency;
-    db.addService(std::move(on));
-    auto off = testdata::service(kRadio, 2, "off");
-    off->satelliteId = 1;
-    off->transponderFrequency = 12000;
-    db.addService(std::move(off));
+    int number = 0;
+    for (auto [frequency, name] : {std::pair{t->frequency, "on"}, {12000, "off"}})
+        db.addService(std::make_unique<Service>(Service{.satelliteId = 1,
+                                                        .transponderFrequency = frequency,
+                                                        .channelNumber = ++number,
+                                                        .name = name,
+                                                        .serviceType = kRadio}));
     editor.fillFromDatabase();
     dialog.clickTransponder(0);
     prompter.answerYes();
     ASSERT_TRUE(dialog.deleteTransponders());
     EXPECT_TRUE(dialog.transponderRows().empty());
-    ASSERT_EQ(db.countServices(kRadio), 1);
-    EXPECT_EQ(db.service(kRadio, 1)->name, "off");
+    EXPECT_EQ(testdata::listed(db), "off=2 ");
 }
 
 }  // namespace
