@@ -56,10 +56,7 @@ TEST(ChannelDatabase, TranspondersNeedTheirSatelliteAndStopAtThreeHundred) {
 TEST(ChannelDatabase, FavoriteIdsAreBitsOfTheirSlot) {
     ChannelDatabase db;
     auto group = [](int kind, int id) {
-        auto g = std::make_unique<FavoriteGroup>();
-        g->kind = kind;
-        g->id = id;
-        return g;
+        return std::make_unique<FavoriteGroup>(FavoriteGroup{.id = id, .kind = kind});
     };
     EXPECT_TRUE(db.addFavoriteGroup(group(kTv, 1)));
     EXPECT_TRUE(db.addFavoriteGroup(group(kTv, 2)));

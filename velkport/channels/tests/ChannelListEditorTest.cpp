@@ -128,7 +128,7 @@ TEST_F(Editor, NumberingFromThreeClickingDThenAOrdersBCDAE) {
     EXPECT_EQ(editor.numberingNext(), -1);
 }
 
-TEST_F(Editor, ClickingTheLastNumberedRowTakesItsNumberBackEarlierOnesStay) {
+TEST_F(Editor, ClickingTheLastNumberedRowTakesItsNumberBackAndCancelRestoresThemAll) {
     load({1, 2, 3, 4});
     editor.startNumberingAt(1);
     editor.numberingClick(2);  // C -> 1
@@ -139,6 +139,10 @@ TEST_F(Editor, ClickingTheLastNumberedRowTakesItsNumberBackEarlierOnesStay) {
     EXPECT_EQ(shown(), "A=1 B=2 C=1 D=4 ");
     EXPECT_FALSE(editor.row(3).marked);
     EXPECT_EQ(editor.numberingNext(), 2);
+
+    editor.cancelNumbering();  // every number as before
+    EXPECT_EQ(shown(), "A=1 B=2 C=3 D=4 ");
+    EXPECT_FALSE(editor.numberingActive());
 }
 
 TEST_F(Editor, NumberingStartsWithTheFocusedRowAndStopsAtTheRowCount) {
@@ -154,15 +158,6 @@ TEST_F(Editor, NumberingStartsWithTheFocusedRowAndStopsAtTheRowCount) {
     ASSERT_EQ(prompter.entries.size(), 1u);
     EXPECT_EQ(prompter.entries[0].text, "Maximum channel number is 3");
     EXPECT_EQ(prompter.entries[0].icon, PromptIcon::Warning);
-}
-
-TEST_F(Editor, CancelNumberingRestoresEveryNumber) {
-    load({1, 2, 3});
-    editor.startNumberingAt(2);
-    editor.numberingClick(0);
-    editor.cancelNumbering();
-    EXPECT_EQ(shown(), "A=1 B=2 C=3 ");
-    EXPECT_FALSE(editor.numberingActive());
 }
 
 TEST_F(Editor, MenuCommandsFollowTheNumberingMode) {
@@ -244,7 +239,7 @@ TEST_F(Editor, DroppingRowsPutsThemAfterTheRowUnderTheCursorWithoutRenumbering) 
 
 // ---- edit, add, delete, flags
 
-TEST_F(Editor, EditingAChannelNumberShiftsTheNumbersInBetween) {
+TEST_F(Editor, EditingAChannelNumberShiftsTheNumbersInBetweenAndNeedsOneRow) {
     load({1, 2, 3, 4, 5});
     editor.selectOnly({1});
     dialogs.edit = [](Service& s) {
@@ -257,17 +252,14 @@ TEST_F(Editor, EditingAChannelNumberShiftsTheNumbersInBetween) {
     dialogs.edit = [](Service& s) { s.channelNumber = 2; };  // 5 -> 2: two to four move up
     ASSERT_TRUE(editor.editChannel(dialogs));
     EXPECT_EQ(shown(), "A=1 Bee=5 C=3 D=4 E=2 ");
-}
 
-TEST_F(Editor, EditNeedsExactlyOneRowAndCancelChangesNothing) {
-    load({1, 2});
+    // Edit needs exactly one row; a cancelled dialog changes nothing.
     editor.selectOnly({0, 1});
-    dialogs.edit = [](Service& s) { s.channelNumber = 2; };
     EXPECT_FALSE(editor.editChannel(dialogs));
     editor.selectOnly({0});
     dialogs.edit = nullptr;
     EXPECT_FALSE(editor.editChannel(dialogs));
-    EXPECT_EQ(shown(), "A=1 B=2 ");
+    EXPECT_EQ(shown(), "A=1 Bee=5 C=3 D=4 E=2 ");
 }
 
 TEST_F(Editor, AnEmptyChannelIsInsertedAtTheFocusedRowWithItsLinks) {
