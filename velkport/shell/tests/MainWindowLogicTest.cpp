@@ -175,17 +175,6 @@ TEST(FunctionBarTest, ButtonsFollowTheRefreshTable) {
                                    Button::Samba, Button::Rmc, Button::Corvid}));
 }
 
-TEST(FunctionBarTest, ShippedBarShowsChannelAndUpgradeOnlyUnlessAllAreAskedFor) {
-    FunctionBar bar;
-    for (int b = 0; b < kButtonCount; ++b) {
-        const auto button = static_cast<Button>(b);
-        EXPECT_EQ(bar.visible(button), button == Button::Channel || button == Button::Upgrade);
-    }
-    bar.setShowAll(true);
-    for (int b = 0; b < kButtonCount; ++b)
-        EXPECT_TRUE(bar.visible(static_cast<Button>(b)));
-}
-
 TEST(FunctionBarTest, BarSitsAtTheBottomRightAndManagersAreCentred) {
     const Rect screen{0, 0, 1920, 1080};
     EXPECT_EQ(FunctionBarGeometry(screen), (Rect{1668, 950, 222, 100}));

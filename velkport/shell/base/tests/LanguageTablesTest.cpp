@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,11 +71,14 @@ bool validUtf8(const std::string& s) {
 
 }  // namespace
 
-TEST(LanguageTables, EveryTranslationFitsWhereTheEnglishTextIsUsed) {
+TEST(LanguageTables, EveryTranslationFitsWhereTheEnglishTextIsUsedAndIsARealOne) {
+    // Names and column abbreviations stay as they are.
+    const std::set<int> kept = {0, 6, 7, 50, 252, 253, 254, 255, 256, 257, 258, 269, 288, 289};
     auto english = tableOf(velkport::shell::kEnglish);
     for (int lang : kTranslated) {
         auto table = tableOf(lang);
         ASSERT_EQ(table.size(), english.size());
+        int differing = 0;
         for (int id = 0; id < MessageCatalogue::kMessageCount; ++id) {
             const auto& e = english[static_cast<std::size_t>(id)];
             const auto& t = table[static_cast<std::size_t>(id)];
@@ -85,29 +89,16 @@ TEST(LanguageTables, EveryTranslationFitsWhereTheEnglishTextIsUsed) {
             EXPECT_FALSE(t.empty());
             // A doubled ampersand stands for one '&' in menus; it must stay doubled.
             EXPECT_EQ(e.find("&&") != std::string::npos, t.find("&&") != std::string::npos);
+            if (kept.count(id)) {
+                EXPECT_EQ(t, e);
+            }
+            differing += t != e;
         }
-    }
-}
-
-TEST(LanguageTables, NamesAndColumnAbbreviationsStayAsTheyAre) {
-    auto english = tableOf(velkport::shell::kEnglish);
-    for (int lang : kTranslated) {
-        auto table = tableOf(lang);
-        for (int id : {0, 6, 7, 50, 252, 253, 254, 255, 256, 257, 258, 269, 288, 289})
-            EXPECT_EQ(table[static_cast<std::size_t>(id)], english[static_cast<std::size_t>(id)])
-                << "language " << lang << " id " << id;
-    }
-}
-
-TEST(LanguageTables, EachTableIsARealTranslation) {
-    auto english = tableOf(velkport::shell::kEnglish);
-    for (int lang : kTranslated) {
-        auto table = tableOf(lang);
-        int differing = 0;
-        for (std::size_t id = 0; id < table.size(); ++id)
-            differing += table[id] != english[id];
         EXPECT_GT(differing, 250) << "language " << lang;
     }
+}
+
+TEST(LanguageTables, EveryLanguageHasItsOwnEllipsisAndQuestions) {
     auto& c = MessageCatalogue::instance();
     for (int lang : kTranslated) {
         c.SetLanguage(lang);
