@@ -173,10 +173,10 @@ TEST_F(ChannelListRead, FavoritesResolveByTablePositionAndTheNinthGroupIsDropped
     readText(listXml(body));
     auto tv = db.favoriteGroups(kTv);
     ASSERT_EQ(tv.size(), 8u);
-    for (int k = 0; k < 8; ++k) {
-        EXPECT_EQ(tv[static_cast<std::size_t>(k)]->id, 1 << k);
-        EXPECT_EQ(tv[static_cast<std::size_t>(k)]->name, "G" + std::to_string(k));
-    }
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(
+            std::tuple(tv[static_cast<std::size_t>(k)]->id, tv[static_cast<std::size_t>(k)]->name),
+            std::tuple(1 << k, "G" + std::to_string(k)));
     // 0 and 3501 have no slot; the second 2 is the same service again.
     EXPECT_EQ(testdata::members(*tv[0]), "t2 t1 ");
     auto radio = db.favoriteGroups(kRadio);

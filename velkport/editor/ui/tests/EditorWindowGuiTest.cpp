@@ -99,6 +99,13 @@ class EditorWindowGuiTest : public ::testing::Test {
         return done.at(0).at(0).value<shell::JobResult>().status;
     }
 
+    // Presses a file button, and the file dialog it opens picks pc/NAME.
+    void pick(EditorButton b, const std::string& name) {
+        const QString path = QString::fromStdString((pc / name).string());
+        window->setFileChooser([path](bool) { return path; });
+        QTest::mouseClick(window->button(b), Qt::LeftButton);
+    }
+
     void seed(const std::string& xml) { fixtures::writeFile(sim.channelList(), xml); }
 
     // The window open with the receiver's list XML loaded.
@@ -300,22 +307,15 @@ TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseAndRefusesOtherFiles) {
     open();
     fixtures::writeFile(pc / "list.XML", SampleList({3, 1, 2, 4, 5}));
     fixtures::writeFile(pc / "list.txt", SampleList());
-    QString next;
-    window->setFileChooser([&](bool) { return next; });
-
-    next = QString::fromStdString((pc / "list.XML").string());
-    QTest::mouseClick(window->button(EditorButton::Open), Qt::LeftButton);
-    EXPECT_EQ(window->model().rowCount(), 5);
-    EXPECT_EQ(column(0), (Strings{"1", "2", "3", "4", "5"}));  // sorted by number
+    pick(EditorButton::Open, "list.XML");
+    EXPECT_EQ(rows(), "B=1 C=2 A=3 D=4 E=5 ");  // sorted by number
     EXPECT_EQ(window->windowTitle(), "Channel Edit - list.XML");
 
-    next = QString::fromStdString((pc / "missing.xml").string());
-    QTest::mouseClick(window->button(EditorButton::Open), Qt::LeftButton);
+    pick(EditorButton::Open, "missing.xml");
     EXPECT_EQ(window->model().rowCount(), 5);  // the current content stays
     EXPECT_EQ(window->windowTitle(), "Channel Edit");
 
-    next = QString::fromStdString((pc / "list.txt").string());
-    QTest::mouseClick(window->button(EditorButton::Open), Qt::LeftButton);
+    pick(EditorButton::Open, "list.txt");
     EXPECT_EQ(window->model().rowCount(), 0);
     EXPECT_EQ(prompter.texts(), (Strings(2, "This is incorrect file")));
 }
@@ -323,13 +323,10 @@ TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseAndRefusesOtherFiles) {
 TEST_F(EditorWindowGuiTest, SaveAsAddsTheDefaultExtensionAndRefusesOtherOnes) {
     ASSERT_TRUE(openLoaded());
     EXPECT_FALSE(window->button(EditorButton::Save)->isEnabled());  // no current path yet
-    QString next = QString::fromStdString((pc / "mine.txt").string());
-    window->setFileChooser([&](bool) { return next; });
-    QTest::mouseClick(window->button(EditorButton::SaveAs), Qt::LeftButton);
+    pick(EditorButton::SaveAs, "mine.txt");
     EXPECT_FALSE(std::filesystem::exists(pc / "mine.txt"));
 
-    next = QString::fromStdString((pc / "mine").string());
-    QTest::mouseClick(window->button(EditorButton::SaveAs), Qt::LeftButton);
+    pick(EditorButton::SaveAs, "mine");
     ASSERT_TRUE(std::filesystem::exists(pc / "mine.xml"));
     EXPECT_TRUE(window->button(EditorButton::Save)->isEnabled());
 
