@@ -3,7 +3,6 @@
 #include <tuple>
 
 #include "tests/fixtures/RecordingPrompter.h"
-#include "tests/fixtures/TempDir.h"
 #include "velkport/channels/ChannelListEditor.h"
 #include "velkport/channels/tests/ChannelTestData.h"
 
@@ -474,27 +473,6 @@ TEST_F(Editor, RenamingFollowsTheNameRules) {
     EXPECT_TRUE(editor.renameFavorite(b, "FAVORITE(1)"));  // its own name in other letters
     EXPECT_EQ(b->name, "FAVORITE(1)");
     EXPECT_TRUE(editor.renameFavorite(r, "favorite(1)"));  // same name, other kind
-}
-
-// ---- open
-
-TEST_F(Editor, OpenChecksTheNameSortsAndRenumbersWhenNeeded) {
-    fixtures::TempDir dir;
-    const std::string xml = testdata::listXml(testdata::serviceXml(4, "four", "TV") +
-                                              testdata::serviceXml(2, "two", "TV"));
-    fixtures::writeFile(dir / "list.XML", xml);
-    fixtures::writeFile(dir / "list.txt", xml);
-    ASSERT_TRUE(editor.openFile(dir / "list.XML"));
-    EXPECT_EQ(shown(), "two=1 four=2 ");
-    EXPECT_EQ(table(), "two=1 four=2 ");
-    EXPECT_TRUE(prompter.said("Channel number is not correct. Channel rearrange is necessary"));
-    EXPECT_EQ(editor.currentPath(), dir / "list.XML");
-
-    EXPECT_FALSE(editor.openFile(dir / "missing.xml"));
-    EXPECT_EQ(editor.rowCount(), 2);  // a missing file keeps the content
-    EXPECT_FALSE(editor.openFile(dir / "list.txt"));
-    EXPECT_EQ(editor.rowCount(), 0);  // a wrong extension empties the editor
-    EXPECT_EQ(prompter.entries.back().text, "This is incorrect file");
 }
 
 TEST_F(Editor, RenumberAllPutsBothListsInOrder) {

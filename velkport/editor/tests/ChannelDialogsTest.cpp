@@ -16,14 +16,16 @@ using namespace channels;
 
 using shell::PromptIcon;
 
+// The last message shown.
+std::string said(const fixtures::RecordingPrompter& p) {
+    return p.entries.empty() ? "" : p.entries.back().text;
+}
+
 // ---- Channel Info
 
 class ChannelInfo : public ::testing::Test {
   protected:
     bool accept(int rows = 5) { return ChannelInfoDialog::accept(fields, rows, copy, prompter); }
-    std::string said() const {
-        return prompter.entries.empty() ? "" : prompter.entries.back().text;
-    }
 
     Service service{.channelNumber = 2,
                     .name = "ZDF",
@@ -72,7 +74,7 @@ TEST_F(ChannelInfo, ChecksRunInTheDialogsOrderAndNothingIsTakenWhileRefused) {
     };
     for (const auto& [text, mend] : steps) {
         EXPECT_FALSE(accept());
-        EXPECT_EQ(said(), text);
+        EXPECT_EQ(said(prompter), text);
         EXPECT_EQ(prompter.entries.back().icon, PromptIcon::Error);
         mend();
     }
@@ -120,9 +122,6 @@ TEST(Input, NumbersOutsideTheListAndSelectedTargetsAreRefused) {
 
 class SatTp : public ::testing::Test {
   protected:
-    std::string said() const {
-        return prompter.entries.empty() ? "" : prompter.entries.back().text;
-    }
     SatelliteFields fullSatellite() { return {"Astra", "9750", "10600", "22", "192", "0"}; }
     TransponderFields fullTransponder() { return {"11362", "22000", "1", "2", 1}; }
 
@@ -144,13 +143,13 @@ TEST_F(SatTp, SatelliteSaveChecksTheFieldsInOrderThenTheSelection) {
                                {&SatelliteFields::longitude, "Fill a longitude"},
                                {&SatelliteFields::skewOffset, "Fill a SkewOffset"}}) {
         EXPECT_FALSE(dialog.saveSatellite(f));
-        EXPECT_EQ(said(), text);
+        EXPECT_EQ(said(prompter), text);
         f.*field = fullSatellite().*field;
     }
     dialog.newSatellite();
     dialog.selectSatellites({0, 1});
     EXPECT_FALSE(dialog.saveSatellite(fullSatellite()));
-    EXPECT_EQ(said(), "Select just one satellite");
+    EXPECT_EQ(said(prompter), "Select just one satellite");
     dialog.clickSatellite(0);
     ASSERT_TRUE(dialog.saveSatellite(fullSatellite()));
     EXPECT_EQ(std::tuple(s->name, s->lo2, s->longitude), std::tuple("Astra", 10600, 192));
@@ -165,11 +164,11 @@ TEST_F(SatTp, TransponderSaveNeedsAPolarization) {
     TransponderFields f = fullTransponder();
     f.polarization = -1;
     EXPECT_FALSE(dialog.saveTransponder(f));
-    EXPECT_EQ(said(), "Select a polarization");
+    EXPECT_EQ(said(prompter), "Select a polarization");
     f = fullTransponder();
     f.osid.clear();
     EXPECT_FALSE(dialog.saveTransponder(f));
-    EXPECT_EQ(said(), "Fill a Oid");
+    EXPECT_EQ(said(prompter), "Fill a Oid");
     ASSERT_TRUE(dialog.saveTransponder(fullTransponder()));
     EXPECT_EQ(std::tuple(t->polarization, t->onid), std::tuple('H', 2));
     EXPECT_EQ(SatelliteTransponderDialog::fieldsOf(*t).polarization, 1);

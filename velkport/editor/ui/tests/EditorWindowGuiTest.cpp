@@ -303,12 +303,14 @@ TEST_F(EditorWindowGuiTest, RowsDroppedInTheListGoAfterTheRowUnderTheCursorButOn
     EXPECT_EQ(memberNames(), (Strings{"A"}));
 }
 
-TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseAndRefusesOtherFiles) {
+TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseRenumbersWhenNeededAndRefusesOtherFiles) {
     open();
-    fixtures::writeFile(pc / "list.XML", SampleList({3, 1, 2, 4, 5}));
+    fixtures::writeFile(pc / "list.XML", SampleList({4, 2, 5, 7, 8}));
     fixtures::writeFile(pc / "list.txt", SampleList());
     pick(EditorButton::Open, "list.XML");
-    EXPECT_EQ(rows(), "B=1 C=2 A=3 D=4 E=5 ");  // sorted by number
+    EXPECT_EQ(rows(), "B=1 A=2 C=3 D=4 E=5 ");  // sorted by number, then renumbered
+    EXPECT_EQ(channels::testdata::listed(window->logic().database(), {kTv}),
+              "B=1 A=2 C=3 D=4 E=5 ");  // the table follows
     EXPECT_EQ(window->windowTitle(), "Channel Edit - list.XML");
 
     pick(EditorButton::Open, "missing.xml");
@@ -317,7 +319,9 @@ TEST_F(EditorWindowGuiTest, OpenAcceptsXmlInAnyCaseAndRefusesOtherFiles) {
 
     pick(EditorButton::Open, "list.txt");
     EXPECT_EQ(window->model().rowCount(), 0);
-    EXPECT_EQ(prompter.texts(), (Strings(2, "This is incorrect file")));
+    EXPECT_EQ(prompter.texts(),
+              (Strings{"Channel number is not correct. Channel rearrange is necessary",
+                       "This is incorrect file", "This is incorrect file"}));
 }
 
 TEST_F(EditorWindowGuiTest, SaveAsAddsTheDefaultExtensionAndRefusesOtherOnes) {
