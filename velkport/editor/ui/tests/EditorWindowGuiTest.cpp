@@ -76,7 +76,7 @@ class EditorWindowGuiTest : public ::testing::Test {
         app.ftpPort = sim->ftpPort();
         app.portBase = sim->portBase();
         app.userId = "root";
-        app.pinCode = "0000";
+        app.pinCode = "2468";
         app.programFolder = pc.path();
     }
 
@@ -157,7 +157,7 @@ class EditorWindowGuiTest : public ::testing::Test {
         return out;
     }
 
-    fixtures::RunningSim sim;
+    fixtures::RunningSim sim{receiversim::SimOptions{.pin = "2468"}};  // not the usual PIN
     fixtures::TempDir pc;
     shell::AppContext app;
     fixtures::RecordingPrompter prompter;
