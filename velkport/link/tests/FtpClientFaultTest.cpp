@@ -75,10 +75,6 @@ class FtpClientFaultTest : public ::testing::Test {
         EXPECT_TRUE(client_->LogOn("127.0.0.1", server.port(), "root", "1"));
         return *client_;
     }
-    std::size_t LocalFiles() const {
-        return static_cast<std::size_t>(
-            std::distance(std::filesystem::directory_iterator(local_.path()), {}));
-    }
 
     fixtures::RecordingPrompter prompter_;
     fixtures::TempDir local_;
@@ -106,11 +102,13 @@ TEST_F(FtpClientFaultTest, SendsThePassLineOnceMoreOnAClass3AnswerAndGivesUpAfte
     }
 }
 
-// Logons that fail: a refusing, absent, silent, trickling, endless or over-long server. Each
-// fails within its time limit with the reply it leaves and the messages it shows.
+// Logons that fail: a refusing, silent, trickling or over-long server. Each fails within its time
+// limit with the reply it leaves and the messages it shows. A reply that never ends is cut off by
+// the reply reader's line limit (its own test); an unreachable receiver's reply and message are
+// checked by the firmware upgrade and the connect step.
 struct LogOnFault {
     const char* name;
-    ScriptedPeer::Script script;  // empty: nothing listens
+    ScriptedPeer::Script script;
     std::chrono::milliseconds limit, within;
     std::optional<std::string> reply;
     std::optional<Lines> prompts;
@@ -120,7 +118,6 @@ TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
     const LogOnFault faults[] = {
         {"negative greeting", Dialogue({"421 Service not available", "<"}), 5s, 5s,
          "421 Service not available", Lines{}},
-        {"unreachable", {}, 5s, 5s, "Unable to connect to server", Lines{"Error OpenChannel"}},
         {"silent after USER", Dialogue({"220 ready", "<", "<"}), 300ms, 5s, "Network Error",
          Lines{"Error Read String"}},
         // Each piece arrives well inside the limit, the whole reply does not.
@@ -130,12 +127,6 @@ TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
                  std::this_thread::sleep_for(50ms);
          },
          300ms, 2s, std::nullopt, std::nullopt},
-        {"endless",
-         [](Conn& s) {
-             while (Send(s, "220-and more"))
-                 ;
-         },
-         5s, 10s, "Network Error", std::nullopt},
         {"over-long line",
          [](Conn& s) {
              s.send("220 " + std::string(100000, 'x') + "\r\n");
@@ -147,15 +138,10 @@ TEST_F(FtpClientFaultTest, FailedLogOnsEndWithinTheirTimeLimit) {
         SCOPED_TRACE(f.name);
         prompter_.entries.clear();
         ScriptedPeer server;
-        std::uint16_t port = server.port();
-        if (f.script) {
-            server.start({f.script});
-        } else {
-            port = common::Socket::listenTcp("127.0.0.1", 0).localPort();  // closed at once
-        }
+        server.start({f.script});
         FtpClient client(prompter_, f.limit);
         const auto start = Clock::now();
-        EXPECT_FALSE(client.LogOn("127.0.0.1", port, "root", "1"));
+        EXPECT_FALSE(client.LogOn("127.0.0.1", server.port(), "root", "1"));
         EXPECT_LT(Clock::now() - start, f.within);
         client.Close();
         if (f.reply) {
@@ -246,7 +232,7 @@ TEST_F(FtpClientFaultTest, AFailedStalledOrCancelledDownloadKeepsTheOlderFile) {
             EXPECT_EQ(client.LastReply(), *f.reply);
         }
         EXPECT_EQ(fixtures::readFile(local_ / "got"), "older file");
-        EXPECT_EQ(LocalFiles(), 1u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local_.path()), {}), 1);
         client.Close();
     }
 }

@@ -105,8 +105,8 @@ TEST_P(FtpClientPeerTest, LogsOnWithUserAloneWhenTheServerAsksForNoPassword) {
     EXPECT_EQ(client.LastReply().substr(0, 3), "257");
 }
 
-TEST_P(FtpClientPeerTest, MovesA10MiBAndAnEmptyFileBothWaysByteForByteInsideTheRoot) {
-    fixtures::writeFile(root_.path() / "inside.txt", "inside");
+// That paths cannot leave the root is the emulated receiver's FTP server's own test.
+TEST_P(FtpClientPeerTest, MovesA10MiBAndAnEmptyFileBothWaysByteForByte) {
     ASSERT_TRUE(Start());
     // Every byte value, CR/LF pairs and lone LFs: an ASCII-mode transfer would change them.
     std::string bytes = fixtures::randomBytes(10 * 1024 * 1024, 7);
@@ -133,13 +133,6 @@ TEST_P(FtpClientPeerTest, MovesA10MiBAndAnEmptyFileBothWaysByteForByteInsideTheR
     // The closing replies were read: the control connection still answers in step.
     ASSERT_TRUE(client.Command("PWD"));
     EXPECT_NE(client.LastReply().find("Programmliste (Channel List)"), std::string::npos);
-
-    // Paths cannot leave the server's root.
-    ASSERT_TRUE(client.Command("CWD ../../../../.."));
-    ASSERT_TRUE(client.Command("PWD"));
-    EXPECT_NE(client.LastReply().find("\"/\""), std::string::npos) << client.LastReply();
-    ASSERT_TRUE(client.TransferFile("../../inside.txt", local_ / "got", true));
-    EXPECT_EQ(fixtures::readFile(local_ / "got"), "inside");
     client.LogOff();
     EXPECT_FALSE(client.Connected());
 }
@@ -150,9 +143,8 @@ TEST_P(FtpClientPeerTest, RefusalsFailKeepTheFilesOnBothSidesAndTheConnectionGoe
     fixtures::writeFile(local_ / "f", "data");
     FtpClient client(prompter_, 5s);
     ASSERT_TRUE(LogOn(client));
-    EXPECT_FALSE(client.TransferFile("missing.xml", local_ / "missing.xml", true));
-    EXPECT_EQ(client.LastReply()[0], '5');
     EXPECT_FALSE(client.TransferFile("missing.xml", local_ / "mine.xml", true));
+    EXPECT_EQ(client.LastReply()[0], '5');
     EXPECT_EQ(fixtures::readFile(local_ / "mine.xml"), "the user's own list");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(local_.path()), {}), 2);
 

