@@ -71,7 +71,7 @@ TEST_F(FtpServerTest, RefusesEverythingButLogonBeforeLogon) {
     EXPECT_EQ(client_.LastReply().substr(0, 3), "503");
 }
 
-TEST_F(FtpServerTest, AnswersUnofferedAndUnknownCommandsLikeARealServer) {
+TEST_F(FtpServerTest, AnswersUnofferedUnknownAndIllegalCommandsLikeARealServer) {
     ASSERT_TRUE(StartLoggedOn());
     EXPECT_FALSE(client_.Command("LIST"));
     EXPECT_EQ(client_.LastReply().substr(0, 3), "502");
@@ -82,6 +82,12 @@ TEST_F(FtpServerTest, AnswersUnofferedAndUnknownCommandsLikeARealServer) {
     EXPECT_TRUE(client_.Command("type i"));   // verbs are not case-sensitive
     EXPECT_FALSE(client_.Command("RETR x"));  // no PORT yet
     EXPECT_EQ(client_.LastReply().substr(0, 3), "425");
+    // Data goes only back to the client, to a port that is not privileged.
+    EXPECT_FALSE(client_.Command("PORT 10,1,2,3,19,137"));
+    EXPECT_EQ(client_.LastReply(), "500 Illegal PORT command.");
+    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,0,21"));
+    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,300,1"));
+    EXPECT_EQ(client_.LastReply().substr(0, 3), "501");
 }
 
 TEST_F(FtpServerTest, SymbolicLinksCannotLeadOutOfTheRoot) {
@@ -99,17 +105,9 @@ TEST_F(FtpServerTest, SymbolicLinksCannotLeadOutOfTheRoot) {
     EXPECT_EQ(fixtures::readFile(outside / "secret"), "secret");
 }
 
-TEST_F(FtpServerTest, SendsDataOnlyBackToTheClient) {
-    ASSERT_TRUE(StartLoggedOn());
-    EXPECT_FALSE(client_.Command("PORT 10,1,2,3,19,137"));
-    EXPECT_EQ(client_.LastReply(), "500 Illegal PORT command.");
-    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,0,21"));  // privileged port
-    EXPECT_FALSE(client_.Command("PORT 127,0,0,1,300,1"));
-    EXPECT_EQ(client_.LastReply().substr(0, 3), "501");
-}
-
-TEST_F(FtpServerTest, QuotesThePathInPwdAndStaysAtTheRootAboveIt) {
+TEST_F(FtpServerTest, QuotesThePathInPwdAndTakesPathsAboveTheRootAsTheRoot) {
     std::filesystem::create_directories(root_.path() / "a \"b\"/c");
+    fixtures::writeFile(root_ / "inside.txt", "inside");
     ASSERT_TRUE(StartLoggedOn());
     ASSERT_TRUE(client_.Command("CWD a \"b\"/c"));
     ASSERT_TRUE(client_.Command("PWD"));
@@ -118,6 +116,8 @@ TEST_F(FtpServerTest, QuotesThePathInPwdAndStaysAtTheRootAboveIt) {
     ASSERT_TRUE(client_.Command("CWD ../../../.."));
     ASSERT_TRUE(client_.Command("PWD"));
     EXPECT_EQ(client_.LastReply(), "257 \"/\" is the current directory.");
+    ASSERT_TRUE(client_.TransferFile("../../inside.txt", local_ / "got", true));
+    EXPECT_EQ(fixtures::readFile(local_ / "got"), "inside");
 }
 
 TEST_F(FtpServerTest, ClosesAnIdleSessionWith421) {

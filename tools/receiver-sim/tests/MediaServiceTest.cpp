@@ -43,7 +43,6 @@ TEST(MediaService, NamesAndFoldersStayInsideTheArea) {
     EXPECT_FALSE(s.mp3.DeleteItem(".", kKindFolder));         // the area itself
     EXPECT_FALSE(s.mp3.GetFileSize("../../etc/passwd"));
     EXPECT_FALSE(fs::exists(s.sim / "escape"));
-    EXPECT_FALSE(fs::exists(s.sim / "mp3/../escape"));
     EXPECT_TRUE(fs::is_directory(s.sim / "mp3/Music"));
 }
 
