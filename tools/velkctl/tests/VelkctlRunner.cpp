@@ -55,8 +55,9 @@ Outcome VelkctlOnSim::Run(const std::vector<std::string>& args, milliseconds int
         "--receiver",  "127.0.0.1",
         "--port-base", std::to_string(portBase ? portBase : sim_->portBase()),
         "--ftp-port",  std::to_string(sim_->ftpPort()),
-        "--pin",       "0000",
-        "--yes"};
+        "--pin",       "0000"};
+    if (answerYes_)
+        all.push_back("--yes");
     all.insert(all.end(), args.begin(), args.end());
     const std::string home = home_.path().string();
     return RunVelkctl(

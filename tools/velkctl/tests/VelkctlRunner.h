@@ -31,8 +31,8 @@ Outcome RunVelkctl(const std::vector<std::string>& arguments,
                    std::chrono::milliseconds interruptAfter = {});
 
 // velkctl against the emulated receiver running in the test (its address, ports and pin come
-// first, so that the arguments can override them), answering yes to every question, with a
-// home folder of its own and the time zone UTC.
+// first, so that the arguments can override them), answering yes to every question unless
+// answerYes_ is cleared, with a home folder of its own and the time zone UTC.
 class VelkctlOnSim : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -44,6 +44,7 @@ class VelkctlOnSim : public ::testing::Test {
 
     fixtures::RunningSim sim_;
     fixtures::TempDir local_, home_;
+    bool answerYes_ = true;
 };
 
 }  // namespace velkctl::testing
