@@ -17,19 +17,17 @@ std::vector<std::string> Play(const std::string& file, std::vector<std::string> 
     return args;
 }
 
-TEST(PlayCommandTest, PlaysRecordingsAndMp3FilesToTheirEnd) {
+// Every kind of file playing to its end is checked on the player itself.
+TEST(PlayCommandTest, PlaysARecordingToItsEndOrForTheGivenSeconds) {
     fixtures::TempDir dir;
     ASSERT_TRUE(fixtures::MakeTv(dir / "tv.ts", "ac3"));
-    ASSERT_TRUE(fixtures::MakeMp3(dir / "a.mp3"));
-    for (const char* name : {"tv.ts", "a.mp3"}) {
-        auto run = RunVelkctl(Play((dir / name).string()));
-        EXPECT_EQ(run.status, 0) << name << run.err;
-        EXPECT_NE(run.out.find("state: Play\n"), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find("state: Stop\n"), std::string::npos) << run.out;
-    }
+    auto run = RunVelkctl(Play((dir / "tv.ts").string()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("state: Play\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("state: Stop\n"), std::string::npos) << run.out;
     // In real time, ended by --seconds with the position printed once a second.
-    auto run = RunVelkctl({"play", (dir / "tv.ts").string(), "--video-sink", "fakesink sync=true",
-                           "--audio-sink", "fakesink sync=true", "--seconds", "1"});
+    run = RunVelkctl({"play", (dir / "tv.ts").string(), "--video-sink", "fakesink sync=true",
+                      "--audio-sink", "fakesink sync=true", "--seconds", "1"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("position:  0:00:0"), std::string::npos) << run.out;
 }
