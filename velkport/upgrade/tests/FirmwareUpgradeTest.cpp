@@ -74,12 +74,6 @@ TEST_F(FirmwareUpgradeTest, MissingSoftwareFolderStopsAfterTheLogonWithTheServer
     EXPECT_EQ(prompter.entries[0].text.substr(0, 3), "550");
 }
 
-TEST_F(FirmwareUpgradeTest, EmptyPathFailsAtTheTransferWithCanNotOpenLocalFile) {
-    EXPECT_FALSE(run(""));
-    EXPECT_EQ(progress.positions, (std::vector<std::uint64_t>{10, 30}));
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Can not open local file"}));
-}
-
 TEST_F(FirmwareUpgradeTest, UnreachableReceiverIsReportedWithoutProgress) {
     app.ftpPort = 1;  // nothing listens on port 1 of the loopback
     fixtures::writeFile(pc / "fw.data", "image");
