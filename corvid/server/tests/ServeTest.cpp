@@ -114,7 +114,9 @@ TEST_F(ServeTest, DescriptionNamesTheDeviceAfterItsAddressInTheFixedElementOrder
         EXPECT_EQ(curl({server_->url(scpd)}).status, 200) << scpd;
 }
 
-TEST_F(ServeTest, BrowseOfTheRootListsEveryShareAndTheCategoriesListOneTypeEach) {
+// The root lists every share, each category the shares of one type; BrowseMetadata answers an
+// item itself and a folder with its true counts.
+TEST_F(ServeTest, BrowseListsSharesCategoriesAndItemsWithTheirTrueCounts) {
     const Browse root = browse(*server_, "0");
     EXPECT_NE(root.didl.find("<container id=\"0000000000000001\" parentId=\"0\" "
                              "restricted=\"false\">\n<dc:title>Music</dc:title>\n"
@@ -122,23 +124,39 @@ TEST_F(ServeTest, BrowseOfTheRootListsEveryShareAndTheCategoriesListOneTypeEach)
               std::string::npos)
         << root.didl;
     EXPECT_EQ(root.didl.find("childCount"), std::string::npos);
+    const char* const children = "BrowseDirectChildren";
+    const char* const metadata = "BrowseMetadata";
     const struct {
         const char* id;
+        const char* flag;
         const char* count;
-        const char* title;
-    } cases[] = {{"0", "6", "Links"},
-                 {"1", "2", "Music"},
-                 {"2", "1", "Photos"},
-                 {"3", "2", "Large"},
-                 {"4", "1", "Recordings"}};
+        const char* has;
+    } cases[] = {
+        {"0", children, "6", "<dc:title>Links<"},
+        {"1", children, "2", "<dc:title>Music<"},
+        {"2", children, "1", "<dc:title>Photos<"},
+        {"3", children, "2", "<dc:title>Large<"},
+        {"4", children, "1", "<dc:title>Recordings<"},
+        {"0000000000000002", metadata, "1", "<item id=\"0000000000000002\""},
+        {"0000000000000001", metadata, "1", "<item id=\"0000000000000002\""},
+        {"0", metadata, "6", "<container id=\"0000000000000011\""},
+        {"0000000000000099", metadata, "0", "</DIDL-Lite>"},
+    };
     for (const auto& c : cases) {
-        const Browse b = browse(*server_, c.id);
-        EXPECT_EQ(b.count("NumberReturned"), c.count) << c.id;
-        EXPECT_EQ(b.count("TotalMatches"), c.count) << c.id;
-        EXPECT_EQ(b.count("UpdateID"), "10") << c.id;
-        EXPECT_NE(b.didl.find(std::string("<dc:title>") + c.title + "<"), std::string::npos)
-            << c.id;
+        const Browse b = browse(*server_, c.id, c.flag);
+        EXPECT_EQ(b.count("NumberReturned"), c.count) << c.id << " " << c.flag;
+        EXPECT_EQ(b.count("TotalMatches"), c.count) << c.id << " " << c.flag;
+        EXPECT_EQ(b.count("UpdateID"), "10") << c.id << " " << c.flag;
+        EXPECT_NE(b.didl.find(c.has), std::string::npos) << c.id << " " << c.flag << b.didl;
     }
+    // The item's own element is the one its folder lists for it.
+    EXPECT_EQ(browse(*server_, "0000000000000002", metadata).didl,
+              browse(*server_, "0000000000000001").didl);
+    // Another flag gets no answer from the device: the stack reports a failure.
+    EXPECT_NE(
+        soapAction(*server_, "ContentDirectory", "Browse", browseArgs("0", "BrowseEverything"))
+            .status,
+        200);
 }
 
 TEST_F(ServeTest, ItemsCarryTheirMediaWordUrlClassAndProtocolInfo) {
@@ -152,7 +170,6 @@ TEST_F(ServeTest, ItemsCarryTheirMediaWordUrlClassAndProtocolInfo) {
                          "</DIDL-Lite>\n"),
               std::string::npos)
         << music;
-    EXPECT_EQ(music.find("<dc:title>b</dc:title>"), std::string::npos);
     const struct {
         const char* folder;
         std::string text;
@@ -162,7 +179,6 @@ TEST_F(ServeTest, ItemsCarryTheirMediaWordUrlClassAndProtocolInfo) {
         {"0000000000000005",
          "image/jpeg:*\" size=\"8\">" + base_ + "/image/0000000000000006/pic.JPG"},
         {"0000000000000005", "<upnp:class>object.item.imageItem<"},
-        {"0000000000000007", "<dc:title>News &amp; Weather &lt;1&gt;</dc:title>"},
         {"0000000000000007", base_ + "/video/0000000000000008/News%20%26%20Weather%20%3C1%3E.ts"},
     };
     for (const auto& e : expected) {
@@ -172,34 +188,6 @@ TEST_F(ServeTest, ItemsCarryTheirMediaWordUrlClassAndProtocolInfo) {
         EXPECT_EQ(ixmlParseBufferEx(didl.c_str(), &doc), IXML_SUCCESS) << didl;
         ixmlDocument_free(doc);
     }
-}
-
-TEST_F(ServeTest, BrowseMetadataAnswersAnItemItselfAndAFolderWithItsTrueCounts) {
-    const struct {
-        const char* id;
-        const char* count;
-        const char* has;
-    } cases[] = {
-        {"0000000000000002", "1", "<item id=\"0000000000000002\""},
-        {"0000000000000001", "1", "<item id=\"0000000000000002\""},
-        {"0", "6", "<container id=\"0000000000000011\""},
-        {"0000000000000099", "0", "</DIDL-Lite>"},
-    };
-    for (const auto& c : cases) {
-        const Browse b = browse(*server_, c.id, "BrowseMetadata");
-        EXPECT_EQ(b.count("NumberReturned"), c.count) << c.id;
-        EXPECT_EQ(b.count("TotalMatches"), c.count) << c.id;
-        EXPECT_EQ(b.count("UpdateID"), "10") << c.id;
-        EXPECT_NE(b.didl.find(c.has), std::string::npos) << c.id << b.didl;
-    }
-    // The item's own element is the one its folder lists for it.
-    EXPECT_EQ(browse(*server_, "0000000000000002", "BrowseMetadata").didl,
-              browse(*server_, "0000000000000001").didl);
-    // Another flag gets no answer from the device: the stack reports a failure.
-    EXPECT_NE(
-        soapAction(*server_, "ContentDirectory", "Browse", browseArgs("0", "BrowseEverything"))
-            .status,
-        200);
 }
 
 // "Name=value;..." of every output argument of an action response, in answer order.
@@ -349,13 +337,9 @@ TEST_F(ServeTest, RefusesUnknownIdsIndexPagesFoldersPathsOutsideContentAndWrites
         EXPECT_NE(curl({"-X", method, "--data-binary", "x", server_->url(songPath_)}).status, 200);
     }
     EXPECT_TRUE(fixtures::readFile(dir_ / "Music" / "Song.mp3") == song_);
-    EXPECT_TRUE(get(songPath_).body == song_);  // the file as it was, still served
 }
 
-TEST_F(ServeTest, LinksAreListedAndServedOnlyWhenTheyLeadInsideAShare) {
-    const std::string list = browse(*server_, "0000000000000011").didl;
-    EXPECT_NE(list.find("<dc:title>in</dc:title>"), std::string::npos) << list;
-    EXPECT_EQ(list.find("<dc:title>out</dc:title>"), std::string::npos) << list;
+TEST_F(ServeTest, LinksAreServedOnlyWhileTheyLeadInsideAShare) {
     const std::string in = "/content/audio/0000000000000012/in.mp3";
     EXPECT_TRUE(get(in).body == song_);
     // A link swapped in after the scan leads nowhere either.
