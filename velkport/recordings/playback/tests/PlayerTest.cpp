@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <random>
-#include <thread>
 
 #include "tests/fixtures/PlaybackMedia.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "velkport/recordings/playback/PartStream.h"
 #include "velkport/recordings/playback/Playlist.h"
-#include "velkport/recordings/playback/tests/OwnThreads.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings::playback;
@@ -80,10 +77,7 @@ TEST_F(PlayerTest, SplitRecordingPlaysItsPartsInOrderWithoutTheHeaderCopy) {
         frames.push_back({p[0], p[1], p[2]});
     };
     Player player(prompter, options);
-    ASSERT_EQ(player.playlist().size(), 0u);
     ASSERT_EQ(playToEnd(player, *dir / "split.ts"), PlayerState::Stopped) << player.errorText();
-    ASSERT_EQ(player.playlist().size(), 2u);
-    EXPECT_EQ(player.playlist()[1].filename(), "split_1.ts.ots");
     ASSERT_GE(frames.size(), 45u);
     EXPECT_GT(frames.front()[2], 150);  // red first
     EXPECT_GT(frames.back()[0], 150);   // blue last
@@ -210,20 +204,6 @@ TEST_F(PlayerTest, RepeatAndRepeatAllExcludeEachOtherAndRepeatPlaysAgain) {
         stopped = player.state() != PlayerState::Playing;
     }
     EXPECT_FALSE(stopped);  // it came round again instead of stopping
-}
-
-TEST_F(PlayerTest, ClosingWhilePlayingFreesTheGraphAndItsThreads) {
-    // In real time, so that it is still playing at the close.
-    auto player = std::make_unique<Player>(prompter, fakeSinks(true));
-    const std::size_t before = fixtures::OwnThreads();
-    ASSERT_TRUE(player->OpenRecording(*dir / "tv.ts"));
-    // Until the demultiplexer and the video and audio queues run their tasks.
-    for (int i = 0; i < 150 && fixtures::OwnThreads() < before + 3; ++i)
-        player->Poll(std::chrono::milliseconds(20));
-    ASSERT_EQ(player->state(), PlayerState::Playing);
-    EXPECT_GE(fixtures::OwnThreads(), before + 3);
-    player.reset();
-    EXPECT_EQ(fixtures::OwnThreads(), before);
 }
 
 TEST_F(PlayerTest, CorruptedCopiesOfARecordingNeverHang) {

@@ -9,10 +9,10 @@
 
 #include "tests/fixtures/PlaybackMedia.h"
 #include "tests/fixtures/RecordingPrompter.h"
-#include "velkport/recordings/playback/tests/OwnThreads.h"
 #include "velkport/recordings/playback/ui/PlayerLauncher.h"
 #include "velkport/recordings/playback/ui/PlayerWindow.h"
 #include "velkport/recordings/playback/ui/VideoView.h"
+#include "velkport/recordings/playback/ui/tests/OwnThreads.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 using namespace velkport::recordings::playback;
