@@ -1,8 +1,9 @@
 #pragma once
 // Transport streams for tests, made with Debian's ffmpeg: MPEG-2 video (and MPEG audio), and a
-// scrambled copy with the transport scrambling bits of the video packets set; and the list entry
-// the emulated receiver keeps beside a recording.
+// scrambled copy with the transport scrambling bits of the video packets set; the list entry
+// the emulated receiver keeps beside a recording; and the names of the files in a folder.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -43,6 +44,17 @@ inline const char* const kNewsJson =
   "start": 1700000000, "duration": 3725, "scrambled": 0,
   "events": [{"start": 1700000000, "duration": 1800, "name": "Headlines",
               "description": "Today"}]})";
+
+// The sorted names in a folder; with an ending (".ts"), those of the files with it, without it.
+inline std::vector<std::string> SortedNames(const std::filesystem::path& folder,
+                                            const std::string& ending = "") {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (ending.empty() || e.path().extension() == ending)
+            out.push_back((ending.empty() ? e.path().filename() : e.path().stem()).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 
 // The packet identifier of the first packet that starts a video PES, or -1.
 inline int VideoPid(const std::string& ts) {

