@@ -238,8 +238,9 @@ TEST_F(RecordManagerTest, AReceiverThatDiesMidStreamFailsTheDownloadAndLeavesNoF
     EXPECT_TRUE(m.RefreshReceiverList(items));  // the channel opens again
 }
 
-TEST_F(RecordManagerTest, BatchStopsAtAFailureKeepingWhatItHasFetched) {
+TEST_F(RecordManagerTest, BatchSkipsScrambledRecordingsAndStopsAtAFailure) {
     sim_.addRecording(false, "A", tv_, R"({"title": "C:Movie", "channelName": "One"})");
+    sim_.addRecording(false, "B", tv_, R"({"title": "Secret", "scrambled": 1})");
     auto m = manager();
     auto items = receiverList(m);
     RecordEntry missing;
@@ -250,6 +251,7 @@ TEST_F(RecordManagerTest, BatchStopsAtAFailureKeepingWhatItHasFetched) {
     EXPECT_TRUE(batch.result.failed());
     ASSERT_EQ(batch.files.size(), 1u);
     EXPECT_EQ(batch.files[0].filename(), "One_CC_Movie_A.ts");
+    EXPECT_TRUE(prompter_.said("This file(Secret) is scrambled file"));
     EXPECT_FALSE(fs::exists(local_ / "temp.header"));
 }
 
