@@ -64,22 +64,13 @@ TEST_F(LanguageChoice, NoReadableConfigOrAnythingButAKnownCodeMeansEnglish) {
         EXPECT_EQ(Msg(211), "Socket init failed");
     };
     expectEnglish("no config file");
-    for (const std::string& text : {
-             std::string("[CONFIG]\n"),                                       // no key
-             std::string("LANG=GER\n"),                                       // no section
-             std::string("[OTHER]\nLANG=GER\n"),                              // another section
-             std::string("[CONFIG]\nLANG=GE\n"),                              // too short
-             std::string("[CONFIG]\nLANG= G ER\n"),                           // not the code
-             std::string("[CONFIG]\nLANG=\n"),                                // empty
-             fixtures::randomBytes(3000, 11),                                 // garbage
-             std::string("[CONFIG]\nLANG=") + std::string(5000, 'G') + "\n",  // overlong line
-         }) {
+    // How the file is read (sections, garbage, overlong lines, a folder in its place) is the INI
+    // reader's; here only what the code itself may be.
+    for (const char* text :
+         {"[CONFIG]\n", "[CONFIG]\nLANG=GE\n", "[CONFIG]\nLANG= G ER\n", "[CONFIG]\nLANG=\n"}) {
         fixtures::writeFile(dir / "lang" / "config.ini", text);
-        expectEnglish(text.substr(0, 40));
+        expectEnglish(text);
     }
-    std::filesystem::remove(dir / "lang" / "config.ini");
-    std::filesystem::create_directories(dir / "lang" / "config.ini");  // a folder in its place
-    expectEnglish("unreadable");
 }
 
 TEST_F(LanguageChoice, ACommandLineCodeOverridesTheChoice) {
@@ -119,12 +110,10 @@ TEST(ProgramFolder, AProgramInItsBuildFolderUsesTheSourceData) {
     auto folder = velkport::shell::FindProgramFolder(dir / "bin" / "velkport");
     EXPECT_EQ(folder, std::filesystem::path(VELK_SOURCE_DIR) / "velkport" / "shell" / "data");
 
-    // The shipped configuration speaks English.
     AppContext app;
     velkport::shell::RecordProgramLocation(app, dir / "bin" / "velkport");
     EXPECT_EQ(app.programFolder, folder);
     EXPECT_EQ(app.programName, "velkport");
-    MessageCatalogue::instance().SetLanguage(velkport::shell::kGerman);
-    EXPECT_EQ(ChooseLanguage(app), velkport::shell::kEnglish);
+    // The shipped configuration speaks English.
     EXPECT_EQ(fixtures::readFile(folder / "lang" / "config.ini"), "[CONFIG]\nLANG=ENG\n");
 }

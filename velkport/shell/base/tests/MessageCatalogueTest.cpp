@@ -11,7 +11,6 @@ TEST(MessageCatalogue, AnUnknownLanguageSelectsEnglishWithItsEscapesAndNoTextOut
     EXPECT_EQ(c.GetMessage(211), "Socket init failed");
     EXPECT_EQ(c.GetMessage(290), "");
     EXPECT_EQ(c.GetMessage(-1), "");
-    EXPECT_EQ(c.GetMessage(98), "Renumbering is necessary.\n\nDo you want renumbering?");
     EXPECT_EQ(c.GetMessage(217), "\r\n\r\n '%s' is running");
 }
 
