@@ -1,6 +1,6 @@
 // The main window with the real manager windows behind its buttons, as the program builds it,
 // connected through the Connect dialog to an emulated receiver: the editor, the firmware upload
-// that ends in a new connection, and the Record button with its in-use query on channel 5.
+// that ends in a new connection, and the Record button opening the recordings window.
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -96,11 +96,4 @@ TEST_F(MainWindowManagersGuiTest, RecordOpensTheOnlineWindowPlacedAsTheMp3Window
     ASSERT_EQ(gone.count(), 1);
     EXPECT_EQ(window->managerWindow(Manager::Record), nullptr);
     EXPECT_TRUE(window->button(Button::Record)->isEnabled());
-}
-
-TEST_F(MainWindowManagersGuiTest, BusyRecordingsOnTheReceiverOpenNothing) {
-    sim->setBusy(5, true);
-    QTest::mouseClick(window->button(Button::Record), Qt::LeftButton);
-    EXPECT_EQ(window->managerWindow(Manager::Record), nullptr);
-    EXPECT_TRUE(prompter.said("Record is using in DVR"));
 }
