@@ -249,7 +249,7 @@ const char* errorMessage(int code) {
 }
 
 bool isBindError(int code) {
-    return code == UPNP_E_SOCKET_BIND;
+    return code == UPNP_E_SOCKET_BIND || code == UPNP_E_LISTEN;
 }
 
 bool isRetryableStartError(int code) {

@@ -102,7 +102,8 @@ int addVirtualDirectory(const std::string& name, VirtualFileHandler* handler);
 // Detaches the handler: from then on every virtual-directory request fails.
 void removeVirtualFileHandler(VirtualFileHandler* handler);
 const char* errorMessage(int code);
-// True when the stack could not bind its HTTP port (another program holds it).
+// True when the stack could not have its HTTP port: another program holds it, or bound it at
+// the same moment and began listening first (the stack's listen then fails).
 bool isBindError(int code);
 // True for start errors that go away once the interface's addresses are ready (bind errors,
 // an interface without a usable address yet).

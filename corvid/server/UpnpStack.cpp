@@ -25,8 +25,8 @@ int UpnpStack::initStack() {
     const auto deadline = std::chrono::steady_clock::now() + patience_;
     while (true) {
         int rc = init(requestedPort);
-        // Left to choose, the stack tries only its first port; when another program holds it,
-        // the next free one is taken.
+        // Left to choose, the stack tries only its first port; when another program holds it
+        // (or two servers starting together both bound it), the next free one is taken.
         for (std::uint16_t next = kFirstPort + 1;
              rc != 0 && requestedPort == 0 && upnp::isBindError(rc) && next < kFirstPort + 32;
              ++next) {

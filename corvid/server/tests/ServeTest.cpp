@@ -8,6 +8,8 @@
 #include <upnp/ixml.h>
 
 #include <fstream>
+#include <memory>
+#include <set>
 #include <thread>
 
 #include "common/Socket.h"
@@ -382,6 +384,22 @@ TEST(ServeStart, RefusesAShareWhoseFolderIsMissing) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("~/no-such-folder-for-corvid"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("description:"), std::string::npos);
+}
+
+// Servers started together (two users logging on, or parallel tests) race for the same first
+// port; each has to end up on a port of its own.
+TEST(ServeStart, ServersStartedAtTheSameMomentEachFindAPort) {
+    fixtures::TempDir home;
+    std::vector<std::unique_ptr<ServeProcess>> servers;
+    for (int i = 0; i < 12; ++i)
+        servers.push_back(std::make_unique<ServeProcess>(std::vector<std::string>{
+            "--address", "127.0.0.1", "--share", "music:" + home.path().string()}));
+    std::set<std::string> urls;
+    for (auto& server : servers) {
+        EXPECT_TRUE(server->waitReady()) << server->output();
+        urls.insert(server->descriptionUrl());
+    }
+    EXPECT_EQ(urls.size(), servers.size());
 }
 
 // Without the ContentDirectory description the service has no state variables: Browse still
