@@ -44,17 +44,25 @@ bool ReceiverRecordings::RefreshReceiverList(std::vector<RecordEntry>& items) {
     return false;
 }
 
-std::optional<DiskUsage> ReceiverRecordings::ReceiverDiskUsage() {
+std::optional<ReceiverRecordings::AnswerBlock> ReceiverRecordings::requestAnswerBlock(
+    std::uint8_t command) {
     link::ReceiverLink link(m_.table_, m_.prompter_);
-    if (!link.SendCommand(REC_DISK_USAGE, m_.options_.channel))
+    if (!link.SendCommand(command, m_.options_.channel))
         return std::nullopt;
-    std::uint8_t block[kNameBlockSize];
-    if (!m_.receive(block, sizeof block))
+    AnswerBlock block{};
+    if (!m_.receive(block.data(), block.size()))
         return std::nullopt;
     link::ReplyRecord reply;
     if (!link.ReadReply(reply, m_.options_.channel))
         return std::nullopt;
-    return ParseDiskUsage(block);
+    return block;
+}
+
+std::optional<DiskUsage> ReceiverRecordings::ReceiverDiskUsage() {
+    const auto block = requestAnswerBlock(REC_DISK_USAGE);
+    if (!block)
+        return std::nullopt;
+    return ParseDiskUsage(*block);
 }
 
 std::optional<std::uint64_t> ReceiverRecordings::ReceiverFreeSpace() {
@@ -108,17 +116,11 @@ bool ReceiverRecordings::RenameFolder(int id, const std::string& name) {
 }
 
 std::optional<std::string> ReceiverRecordings::LastName() {
-    link::ReceiverLink link(m_.table_, m_.prompter_);
-    if (!link.SendCommand(REC_LAST_NAME, m_.options_.channel))
+    const auto block = requestAnswerBlock(REC_LAST_NAME);
+    if (!block)
         return std::nullopt;
-    std::uint8_t block[kNameBlockSize];
-    if (!m_.receive(block, sizeof block))
-        return std::nullopt;
-    link::ReplyRecord reply;
-    if (!link.ReadReply(reply, m_.options_.channel))
-        return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(block),
-                       strnlen(reinterpret_cast<const char*>(block), sizeof block));
+    const auto* text = reinterpret_cast<const char*>(block->data());
+    return std::string(text, strnlen(text, block->size()));
 }
 
 bool ReceiverRecordings::FetchRecordInfo(const std::string& receiverName, bool readChunks,

@@ -25,6 +25,10 @@ class ReceiverRecordings {
     bool RenameReceiverRecording(const RecordEntry& item, const std::string& newTitle);
 
   private:
+    using AnswerBlock = std::array<std::uint8_t, kNameBlockSize>;
+    // Sends a command whose answer is one 256-byte block and then the reply record.
+    std::optional<AnswerBlock> requestAnswerBlock(std::uint8_t command);
+
     RecordManager& m_;
 };
 
