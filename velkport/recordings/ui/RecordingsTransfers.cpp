@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "velkport/recordings/ui/RecordingsLists.h"
@@ -29,32 +30,23 @@ void RecordingsTransfers::download() {
     const auto selection = RecordingsLists(*w).selectedReceiverEntries();
     if (selection.empty())
         return;
-    w->beginTransfer();
-    auto outcome = std::make_shared<BatchOutcome>();
-    w->startWorker(
-        [w, selection, outcome](shell::Progress& progress) {
-            *outcome = w->manager_->DownloadBatch(selection, progress);
+    runBatch(
+        [w, selection](shell::Progress& progress) {
+            return w->manager_->DownloadBatch(selection, progress);
         },
-        [w, outcome] {
-            w->job_->progressWindow()->start(Q(Msg(182)), w);
-            if (w->iconView_) {
-                w->finishTransfer(outcome->result);
-                w->buildIcons();
-                return;
-            }
+        [w](const BatchOutcome& outcome) {
             w->refreshPcList();
             w->filling_ = true;
             w->pcPane_->selectRows(kFileRole, [&](const std::string& name) {
-                return std::any_of(outcome->files.begin(), outcome->files.end(),
+                return std::any_of(outcome.files.begin(), outcome.files.end(),
                                    [&](const fs::path& f) { return f.filename() == name; });
             });
             w->filling_ = false;
-            w->finishTransfer(outcome->result);
-            QTimer::singleShot(50, w, [w] {
-                w->pcList_->setFocus();
-                w->focus_ = RecordingsWindow::Focus::PcList;
-                w->schedulePcPicture();
-            });
+        },
+        [w] {
+            w->pcList_->setFocus();
+            w->focus_ = RecordingsWindow::Focus::PcList;
+            w->schedulePcPicture();
         });
 }
 
@@ -67,33 +59,42 @@ void RecordingsTransfers::upload() {
         files.push_back(w->manager_->localFolder() / name);
     if (files.empty())
         return;
-    w->beginTransfer();
-    auto outcome = std::make_shared<BatchOutcome>();
-    w->startWorker(
-        [w, files, outcome](shell::Progress& progress) {
-            *outcome = w->manager_->UploadBatch(files, progress);
-        },
-        [w, outcome] {
-            w->job_->progressWindow()->start(Q(Msg(182)), w);
-            if (w->iconView_) {
-                w->finishTransfer(outcome->result);
-                w->buildIcons();
-                return;
-            }
+    runBatch(
+        [w, files](shell::Progress& progress) { return w->manager_->UploadBatch(files, progress); },
+        [w](const BatchOutcome& outcome) {
             w->refreshReceiverList();
             w->filling_ = true;
-            const auto& fresh = outcome->receiverNames;
+            const auto& fresh = outcome.receiverNames;
             w->recPane_->selectRows(kNameRole, [&](const std::string& name) {
                 return std::find(fresh.begin(), fresh.end(), name) != fresh.end();
             });
             w->filling_ = false;
-            w->finishTransfer(outcome->result);
-            QTimer::singleShot(50, w, [w] {
-                w->recList_->setFocus();
-                w->focus_ = RecordingsWindow::Focus::ReceiverList;
-                w->scheduleReceiverPicture();
-            });
+        },
+        [w] {
+            w->recList_->setFocus();
+            w->focus_ = RecordingsWindow::Focus::ReceiverList;
+            w->scheduleReceiverPicture();
         });
+}
+
+void RecordingsTransfers::runBatch(std::function<BatchOutcome(shell::Progress&)> work,
+                                   std::function<void(const BatchOutcome&)> showTarget,
+                                   std::function<void()> focusTarget) {
+    RecordingsWindow* w = &w_;
+    w->beginTransfer();
+    auto outcome = std::make_shared<BatchOutcome>();
+    w->startWorker([work, outcome](shell::Progress& progress) { *outcome = work(progress); },
+                   [w, outcome, showTarget, focusTarget] {
+                       w->job_->progressWindow()->start(Q(Msg(182)), w);
+                       if (w->iconView_) {
+                           w->finishTransfer(outcome->result);
+                           w->buildIcons();
+                           return;
+                       }
+                       showTarget(*outcome);
+                       w->finishTransfer(outcome->result);
+                       QTimer::singleShot(50, w, focusTarget);
+                   });
 }
 
 }  // namespace velkport::recordings

@@ -4,6 +4,11 @@
 // progress window; afterwards the target side is read again with what the batch brought
 // selected.
 
+#include <functional>
+
+#include "velkport/recordings/RecordManager.h"
+#include "velkport/shell/base/Progress.h"
+
 namespace velkport::recordings {
 
 class RecordingsWindow;
@@ -16,6 +21,12 @@ class RecordingsTransfers {
     void upload();    // PC to receiver
 
   private:
+    // Runs the batch behind the progress window; when it has ended, showTarget reads the side
+    // the files went to again and selects them, and the keyboard focus moves there.
+    void runBatch(std::function<BatchOutcome(shell::Progress&)> work,
+                  std::function<void(const BatchOutcome&)> showTarget,
+                  std::function<void()> focusTarget);
+
     RecordingsWindow& w_;
 };
 
