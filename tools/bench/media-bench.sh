@@ -19,19 +19,9 @@ FILES=${BENCH_FILES:-1000}
 FILE_KIB=${BENCH_FILE_KIB:-100}
 ROUNDS=$(rounds)
 TMPFS=${BENCH_TMPFS:-/dev/shm}
-[ -f "$BUILD/CMakeCache.txt" ] || cmake --preset release >/dev/null
-cmake --build "$BUILD" --target velkctl receiver-sim >/dev/null
-VELKCTL="$BUILD/bin/velkctl"
-SIM="$BUILD/bin/receiver-sim"
-command -v socat >/dev/null || { echo "socat is not installed: no plain copy to compare" >&2; exit 1; }
+transfer_tools "$BUILD"
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: no test picture" >&2; exit 1; }
-if [ "$(stat -f -c %T "$TMPFS" 2>/dev/null)" != tmpfs ]; then
-  echo "$TMPFS is not a tmpfs folder (BENCH_TMPFS names one)" >&2
-  exit 1
-fi
-need=$(( 4 * BIG_MIB + 4 * FILES * FILE_KIB / 1024 + 64 ))
-free_mib=$(( $(stat -f -c '%a * %S' "$TMPFS") / 1048576 ))
-[ "$free_mib" -ge "$need" ] || { echo "$TMPFS has $free_mib MiB free; $need needed" >&2; exit 1; }
+need_tmpfs "$TMPFS" $(( 4 * BIG_MIB + 4 * FILES * FILE_KIB / 1024 + 64 ))
 
 WORK=$(mktemp -d "$TMPFS/media-bench.XXXXXX")
 SIM_PID=""

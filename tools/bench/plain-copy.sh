@@ -5,6 +5,10 @@
 #                           transfer; prints the nanoseconds it took and removes DEST. The
 #                           listening socat's pid is in SOCAT_PID while it runs, for the
 #                           caller's clean-up.
+#   transfer_tools BUILD    builds velkctl and receiver-sim in BUILD (configured as the release
+#                           preset when it is not yet), sets VELKCTL and SIM, and checks that
+#                           socat is there
+#   need_tmpfs DIR MIB      exits unless DIR is a tmpfs folder with MIB MiB free
 
 now() { date +%s%N; }
 
@@ -22,4 +26,21 @@ plain_copy() {
   SOCAT_PID=""
   echo $(( $(now) - start ))
   rm -f "$2"
+}
+
+transfer_tools() {
+  [ -f "$1/CMakeCache.txt" ] || cmake --preset release >/dev/null
+  cmake --build "$1" --target velkctl receiver-sim >/dev/null
+  VELKCTL="$1/bin/velkctl"
+  SIM="$1/bin/receiver-sim"
+  command -v socat >/dev/null || { echo "socat is not installed: no plain copy to compare" >&2; exit 1; }
+}
+
+need_tmpfs() {
+  if [ "$(stat -f -c %T "$1" 2>/dev/null)" != tmpfs ]; then
+    echo "$1 is not a tmpfs folder (BENCH_TMPFS names one)" >&2
+    exit 1
+  fi
+  local free_mib=$(( $(stat -f -c '%a * %S' "$1") / 1048576 ))
+  [ "$free_mib" -ge "$2" ] || { echo "$1 has $free_mib MiB free; $2 needed" >&2; exit 1; }
 }

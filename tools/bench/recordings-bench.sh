@@ -16,22 +16,9 @@ BUILD=${1:-build-release}
 SIZE_MIB=${BENCH_SIZE_MIB:-1024}
 ROUNDS=$(rounds)
 TMPFS=${BENCH_TMPFS:-/dev/shm}
-[ -f "$BUILD/CMakeCache.txt" ] || cmake --preset release >/dev/null
-cmake --build "$BUILD" --target velkctl receiver-sim >/dev/null
-VELKCTL="$BUILD/bin/velkctl"
-SIM="$BUILD/bin/receiver-sim"
-command -v socat >/dev/null || { echo "socat is not installed: no plain copy to compare" >&2; exit 1; }
+transfer_tools "$BUILD"
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed: no test stream" >&2; exit 1; }
-
-if [ "$(stat -f -c %T "$TMPFS" 2>/dev/null)" != tmpfs ]; then
-  echo "$TMPFS is not a tmpfs folder (BENCH_TMPFS names one)" >&2
-  exit 1
-fi
-free_mib=$(( $(stat -f -c '%a * %S' "$TMPFS") / 1048576 ))
-if [ "$free_mib" -lt $(( 4 * SIZE_MIB + 64 )) ]; then
-  echo "$TMPFS has $free_mib MiB free; $(( 4 * SIZE_MIB + 64 )) needed (BENCH_SIZE_MIB)" >&2
-  exit 1
-fi
+need_tmpfs "$TMPFS" $(( 4 * SIZE_MIB + 64 ))
 
 WORK=$(mktemp -d "$TMPFS/recordings-bench.XXXXXX")
 SIM_PID=""
