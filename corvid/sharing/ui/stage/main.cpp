@@ -7,9 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 
 #include "corvid/sharing/CorvidMessages.h"
@@ -18,22 +16,12 @@
 #include "corvid/sharing/ui/MainWindow.h"
 #include "corvid/sharing/ui/SetupWizard.h"
 #include "corvid/sharing/ui/WizardSharePage.h"
+#include "tests/fixtures/StageShot.h"
 #include "tests/fixtures/TempDir.h"
 
 using namespace corvid::sharing;
 
-namespace {
-
-void Shot(const char* name, QWidget& w) {
-    w.show();
-    w.raise();
-    QTest::qWait(400);
-    std::cout << "shot " << name << " " << w.winId() << std::endl;
-    std::string line;
-    std::getline(std::cin, line);
-}
-
-}  // namespace
+using fixtures::stageShot;
 
 int main(int argc, char** argv) {
     fixtures::TempDir home;
@@ -68,7 +56,7 @@ int main(int argc, char** argv) {
     music->nameEdit()->setText(QStringLiteral("Music"));
     music->AddShare();
     music->pathEdit()->setText(QString::fromStdString((home / "Recordings").string()));
-    Shot("corvid-wizard", wizard);
+    stageShot("corvid-wizard", wizard);
     wizard.hide();
 
     system.shares.push_back({"Pictures", 0, "jpeg", (home / "Pictures").string(), 1});
@@ -78,6 +66,6 @@ int main(int argc, char** argv) {
     MainWindow window(settings, services);
     window.RefreshShareList();
     window.SetStatus(MainWindow::Online);
-    Shot("corvid-main-window", window);
+    stageShot("corvid-main-window", window);
     return 0;
 }

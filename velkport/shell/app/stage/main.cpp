@@ -8,13 +8,12 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTest>
 #include <QTreeWidget>
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 
+#include "tests/fixtures/StageShot.h"
 #include "tests/fixtures/TempDir.h"
 #include "tools/receiver-sim/ReceiverSim.h"
 #include "velkport/channels/ChannelListEditor.h"
@@ -29,19 +28,7 @@
 
 using namespace velkport;
 
-namespace {
-
-// Lets the window draw, then hands it to the photographer and waits until the picture is taken.
-void Shot(const char* name, QWidget& w) {
-    w.show();
-    w.raise();
-    QTest::qWait(400);
-    std::cout << "shot " << name << " " << w.winId() << std::endl;
-    std::string line;
-    std::getline(std::cin, line);
-}
-
-}  // namespace
+using fixtures::stageShot;
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -80,7 +67,7 @@ int main(int argc, char** argv) {
         shell::ConnectDialog connect;
         connect.SetAddress(app.receiverAddress);
         connect.pinField()->setText("1357");
-        Shot("connect-dialog", connect);
+        stageShot("connect-dialog", connect);
     }
 
     // The main window at the bottom right of the screen, online.
@@ -101,7 +88,7 @@ int main(int argc, char** argv) {
     main.startUp();
     main.show();
     tick.wait(5000);
-    Shot("main-window", main);
+    stageShot("main-window", main);
 
     // The channel editor with the receiver's list loaded, a favorite group open.
     main.openManager(shell::Manager::Channel);
@@ -116,7 +103,7 @@ int main(int argc, char** argv) {
         if (tree->topLevelItem(0)->childCount() > 0)
             tree->setCurrentItem(tree->topLevelItem(0)->child(0));
         editorWindow->serviceList()->selectRow(2);
-        Shot("channel-editor", *editorWindow);
+        stageShot("channel-editor", *editorWindow);
         editorWindow->hide();
     }
 
@@ -130,7 +117,7 @@ int main(int argc, char** argv) {
         QSignalSpy done(up, &upgrade::UpgradeWindow::uploadFinished);
         up->start();
         done.wait(30000);
-        Shot("upgrade-window", *up);
+        stageShot("upgrade-window", *up);
     }
     table.ShutdownChannels();
     sim.stop();
