@@ -35,4 +35,15 @@ std::string FillArg(std::string text, std::string_view arg) {
     return text;
 }
 
+std::string FormatSizeKB(std::uint64_t bytes) {
+    const std::string digits = std::to_string(bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0));
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out + "KB";
+}
+
 }  // namespace common

@@ -17,6 +17,13 @@ TEST(TextTest, CaseIsIgnoredForAsciiLettersOnly) {
     EXPECT_FALSE(common::EndsWithNoCase("s", ".ots"));
 }
 
+TEST(TextTest, SizesAreWholeKibRoundedUpInGroupsOfThree) {
+    EXPECT_EQ(common::FormatSizeKB(0), "0KB");
+    EXPECT_EQ(common::FormatSizeKB(1), "1KB");
+    EXPECT_EQ(common::FormatSizeKB(1024ull * 1234567), "1,234,567KB");
+    EXPECT_EQ(common::FormatSizeKB(1234567ull * 1024 + 1), "1,234,568KB");
+}
+
 TEST(TextTest, FillArgReplacesTheFirstPlaceholderOnly) {
     const struct {
         const char* text;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/Text.h"
 #include "velkport/shell/base/MessageCatalogue.h"
 
 namespace velkport::media {
@@ -25,17 +26,6 @@ std::string TwoDigits(unsigned v) {
 
 }  // namespace
 
-std::string FormatSizeKB(std::uint64_t bytes) {
-    const std::string digits = std::to_string((bytes + 1023) / 1024);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out + "KB";
-}
-
 std::string FormatSeconds(std::uint32_t seconds) {
     std::string out;
     if (seconds >= 3600)
@@ -55,7 +45,7 @@ std::vector<std::string> RowTexts(MediaType type, const link::FolderEntry& entry
         return {entry.name, "", "", ""};
     std::string third = type == MediaType::Mp3 ? FormatSeconds(entry.extraValue)
                                                : FormatJpegDate(entry.extraText, true);
-    return {entry.name, FormatSizeKB(entry.size), Traits(type).typeText, std::move(third)};
+    return {entry.name, common::FormatSizeKB(entry.size), Traits(type).typeText, std::move(third)};
 }
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {

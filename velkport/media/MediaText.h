@@ -13,9 +13,6 @@
 
 namespace velkport::media {
 
-// Size column: bytes / 1024 rounded up, with a comma before every group of three digits from
-// the right, then "KB" ("1,234KB").
-std::string FormatSizeKB(std::uint64_t bytes);
 // MP3 column 3: seconds as [h:]mm:ss ("01:05", "1:02:05").
 std::string FormatSeconds(std::uint32_t seconds);
 // JPEG column 3: "YYYY:MM:DD hh:mm:ss..." of a file row becomes "DD.MM.YYYY-hh:mm:ss"; shorter

@@ -23,18 +23,6 @@ using shell::JobResult;
 using shell::Msg;
 using shell::PromptIcon;
 
-std::string FormatSizeKiB(std::uint64_t bytes) {
-    std::uint64_t kib = bytes / 1024 + ((bytes % 1024) != 0 ? 1 : 0);
-    std::string digits = std::to_string(kib);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out + "KB";
-}
-
 std::string FormatModified(std::time_t modified) {
     std::tm tm{};
     if (!localtime_r(&modified, &tm))

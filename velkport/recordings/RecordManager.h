@@ -53,8 +53,7 @@ struct PcRecording {
     std::time_t modified = 0;
 };
 
-// The texts of the PC list columns.
-std::string FormatSizeKiB(std::uint64_t bytes);    // "1,234,567KB"
+// The date column of the PC list (its size column is common::FormatSizeKB).
 std::string FormatModified(std::time_t modified);  // "%d.%m.%Y-%H:%M"
 
 enum class DriveKindValue { Other = 0, Fat16 = 1, Fat32 = 2, Ntfs = 3 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/Text.h"
 #include "velkport/recordings/RecordText.h"
 #include "velkport/recordings/ui/RecordingsRoles.h"
 #include "velkport/recordings/ui/RecordingsWindow.h"
@@ -47,7 +48,7 @@ void RecordingsLists::fillPc() {
         auto* item = new QTreeWidgetItem(list);
         item->setText(kPcName, Q(r.fileName));
         item->setText(kPcChannel, QStringLiteral("CH-"));
-        item->setText(kPcSize, Q(FormatSizeKiB(r.bytes)));
+        item->setText(kPcSize, Q(common::FormatSizeKB(r.bytes)));
         item->setText(kPcType, radio ? QStringLiteral("RTS") : QStringLiteral("TS"));
         item->setText(kPcModified, Q(FormatModified(r.modified)));
         for (int c : {kPcChannel, kPcSize})

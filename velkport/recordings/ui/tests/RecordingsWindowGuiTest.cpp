@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "common/Text.h"
 #include "tests/fixtures/RecordingPrompter.h"
 #include "tests/fixtures/RunningSim.h"
 #include "tests/fixtures/TempDir.h"
@@ -151,7 +152,7 @@ TEST_F(RecordingsWindowGuiTest, ListsReceiverRecordingsAndPcFilesWithTheirColumn
     EXPECT_EQ(pcList->headerItem()->text(kPcModified), "Modified");
     ASSERT_EQ(column(pcList, kPcName), Strings{kNewsFile});
     EXPECT_EQ(row(pcList->topLevelItem(0), kPcModified),
-              (Strings{kNewsFile, "CH-", FormatSizeKiB(fs::file_size(pc)), "TS"}));
+              (Strings{kNewsFile, "CH-", common::FormatSizeKB(fs::file_size(pc)), "TS"}));
     EXPECT_FALSE(pcList->topLevelItem(0)->text(kPcModified).isEmpty());
     // Column shares follow the list width: the name takes 30 %.
     EXPECT_NEAR(rec->header()->sectionSize(kRecName), 0.30 * (rec->width() - 2 * rec->frameWidth()),
