@@ -45,17 +45,7 @@ for i in $(seq -w 1 "$FILES"); do
 done
 MANY_BYTES=$(( FILES * FILE_KIB * 1024 ))
 
-PORT_BASE=$(( 40000 + RANDOM % 20000 ))
-mkfifo "$WORK/ready"
-"$SIM" --root "$WORK/root" --port-base "$PORT_BASE" --ftp-port $(( PORT_BASE + 10 )) \
-  > "$WORK/ready" 2>"$WORK/sim.log" &
-SIM_PID=$!
-line=""
-read -r -t 10 line < "$WORK/ready" || true
-[ "$line" = ready ] || { echo "receiver-sim did not start" >&2; cat "$WORK/sim.log" >&2; exit 1; }
-V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
-
-COPY_PORT=$(( PORT_BASE + 20 ))
+start_sim
 timed() { local start; start=$(now); "$@" > /dev/null; echo $(( $(now) - start )); }
 
 echo "== MP3 area over loopback into $TMPFS (tmpfs), median of $ROUNDS rounds"

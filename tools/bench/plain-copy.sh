@@ -9,6 +9,9 @@
 #                           preset when it is not yet), sets VELKCTL and SIM, and checks that
 #                           socat is there
 #   need_tmpfs DIR MIB      exits unless DIR is a tmpfs folder with MIB MiB free
+#   start_sim               starts $SIM on $WORK/root on free ports (its pid in SIM_PID, its
+#                           log in $WORK/sim.log) and sets V, the velkctl command line for it,
+#                           and COPY_PORT, the plain copy's port beside it
 
 now() { date +%s%N; }
 
@@ -43,4 +46,17 @@ need_tmpfs() {
   fi
   local free_mib=$(( $(stat -f -c '%a * %S' "$1") / 1048576 ))
   [ "$free_mib" -ge "$2" ] || { echo "$1 has $free_mib MiB free; $2 needed" >&2; exit 1; }
+}
+
+start_sim() {
+  PORT_BASE=$(( 40000 + RANDOM % 20000 ))
+  mkfifo "$WORK/ready"
+  "$SIM" --root "$WORK/root" --port-base "$PORT_BASE" --ftp-port $(( PORT_BASE + 10 )) \
+    > "$WORK/ready" 2>"$WORK/sim.log" &
+  SIM_PID=$!
+  local line=""
+  read -r -t 10 line < "$WORK/ready" || true
+  [ "$line" = ready ] || { echo "receiver-sim did not start" >&2; cat "$WORK/sim.log" >&2; exit 1; }
+  V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
+  COPY_PORT=$(( PORT_BASE + 20 ))
 }

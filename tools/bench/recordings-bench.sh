@@ -48,18 +48,7 @@ truncate -s "$BYTES" "$REC"
 echo '{"channelNumber": 1, "channelName": "Bench", "title": "Bench"}' \
   > "$WORK/root/recordings/tv/BENCH.json"
 
-# The emulated receiver on free ports.
-PORT_BASE=$(( 40000 + RANDOM % 20000 ))
-mkfifo "$WORK/ready"
-"$SIM" --root "$WORK/root" --port-base "$PORT_BASE" --ftp-port $(( PORT_BASE + 10 )) \
-  > "$WORK/ready" 2>"$WORK/sim.log" &
-SIM_PID=$!
-line=""
-read -r -t 10 line < "$WORK/ready" || true
-[ "$line" = ready ] || { echo "receiver-sim did not start" >&2; cat "$WORK/sim.log" >&2; exit 1; }
-V=("$VELKCTL" --receiver 127.0.0.1 --port-base "$PORT_BASE" --yes)
-
-COPY_PORT=$(( PORT_BASE + 20 ))
+start_sim
 
 echo "== recordings, $BYTES bytes over loopback into $TMPFS (tmpfs), median of $ROUNDS rounds"
 FILE="$WORK/pc/Bench_Bench_BENCH.ts"
